@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace halden {
+
+// UTF-8 <-> UTF-16 conversion. Malformed input never fails: each bad byte or
+// lone surrogate becomes U+FFFD, so messages built from outside data always print.
+class Unicode {
+public:
+    static std::u16string toUtf16(std::string_view utf8);
+    static std::string toUtf8(std::u16string_view utf16);
+};
+
+} // namespace halden

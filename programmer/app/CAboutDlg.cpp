@@ -1,0 +1,54 @@
+#include "CAboutDlg.h"
+
+#include "DialogBuilder.h"
+#include "UiText.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace halden {
+
+const char16_t* const CAboutDlg::kMenuText = u"關於 Halden_Programmer(&A)...";
+const char16_t* const CAboutDlg::kCaption = u"關於 Halden_Programmer";
+
+namespace {
+
+DialogTemplate aboutTemplate() {
+    using Kind = DialogTemplate::Kind;
+    DialogTemplate t;
+    t.id = CAboutDlg::kTemplateId;
+    t.width = 235;
+    t.height = 55;
+    t.caption = CAboutDlg::kCaption;
+    t.fontFamily = "Tahoma";
+    t.fontPointSize = 9;
+    auto add = [&](int id, Kind kind, std::u16string text, DialogUnits::Rect rect,
+                   std::string name = {}) {
+        DialogTemplate::Control control;
+        control.id = id;
+        control.kind = kind;
+        control.text = std::move(text);
+        control.rect = rect;
+        control.name = std::move(name);
+        t.controls.push_back(std::move(control));
+    };
+    add(-1, Kind::Bitmap, u"", {11, 14, 21, 20}, ":/images/icon.png");
+    add(CAboutDlg::kVersionLine, Kind::Static, u"Corvane Halden_Programmer v 0.78", {40, 10, 130, 8});
+    add(-1, Kind::Static, u"Halden: in-circuit programming for Corvane chips with Tavro.",
+        {40, 25, 188, 8}, "notice");
+    add(1, Kind::Button, u"OK", {178, 7, 50, 14});
+    return t;
+}
+
+} // namespace
+
+CAboutDlg::CAboutDlg(const UiText& text, QWidget* parent) : QDialog(parent) {
+    DialogBuilder::build(*this, aboutTemplate());
+    setWindowIcon(QIcon(":/images/icon.png"));
+    if (const auto title = text.entry(102)) {
+        findChild<QLabel*>(QString::number(kVersionLine))->setText(QString::fromStdU16String(*title));
+    }
+    findChild<QPushButton*>("1")->setDefault(true);
+}
+
+} // namespace halden

@@ -1,0 +1,166 @@
+#include "CProgrammerApp.h"
+
+#include "CProgrammerDlg.h"
+#include "LinkLibraryFile.h"
+#include "MessageService.h"
+#include "ProgrammerResources.h"
+#include "QtSettingsStore.h"
+#include "SystemError.h"
+#include "Unicode.h"
+#include "UpwardFileSearch.h"
+
+#include <QDir>
+
+namespace halden {
+
+namespace {
+
+constexpr MessageStyle kErrorStyle{MessageButtons::Ok, MessageIcon::Error};
+
+std::string baseName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = name.find_last_of('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+} // namespace
+
+CProgrammerApp::CProgrammerApp(MessageService& messages)
+    : messages_(messages), tables_(ProgrammerResources::directory()), text_(tables_) {}
+
+CProgrammerApp::~CProgrammerApp() { ExitInstance(); }
+
+void CProgrammerApp::fail(std::u16string_view text, std::u16string_view caption) {
+    messages_.show(text, caption, kErrorStyle);
+    failed_ = true;
+}
+
+void CProgrammerApp::ShowSystemError(std::uint32_t code) {
+    fail(Unicode::toUtf16(SystemError::text(code)), Unicode::toUtf16(SystemError::caption(code)));
+}
+
+bool CProgrammerApp::InitInstance(const std::string& programPath,
+                                  const std::vector<std::u16string>& arguments) {
+    const auto slash = programPath.find_last_of('/');
+    if (slash == std::string::npos) {
+        ShowSystemError(SystemError::kPathNotFound);
+        return false;
+    }
+    const std::string folder = programPath.substr(0, slash);
+    applicationName_ = baseName(programPath);
+    if (!loadHexEdit(folder) || !loadLinkLibrary(folder)) {
+        return false;
+    }
+    settings_ = std::make_unique<QtSettingsStore>(QString::fromStdString(applicationName_));
+    languageIndex_ = 0;
+    text_.setLanguageIndex(languageIndex_);
+    if (!takeSingleInstance()) {
+        return false;
+    }
+    runStartupUpdateCheck();
+    if (!readCommandLine(programPath, arguments)) {
+        return false;
+    }
+    ProgrammerContext context{text_,
+                              messages_,
+                              *settings_,
+                              &linkLibrary_,
+                              hexEdit_.windowClass(),
+                              commandLine_};
+    CProgrammerDlg dialog(context);
+    dialog.exec();
+    return false;
+}
+
+bool CProgrammerApp::loadHexEdit(const std::string& folder) {
+    const std::uint32_t error = hexEdit_.load(folder + "/" + kHexEditFileName);
+    if (error != 0) {
+        ShowSystemError(error);
+        return false;
+    }
+    return true;
+}
+
+bool CProgrammerApp::loadLinkLibrary(const std::string& folder) {
+    std::string candidate = folder + "/" + LinkLibrary::kFileName;
+    std::uint32_t result = LinkLibraryFile::CheckLinkLibraryVersion(candidate);
+    std::uint32_t lastError = result;
+    if (result == SystemError::kFileNotFound) {
+        if (UpwardFileSearch::SearchFileUpward(folder, LinkLibrary::kFileName, candidate,
+                                               searchCeiling_) == 1) {
+            result = LinkLibraryFile::CheckLinkLibraryVersion(candidate);
+            lastError = result;
+        }
+    }
+    if (result == 0) {
+        lastError = linkLibrary_.load(candidate);
+    }
+    if (!linkLibrary_.loaded()) {
+        if (result == LinkLibraryFile::kTooOld) {
+            fail(text_.text(2007), text_.text(1101));
+        } else {
+            ShowSystemError(lastError);
+        }
+        return false;
+    }
+    // Every later call goes through these nine names: a library without one of them
+    // is refused here rather than called through a null entry.
+    const auto missing = linkLibrary_.missingExports();
+    if (!missing.empty()) {
+        const std::string text = candidate + " does not export \"" + std::string(missing.front()) +
+                                 "\". The link library cannot be used.";
+        fail(Unicode::toUtf16(text), text_.text(1101));
+        linkLibrary_.unload();
+        return false;
+    }
+    return true;
+}
+
+bool CProgrammerApp::takeSingleInstance() {
+    instanceLock_ =
+        std::make_unique<QLockFile>(QDir::temp().filePath(QString(kMutexName) + ".lock"));
+    instanceLock_->setStaleLockTime(0);
+    if (!instanceLock_->tryLock(0)) {
+        instanceLock_.reset();
+        fail(u"There is another application running", u"Error");
+        return false;
+    }
+    return true;
+}
+
+void CProgrammerApp::runStartupUpdateCheck() {
+    const int checkVersion = settings_->readInt("Settings", "CheckVersion", 2);
+    if (checkVersion == 0) {
+        return;
+    }
+    if (checkVersion == 2) {
+        settings_->writeInt("Settings", "CheckVersion", 1);
+    }
+}
+
+bool CProgrammerApp::readCommandLine(const std::string& programPath,
+                                     const std::vector<std::u16string>& arguments) {
+    const std::u16string raw = CommandLine::rawFromArguments(arguments);
+    commandLine_ = CommandLine::parse(raw, static_cast<int>(arguments.size()),
+                                      Unicode::toUtf16(programPath));
+    if (commandLine_.pathTooLong) {
+        messages_.show(u"The path of the file is too long !", Unicode::toUtf16(applicationName_),
+                       {MessageButtons::Ok, MessageIcon::None});
+        failed_ = true;
+        return false;
+    }
+    return true;
+}
+
+int CProgrammerApp::ExitInstance() {
+    hexEdit_.unload();
+    if (instanceLock_) {
+        instanceLock_->unlock();
+        instanceLock_.reset();
+    }
+    linkLibrary_.unload();
+    return 0;
+}
+
+} // namespace halden

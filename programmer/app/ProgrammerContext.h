@@ -1,0 +1,26 @@
+#pragma once
+
+#include "CommandLine.h"
+
+namespace halden {
+
+class LinkLibrary;
+class MessageService;
+class SettingsStore;
+class UiText;
+class WindowClass;
+
+// What start-up hands to the main window: the services it works through and the
+// values start-up found. The tests build one around the real tables and libraries.
+struct ProgrammerContext {
+    const UiText& text;
+    MessageService& messages;
+    SettingsStore& settings;
+    // The loaded link library; null when the window runs without one.
+    const LinkLibrary* linkLibrary = nullptr;
+    // The window class HEXEDIT10 that the HexEdit library registered.
+    WindowClass* hexEditClass = nullptr;
+    CommandLine::Values commandLine;
+};
+
+} // namespace halden

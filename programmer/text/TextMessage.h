@@ -1,0 +1,26 @@
+#pragma once
+
+#include "MessageService.h"
+#include "UiText.h"
+
+namespace halden {
+
+// Message boxes whose text and caption come by ID from the UI texts.
+class TextMessage {
+public:
+    TextMessage(MessageService& messages, const UiText& text) : messages_(messages), text_(text) {}
+
+    MessageAnswer ShowTextMessage(std::uint16_t captionId, std::uint16_t textId,
+                                  MessageStyle style) const {
+        return messages_.show(text_.text(textId), text_.text(captionId), style);
+    }
+
+    MessageService& messages() const { return messages_; }
+    const UiText& text() const { return text_; }
+
+private:
+    MessageService& messages_;
+    const UiText& text_;
+};
+
+} // namespace halden

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "KeyedTables.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace halden {
+
+// The UI texts: entries of text table 256 + languageIndex. An entry may carry a
+// tooltip after a vertical bar; a control shows only the text before the first "|".
+class UiText {
+public:
+    static constexpr std::uint32_t kFirstTable = 256;
+
+    explicit UiText(const KeyedTables& tables, std::uint16_t languageIndex = 0)
+        : tables_(tables), languageIndex_(languageIndex) {}
+
+    void setLanguageIndex(std::uint16_t index) { languageIndex_ = index; }
+    std::uint16_t languageIndex() const { return languageIndex_; }
+
+    // The whole entry; nothing when absent.
+    std::optional<std::u16string> entry(std::uint16_t id) const;
+    // The entry, or an empty text when absent (as a message box shows a missing text).
+    std::u16string text(std::uint16_t id) const;
+    // The part before the first "|"; nothing when the entry is absent.
+    std::optional<std::u16string> controlText(std::uint16_t id) const;
+    // The part after the first "|"; empty when there is none.
+    std::u16string tooltip(std::uint16_t id) const;
+
+    const KeyedTables& tables() const { return tables_; }
+
+private:
+    const KeyedTables& tables_;
+    std::uint16_t languageIndex_;
+};
+
+} // namespace halden

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "HidDeviceObject.h"
+#include "IceLayout.h"
+
+#include <cstdint>
+
+// The adapter link library's exports, with C linkage as the programs bind them by name.
+extern "C" {
+
+// (0, 0, 1): open the adapter in programmer mode; (0x2E7B, pid, 0): open exactly that device.
+int ConnectHIDDevice(unsigned vid, unsigned pid, int mode);
+int DisconnectHIDDevice();
+// Sends the command block as the caller prepared it; data phase and reply follow on the handle.
+int ICE_Write();
+// Sends a command with parameter bytes 12, 13 and the tag byte of Ice; flag is always 1.
+int ICE_Send_Command(int command, int flag);
+int ICE_Read_Data(int command, std::uint8_t* destination, std::uint32_t address,
+                  std::uint32_t length);
+// Sets *mismatch non-zero when the adapter's firmware differs from the carried image,
+// and writes the off-line capability to byte 18 of Ice.
+int ICE_Check_Firmware(int* mismatch);
+int CheckDevice();
+
+extern std::uint8_t Ice[halden::IceLayout::kSize];
+extern HidDeviceObject HidDevice;
+}

@@ -1,0 +1,75 @@
+#include "LinkLibrary.h"
+#include "LinkLibraryFile.h"
+#include "SystemError.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace halden {
+namespace {
+
+const std::string kCurrent = std::string(HALDEN_BIN_DIR) + "/M3_Tavro.so";
+const std::string kOld = std::string(HALDEN_TEST_LIB_DIR) + "/v1.2/M3_Tavro.so";
+const std::string kNoFirmware = std::string(HALDEN_TEST_LIB_DIR) + "/nofw/M3_Tavro.so";
+const std::string kIncomplete = std::string(HALDEN_TEST_LIB_DIR) + "/incomplete/M3_Tavro.so";
+
+TEST(LinkLibraryFile, VersionCheckBeforeLoading) {
+    test::TempDir dir;
+    struct Case {
+        const char* name;
+        std::string path;
+        std::uint32_t result;
+    };
+    const Case cases[] = {
+        {"1.3.0.0", kCurrent, 0},
+        {"1.2.0.0", kOld, LinkLibraryFile::kTooOld},
+        {"missing", (dir / "M3_Tavro.so").string(), SystemError::kFileNotFound},
+        {"not a library", dir.write("text.so", "hello").string(), SystemError::kBadFormat},
+        {"no version record", std::string(HALDEN_BIN_DIR) + "/HexEdit.so",
+         SystemError::kResourceTypeNotFound},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LinkLibraryFile::CheckLinkLibraryVersion(c.path), c.result) << c.name;
+    }
+    const auto version = LinkLibraryFile::version(kCurrent);
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version->mostSignificant, 0x10003u);
+    EXPECT_EQ(version->leastSignificant, 0u);
+}
+
+TEST(LinkLibraryFile, FirmwareImageEndsWithItsVersion) {
+    const auto image = LinkLibraryFile::firmwareImage(kCurrent);
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->size(), 40960u);
+    EXPECT_EQ((*image)[image->size() - 2], 1);
+    EXPECT_EQ((*image)[image->size() - 1], 5);
+    EXPECT_FALSE(LinkLibraryFile::firmwareImage(kNoFirmware));
+}
+
+TEST(LinkLibrary, BindsTheNineExportsByName) {
+    LinkLibrary library;
+    ASSERT_EQ(library.load(kCurrent), 0u) << library.error();
+    EXPECT_TRUE(library.missingExports().empty());
+    const LinkExports exports = library.bindExports();
+    ASSERT_TRUE(exports.complete());
+    EXPECT_NE(exports.ConnectHIDDevice(0, 0, 1), 0); // no adapter yet
+    EXPECT_EQ(exports.HidDevice->handle, nullptr);
+}
+
+TEST(LinkLibrary, NamesTheExportsALibraryLacks) {
+    LinkLibrary library;
+    ASSERT_EQ(library.load(kIncomplete), 0u) << library.error();
+    EXPECT_EQ(library.missingExports(), std::vector<std::string_view>{"CheckDevice"});
+    EXPECT_FALSE(library.bindExports().complete());
+}
+
+TEST(LinkLibrary, LoadFailuresGiveSystemCodes) {
+    test::TempDir dir;
+    LinkLibrary library;
+    EXPECT_EQ(library.load((dir / "none.so").string()), SystemError::kModuleNotFound);
+    EXPECT_EQ(library.load(dir.write("bad.so", "garbage").string()), SystemError::kBadFormat);
+    EXPECT_FALSE(library.loaded());
+}
+
+} // namespace
+} // namespace halden

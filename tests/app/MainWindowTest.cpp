@@ -1,0 +1,174 @@
+#include "CAboutDlg.h"
+#include "DialogBuilder.h"
+#include "CProgrammerDlg.h"
+#include "HexViewControl.h"
+#include "LinkLibrary.h"
+#include "MainWindowTemplate.h"
+#include "MemorySettingsStore.h"
+#include "ProgrammerResources.h"
+#include "RecordingMessageService.h"
+#include "UiText.h"
+#include "WindowClassLibrary.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace halden {
+namespace {
+
+// The main window with the real tables, HexEdit library and link library.
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(hexEdit.load(std::string(HALDEN_BIN_DIR) + "/HexEdit.so"), 0u) << hexEdit.error();
+        ASSERT_EQ(linkLibrary.load(std::string(HALDEN_BIN_DIR) + "/M3_Tavro.so"), 0u);
+    }
+
+    std::unique_ptr<CProgrammerDlg> open(CommandLine::Values commandLine = {}) {
+        context = std::make_unique<ProgrammerContext>(ProgrammerContext{
+            text, messages, settings, &linkLibrary, hexEdit.windowClass(), commandLine});
+        return std::make_unique<CProgrammerDlg>(*context);
+    }
+
+    KeyedTables tables{ProgrammerResources::directory()};
+    UiText text{tables};
+    test::RecordingMessageService messages;
+    test::MemorySettingsStore settings;
+    WindowClassLibrary hexEdit;
+    LinkLibrary linkLibrary;
+    std::unique_ptr<ProgrammerContext> context;
+};
+
+QString labelOf(QWidget* widget) {
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        return button->text();
+    }
+    if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        return group->title();
+    }
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        return label->text();
+    }
+    return {};
+}
+
+TEST_F(MainWindowTest, ControlsCarryTheirEnglishLabels) {
+    auto dialog = open();
+    const std::pair<int, const char*> labels[] = {
+        {1049, "MCU Series"},       {1050, "MCU Part No"},        {1013, "Load File"},
+        {1018, "Save *.QPF"},       {2, "Exit"},                  {1016, "Update Target"},
+        {1017, "Update Programmer"}, {1014, "Insert ISP-Code"},    {1052, "Programming Area"},
+        {1053, "H/W Option Setting"}, {1054, "ISP_SIZE"},          {1055, "Set:"},
+        {1056, "IAP_SIZE"},         {1057, "Set:"},               {1058, "IAPLB:"},
+        {1059, "Binary Code Buffer"}, {1149, "Auto Reload Code"}, {1005, "User Define"},
+        {1009, "Whole-chip"},
+    };
+    for (const auto& [id, label] : labels) {
+        ASSERT_NE(dialog->control(id), nullptr) << id;
+        EXPECT_EQ(labelOf(dialog->control(id)), label) << id;
+    }
+    EXPECT_TRUE(dialog->control<QAbstractButton>(MainWindowTemplate::kWholeChip)->isChecked());
+    EXPECT_FALSE(dialog->control(1014)->isEnabled());
+    EXPECT_FALSE(dialog->control(1005)->isEnabled());
+    EXPECT_TRUE(dialog->control(1040)->isHidden());
+    for (int i = 0; i < MainWindowTemplate::kOptionCount; ++i) {
+        auto* box = dialog->control<QCheckBox>(MainWindowTemplate::kFirstOption + i);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->text().isEmpty());
+    }
+}
+
+TEST_F(MainWindowTest, CaptionCarriesTheLinkLibrarysFirmwareVersion) {
+    EXPECT_EQ(open()->windowTitle(), "Halden_Programmer (v1.13.0.0) FW = v1. 5 ");
+    ASSERT_EQ(linkLibrary.load(std::string(HALDEN_TEST_LIB_DIR) + "/nofw/M3_Tavro.so"), 0u);
+    EXPECT_EQ(open()->windowTitle(), "Halden_Programmer (v1.13.0.0) FW = v0. 0 ");
+}
+
+TEST_F(MainWindowTest, ControlsSitInsideTheWindowAndTheirTextsFit) {
+    auto dialog = open();
+    const QRect client = dialog->rect();
+    for (const auto& control : MainWindowTemplate::make().controls) {
+        if (control.hidden || control.kind == DialogTemplate::Kind::Bitmap) {
+            continue;
+        }
+        QWidget* widget = dialog->findChild<QWidget*>(DialogBuilder::objectName(control));
+        ASSERT_NE(widget, nullptr) << control.id << " " << control.name;
+        EXPECT_TRUE(client.contains(widget->geometry())) << control.id << " " << control.name;
+        const QString label = labelOf(widget);
+        if (!label.isEmpty() && !qobject_cast<QGroupBox*>(widget)) {
+            EXPECT_LE(widget->minimumSizeHint().width(), widget->width())
+                << control.id << " " << label.toStdString();
+        }
+    }
+    EXPECT_EQ(dialog->findChild<QWidget*>("1022"), dialog->hexView()->widget());
+}
+
+TEST_F(MainWindowTest, DefaultButtonFollowsTheCommandLine) {
+    auto withoutPart = open();
+    EXPECT_TRUE(withoutPart->control<QPushButton>(MainWindowTemplate::kLoadFile)->isDefault());
+    CommandLine::Values values;
+    values.partName = u"RQD-1";
+    auto withPart = open(values);
+    EXPECT_TRUE(withPart->control<QPushButton>(MainWindowTemplate::kUpdateTarget)->isDefault());
+    EXPECT_FALSE(withPart->control<QPushButton>(MainWindowTemplate::kLoadFile)->isDefault());
+}
+
+TEST_F(MainWindowTest, EscapeIsSwallowedAndExitEndsTheDialog) {
+    auto dialog = open();
+    dialog->show();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(dialog.get(), &escape);
+    EXPECT_TRUE(dialog->isVisible());
+
+    dialog->control<QPushButton>(MainWindowTemplate::kExit)->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+
+    auto closed = open();
+    closed->show();
+    EXPECT_TRUE(closed->close());
+    EXPECT_FALSE(closed->isVisible());
+}
+
+TEST_F(MainWindowTest, SystemMenuChecksUpdatesAndShowsAbout) {
+    auto dialog = open();
+    QStringList entries;
+    for (auto* action : dialog->systemMenu()->actions()) {
+        if (!action->isSeparator()) {
+            entries << action->text();
+        }
+    }
+    EXPECT_EQ(entries, QStringList({"Check update", QString::fromStdU16String(CAboutDlg::kMenuText)}));
+
+    settings.writeInt("Settings", "CheckVersion", 0);
+    dialog->OnSysCommand(CProgrammerDlg::kSysCommandCheckUpdate | 0x3);
+    EXPECT_EQ(settings.readInt("Settings", "CheckVersion", -1), 1);
+
+    QString versionLine;
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(about, nullptr);
+        caption = about->windowTitle();
+        versionLine = about->findChild<QLabel*>("1085")->text();
+        about->findChild<QPushButton*>("1")->click();
+    });
+    dialog->OnSysCommand(CProgrammerDlg::kSysCommandAbout);
+    EXPECT_EQ(versionLine, "Halden_Programmer (v1.13.0.0)");
+    EXPECT_EQ(caption, QString::fromStdU16String(CAboutDlg::kCaption));
+}
+
+TEST_F(MainWindowTest, BindsTheNineExports) {
+    EXPECT_TRUE(open()->linkExports().complete());
+}
+
+} // namespace
+} // namespace halden

@@ -1,0 +1,164 @@
+#include "TempDir.h"
+
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace halden {
+namespace {
+
+const fs::path kBin = HALDEN_BIN_DIR;
+const fs::path kLibs = HALDEN_TEST_LIB_DIR;
+
+// Halden_Programmer installed into a scratch folder with the libraries a case
+// chooses, run as its own process with messages on standard error.
+class Installation {
+public:
+    explicit Installation(const std::string& programFolder = "bin") : folder_(dir_ / programFolder) {
+        fs::create_directories(folder_);
+        fs::create_directories(dir_ / "config");
+        fs::create_directories(dir_ / "tmp");
+        fs::create_directories(dir_ / "runtime");
+        fs::permissions(dir_ / "runtime", fs::perms::owner_all);
+        fs::copy_file(kBin / "Halden_Programmer", program());
+    }
+
+    fs::path program() const { return folder_ / "Halden_Programmer"; }
+    void add(const fs::path& file, const std::string& into = "bin") const {
+        fs::create_directories(dir_ / into);
+        fs::copy_file(file, dir_ / into / file.filename());
+    }
+    fs::path lockFile() const { return dir_ / "tmp/Corvane Halden Programmer with Tavro.lock"; }
+    fs::path settingsFile() const {
+        return dir_ / "config/Local AppWizard-Generated Applications/Halden_Programmer.conf";
+    }
+
+    std::unique_ptr<QProcess> start(const QStringList& arguments = {}) const {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("HALDEN_MESSAGES", "console");
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir_ / "config").string()));
+        environment.insert("TMPDIR", QString::fromStdString((dir_ / "tmp").string()));
+        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((dir_ / "runtime").string()));
+        process->setProcessEnvironment(environment);
+        process->start(QString::fromStdString(program().string()), arguments);
+        process->waitForStarted();
+        return process;
+    }
+
+    // Runs to its end; the exit code and what it wrote on standard error.
+    std::pair<int, std::string> run(const QStringList& arguments = {}) const {
+        auto process = start(arguments);
+        if (!process->waitForFinished(30000)) {
+            process->kill();
+            process->waitForFinished();
+            return {-1, "did not end"};
+        }
+        return {process->exitCode(), process->readAllStandardError().toStdString()};
+    }
+
+    // Starts it and waits until its main window runs (it holds the instance lock).
+    std::unique_ptr<QProcess> startWindow() const {
+        auto process = start();
+        for (int i = 0; i < 300 && !fs::exists(lockFile()); ++i) {
+            QThread::msleep(20);
+        }
+        QThread::msleep(200);
+        return process;
+    }
+
+    std::string settings() const {
+        std::ifstream in(settingsFile());
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    test::TempDir dir_;
+
+private:
+    fs::path folder_;
+};
+
+void stop(QProcess& process) {
+    process.kill();
+    process.waitForFinished();
+}
+
+TEST(Startup, EndsWhenALibraryIsMissingOrRefused) {
+    struct Case {
+        const char* name;
+        std::vector<fs::path> libraries;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"no HexEdit library",
+         {kBin / "M3_Tavro.so"},
+         "[Error Code = 0x0000007E] The specified module could not be found.\n"},
+        {"link library 1.2.0.0",
+         {kBin / "HexEdit.so", kLibs / "v1.2/M3_Tavro.so"},
+         "[Error !] This version of dll is not correspond to the application !\n"},
+        {"link library without CheckDevice",
+         {kBin / "HexEdit.so", kLibs / "incomplete/M3_Tavro.so"},
+         "does not export \"CheckDevice\""},
+    };
+    for (const auto& c : cases) {
+        Installation installation;
+        for (const auto& library : c.libraries) {
+            installation.add(library);
+        }
+        const auto [code, errors] = installation.run();
+        EXPECT_EQ(code, 1) << c.name;
+        EXPECT_NE(errors.find(c.message), std::string::npos) << c.name << ": " << errors;
+        EXPECT_FALSE(fs::exists(installation.lockFile())) << c.name;
+    }
+}
+
+TEST(Startup, FindsTheLinkLibraryInASiblingFolderAndRunsOnce) {
+    Installation installation("app/bin");
+    installation.add(kBin / "HexEdit.so", "app/bin");
+    installation.add(kBin / "M3_Tavro.so", "app/lib");
+    auto first = installation.startWindow();
+    ASSERT_EQ(first->state(), QProcess::Running) << first->readAllStandardError().toStdString();
+    // First run: "CheckVersion" was absent and is now 1.
+    EXPECT_NE(installation.settings().find("CheckVersion=1"), std::string::npos)
+        << installation.settings();
+
+    const auto [code, errors] = installation.run();
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(errors, "[Error] There is another application running\n");
+    EXPECT_EQ(first->state(), QProcess::Running);
+    stop(*first);
+}
+
+TEST(Startup, CheckVersionZeroStaysZero) {
+    Installation installation;
+    installation.add(kBin / "HexEdit.so");
+    installation.add(kBin / "M3_Tavro.so");
+    fs::create_directories(installation.settingsFile().parent_path());
+    std::ofstream(installation.settingsFile()) << "[Settings]\nCheckVersion=0\n";
+    auto process = installation.startWindow();
+    ASSERT_EQ(process->state(), QProcess::Running);
+    stop(*process);
+    EXPECT_NE(installation.settings().find("CheckVersion=0"), std::string::npos);
+}
+
+TEST(Startup, FilePathOf260CharactersEndsTheProgram) {
+    Installation installation;
+    installation.add(kBin / "HexEdit.so");
+    installation.add(kBin / "M3_Tavro.so");
+    const QString longName = "/" + QString(259, 'a');
+    const auto [code, errors] = installation.run({"RQD-1", longName});
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(errors, "[Halden_Programmer] The path of the file is too long !\n");
+}
+
+} // namespace
+} // namespace halden
