@@ -20,9 +20,9 @@ struct LinkExports {
     using DisconnectFn = int (*)();
 
     static constexpr std::array<std::string_view, 9> kNames = {
-        "ICE_Write",        "ICE_Send_Command",    "ICE_Read_Data",
-        "CheckDevice",      "ICE_Check_Firmware",  "ConnectHIDDevice",
-        "DisconnectHIDDevice", "Ice",              "HidDevice"};
+        "ICE_Write",          "ICE_Send_Command", "ICE_Read_Data",       "CheckDevice",
+        "ICE_Check_Firmware", "ConnectHIDDevice", "DisconnectHIDDevice", "Ice",
+        "HidDevice"};
 
     WriteFn ICE_Write = nullptr;
     SendCommandFn ICE_Send_Command = nullptr;

@@ -7,7 +7,9 @@
 
 namespace halden {
 
-LinkLibrary::~LinkLibrary() { unload(); }
+LinkLibrary::~LinkLibrary() {
+    unload();
+}
 
 std::uint32_t LinkLibrary::load(const std::string& path) {
     unload();

@@ -12,8 +12,7 @@ namespace halden {
 // message's default button.
 class ConsoleMessageService : public MessageService {
 public:
-    using AnswerPolicy =
-        std::function<MessageAnswer(std::u16string_view text, MessageStyle style)>;
+    using AnswerPolicy = std::function<MessageAnswer(std::u16string_view text, MessageStyle style)>;
 
     explicit ConsoleMessageService(std::ostream& out, AnswerPolicy policy = {});
 

@@ -82,8 +82,9 @@ ElfSectionReader::Result ElfSectionReader::parse(const std::vector<std::uint8_t>
         if (!fits(offset, size, bytes.size())) {
             return {Status::BadFormat, {}};
         }
-        return {Status::Ok, {file.begin() + static_cast<std::ptrdiff_t>(offset),
-                             file.begin() + static_cast<std::ptrdiff_t>(offset + size)}};
+        return {Status::Ok,
+                {file.begin() + static_cast<std::ptrdiff_t>(offset),
+                 file.begin() + static_cast<std::ptrdiff_t>(offset + size)}};
     }
     return {Status::NoSection, {}};
 }

@@ -31,8 +31,10 @@ public:
     static MessageAnswer defaultAnswer(MessageButtons buttons) {
         switch (buttons) {
         case MessageButtons::YesNo:
-        case MessageButtons::YesNoCancel: return MessageAnswer::Yes;
-        default: return MessageAnswer::Ok;
+        case MessageButtons::YesNoCancel:
+            return MessageAnswer::Yes;
+        default:
+            return MessageAnswer::Ok;
         }
     }
 };

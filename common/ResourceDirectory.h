@@ -27,7 +27,8 @@ public:
 
     // The resource's bytes; the type compares case-insensitively. Nothing when absent or
     // when its entry points outside the blob.
-    std::optional<std::span<const std::uint8_t>> find(std::string_view type, std::uint32_t id) const;
+    std::optional<std::span<const std::uint8_t>> find(std::string_view type,
+                                                      std::uint32_t id) const;
 
 private:
     std::span<const std::uint8_t> blob_;

@@ -6,17 +6,26 @@ namespace halden {
 
 std::string SystemError::text(std::uint32_t code) {
     switch (code) {
-    case kFileNotFound: return "The system cannot find the file specified.";
-    case kPathNotFound: return "The system cannot find the path specified.";
-    case kAccessDenied: return "Access is denied.";
-    case kBadFormat: return "An attempt was made to load a program with an incorrect format.";
-    case kInvalidData: return "The data is invalid.";
-    case kModuleNotFound: return "The specified module could not be found.";
-    case kProcedureNotFound: return "The specified procedure could not be found.";
-    case kAlreadyExists: return "Cannot create a file when that file already exists.";
+    case kFileNotFound:
+        return "The system cannot find the file specified.";
+    case kPathNotFound:
+        return "The system cannot find the path specified.";
+    case kAccessDenied:
+        return "Access is denied.";
+    case kBadFormat:
+        return "An attempt was made to load a program with an incorrect format.";
+    case kInvalidData:
+        return "The data is invalid.";
+    case kModuleNotFound:
+        return "The specified module could not be found.";
+    case kProcedureNotFound:
+        return "The specified procedure could not be found.";
+    case kAlreadyExists:
+        return "Cannot create a file when that file already exists.";
     case kResourceTypeNotFound:
         return "The specified resource type cannot be found in the image file.";
-    default: return {};
+    default:
+        return {};
     }
 }
 

@@ -4,6 +4,8 @@
 
 namespace halden {
 
-HexViewControl* HexEditPlugin::create(QWidget* parent) { return new HexView(parent); }
+HexViewControl* HexEditPlugin::create(QWidget* parent) {
+    return new HexView(parent);
+}
 
 } // namespace halden

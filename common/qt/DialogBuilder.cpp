@@ -1,8 +1,8 @@
 #include "DialogBuilder.h"
 
 #include <QCheckBox>
-#include <QDialog>
 #include <QComboBox>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,7 +14,9 @@ namespace halden {
 
 namespace {
 
-QString toQString(const std::u16string& text) { return QString::fromStdU16String(text); }
+QString toQString(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
 
 QWidget* makeControl(const DialogTemplate::Control& control, QWidget& dialog,
                      const DialogBuilder::CustomFactory& customFactory) {
@@ -27,17 +29,23 @@ QWidget* makeControl(const DialogTemplate::Control& control, QWidget& dialog,
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     }
-    case Kind::GroupBox: return new QGroupBox(text, &dialog);
-    case Kind::Static: return new QLabel(text, &dialog);
+    case Kind::GroupBox:
+        return new QGroupBox(text, &dialog);
+    case Kind::Static:
+        return new QLabel(text, &dialog);
     case Kind::StaticPane: {
         auto* pane = new QLabel(text, &dialog);
         pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         return pane;
     }
-    case Kind::Edit: return new QLineEdit(text, &dialog);
-    case Kind::Button: return new QPushButton(text, &dialog);
-    case Kind::RadioButton: return new QRadioButton(text, &dialog);
-    case Kind::CheckBox: return new QCheckBox(text, &dialog);
+    case Kind::Edit:
+        return new QLineEdit(text, &dialog);
+    case Kind::Button:
+        return new QPushButton(text, &dialog);
+    case Kind::RadioButton:
+        return new QRadioButton(text, &dialog);
+    case Kind::CheckBox:
+        return new QCheckBox(text, &dialog);
     case Kind::ComboDropDown:
     case Kind::ComboDropList: {
         auto* combo = new QComboBox(&dialog);
@@ -82,7 +90,7 @@ QString DialogBuilder::objectName(const DialogTemplate::Control& control) {
         return QString::number(control.id);
     }
     return QString::fromStdString(control.kind == DialogTemplate::Kind::Bitmap ? "bitmap"
-                                                                                : control.name);
+                                                                               : control.name);
 }
 
 void DialogBuilder::build(QWidget& dialog, const DialogTemplate& dialogTemplate,

@@ -53,9 +53,8 @@ std::optional<std::vector<std::uint8_t>> QtSettingsStore::readBinary(std::string
 
 void QtSettingsStore::writeBinary(std::string_view section, std::string_view key,
                                   std::span<const std::uint8_t> value) {
-    settings_.setValue(keyOf(section, key),
-                       QByteArray(reinterpret_cast<const char*>(value.data()),
-                                  static_cast<qsizetype>(value.size())));
+    settings_.setValue(keyOf(section, key), QByteArray(reinterpret_cast<const char*>(value.data()),
+                                                       static_cast<qsizetype>(value.size())));
     settings_.sync();
 }
 

@@ -33,7 +33,8 @@ DialogTemplate aboutTemplate() {
         t.controls.push_back(std::move(control));
     };
     add(-1, Kind::Bitmap, u"", {11, 14, 21, 20}, ":/images/icon.png");
-    add(CAboutDlg::kVersionLine, Kind::Static, u"Corvane Halden_Programmer v 0.78", {40, 10, 130, 8});
+    add(CAboutDlg::kVersionLine, Kind::Static, u"Corvane Halden_Programmer v 0.78",
+        {40, 10, 130, 8});
     add(-1, Kind::Static, u"Halden: in-circuit programming for Corvane chips with Tavro.",
         {40, 25, 188, 8}, "notice");
     add(1, Kind::Button, u"OK", {178, 7, 50, 14});
@@ -46,7 +47,8 @@ CAboutDlg::CAboutDlg(const UiText& text, QWidget* parent) : QDialog(parent) {
     DialogBuilder::build(*this, aboutTemplate());
     setWindowIcon(QIcon(":/images/icon.png"));
     if (const auto title = text.entry(102)) {
-        findChild<QLabel*>(QString::number(kVersionLine))->setText(QString::fromStdU16String(*title));
+        findChild<QLabel*>(QString::number(kVersionLine))
+            ->setText(QString::fromStdU16String(*title));
     }
     findChild<QPushButton*>("1")->setDefault(true);
 }

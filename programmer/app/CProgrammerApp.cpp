@@ -29,7 +29,9 @@ std::string baseName(const std::string& path) {
 CProgrammerApp::CProgrammerApp(MessageService& messages)
     : messages_(messages), tables_(ProgrammerResources::directory()), text_(tables_) {}
 
-CProgrammerApp::~CProgrammerApp() { ExitInstance(); }
+CProgrammerApp::~CProgrammerApp() {
+    ExitInstance();
+}
 
 void CProgrammerApp::fail(std::u16string_view text, std::u16string_view caption) {
     messages_.show(text, caption, kErrorStyle);
@@ -62,12 +64,8 @@ bool CProgrammerApp::InitInstance(const std::string& programPath,
     if (!readCommandLine(programPath, arguments)) {
         return false;
     }
-    ProgrammerContext context{text_,
-                              messages_,
-                              *settings_,
-                              &linkLibrary_,
-                              hexEdit_.windowClass(),
-                              commandLine_};
+    ProgrammerContext context{
+        text_, messages_, *settings_, &linkLibrary_, hexEdit_.windowClass(), commandLine_};
     CProgrammerDlg dialog(context);
     dialog.exec();
     return false;
@@ -142,8 +140,8 @@ void CProgrammerApp::runStartupUpdateCheck() {
 bool CProgrammerApp::readCommandLine(const std::string& programPath,
                                      const std::vector<std::u16string>& arguments) {
     const std::u16string raw = CommandLine::rawFromArguments(arguments);
-    commandLine_ = CommandLine::parse(raw, static_cast<int>(arguments.size()),
-                                      Unicode::toUtf16(programPath));
+    commandLine_ =
+        CommandLine::parse(raw, static_cast<int>(arguments.size()), Unicode::toUtf16(programPath));
     if (commandLine_.pathTooLong) {
         messages_.show(u"The path of the file is too long !", Unicode::toUtf16(applicationName_),
                        {MessageButtons::Ok, MessageIcon::None});

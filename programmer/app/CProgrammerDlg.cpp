@@ -76,7 +76,8 @@ void CProgrammerDlg::OnSysCommand(int id) {
     case kSysCommandCheckUpdate:
         context_.settings.writeInt("Settings", "CheckVersion", 1);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -140,6 +141,8 @@ void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
     systemMenu_->popup(event->globalPos());
 }
 
-void CProgrammerDlg::reject() { QDialog::reject(); }
+void CProgrammerDlg::reject() {
+    QDialog::reject();
+}
 
 } // namespace halden

@@ -27,9 +27,9 @@ public:
     static constexpr int kAutoReload = 1149;
 
     // Controls whose text start-up sets from the UI text of the same ID, in that order.
-    static constexpr int kLabelledIds[] = {1003, 1004, 1013, 1014, 2,    1016, 1017, 1018,
-                                           1049, 1050, 1051, 1052, 1053, 1054, 1055, 1056,
-                                           1057, 1058, 1059, 1149};
+    static constexpr int kLabelledIds[] = {1003, 1004, 1013, 1014, 2,    1016, 1017,
+                                           1018, 1049, 1050, 1051, 1052, 1053, 1054,
+                                           1055, 1056, 1057, 1058, 1059, 1149};
 
     static DialogTemplate make();
 };

@@ -3,7 +3,9 @@
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void registerProgrammerQrc() { Q_INIT_RESOURCE(programmer); }
+static void registerProgrammerQrc() {
+    Q_INIT_RESOURCE(programmer);
+}
 
 namespace halden {
 

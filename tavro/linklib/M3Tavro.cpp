@@ -20,16 +20,23 @@ extern "C" {
     return 0;
 }
 
-[[gnu::visibility("default")]] int ICE_Write() { return kNoAdapter; }
-
-[[gnu::visibility("default")]] int ICE_Send_Command(int, int) { return kNoAdapter; }
-
-[[gnu::visibility("default")]] int ICE_Read_Data(int, std::uint8_t*, std::uint32_t,
-                                                 std::uint32_t) {
+[[gnu::visibility("default")]] int ICE_Write() {
     return kNoAdapter;
 }
 
-[[gnu::visibility("default")]] int ICE_Check_Firmware(int*) { return kNoAdapter; }
+[[gnu::visibility("default")]] int ICE_Send_Command(int, int) {
+    return kNoAdapter;
+}
 
-[[gnu::visibility("default")]] int CheckDevice() { return kNoAdapter; }
+[[gnu::visibility("default")]] int ICE_Read_Data(int, std::uint8_t*, std::uint32_t, std::uint32_t) {
+    return kNoAdapter;
+}
+
+[[gnu::visibility("default")]] int ICE_Check_Firmware(int*) {
+    return kNoAdapter;
+}
+
+[[gnu::visibility("default")]] int CheckDevice() {
+    return kNoAdapter;
+}
 }

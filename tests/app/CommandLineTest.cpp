@@ -23,8 +23,8 @@ TEST(CommandLine, SplitsPartNameAndFilePath) {
          u"D:\\My Files\\code.hex", false},
         {"spaces in a row collapse", quoted + u" RQD-1 D:\\My   Files\\code.hex", 4, u"RQD-1",
          u"D:\\My Files\\code.hex", false},
-        {"quoted path is one argument", quoted + u" RQD-1 \"D:\\My Files\\code.hex\"", 3,
-         u"RQD-1", u"\"D:\\My", false},
+        {"quoted path is one argument", quoted + u" RQD-1 \"D:\\My Files\\code.hex\"", 3, u"RQD-1",
+         u"\"D:\\My", false},
         {"one argument forces the upgrade", quoted + u" anything at all", 2, u"", u"", true},
         {"no arguments", quoted, 1, u"", u"", false},
         {"started from a shell by a relative name", u"./Halden_Programmer RQE-2 /tmp/a.bin", 3,
@@ -51,9 +51,8 @@ TEST(CommandLine, PathOf260CharactersIsTooLong) {
 }
 
 TEST(CommandLine, LongPartNameKeeps259Characters) {
-    const auto values = CommandLine::parse(u"\"" + kProgram + u"\" " + std::u16string(300, u'P') +
-                                               u" f",
-                                           3, kProgram);
+    const auto values = CommandLine::parse(
+        u"\"" + kProgram + u"\" " + std::u16string(300, u'P') + u" f", 3, kProgram);
     EXPECT_EQ(values.partName, std::u16string(259, u'P'));
     EXPECT_EQ(values.filePath, u"f");
 }

@@ -1,6 +1,6 @@
 #include "CAboutDlg.h"
-#include "DialogBuilder.h"
 #include "CProgrammerDlg.h"
+#include "DialogBuilder.h"
 #include "HexViewControl.h"
 #include "LinkLibrary.h"
 #include "MainWindowTemplate.h"
@@ -63,12 +63,24 @@ QString labelOf(QWidget* widget) {
 TEST_F(MainWindowTest, ControlsCarryTheirEnglishLabels) {
     auto dialog = open();
     const std::pair<int, const char*> labels[] = {
-        {1049, "MCU Series"},       {1050, "MCU Part No"},        {1013, "Load File"},
-        {1018, "Save *.QPF"},       {2, "Exit"},                  {1016, "Update Target"},
-        {1017, "Update Programmer"}, {1014, "Insert ISP-Code"},    {1052, "Programming Area"},
-        {1053, "H/W Option Setting"}, {1054, "ISP_SIZE"},          {1055, "Set:"},
-        {1056, "IAP_SIZE"},         {1057, "Set:"},               {1058, "IAPLB:"},
-        {1059, "Binary Code Buffer"}, {1149, "Auto Reload Code"}, {1005, "User Define"},
+        {1049, "MCU Series"},
+        {1050, "MCU Part No"},
+        {1013, "Load File"},
+        {1018, "Save *.QPF"},
+        {2, "Exit"},
+        {1016, "Update Target"},
+        {1017, "Update Programmer"},
+        {1014, "Insert ISP-Code"},
+        {1052, "Programming Area"},
+        {1053, "H/W Option Setting"},
+        {1054, "ISP_SIZE"},
+        {1055, "Set:"},
+        {1056, "IAP_SIZE"},
+        {1057, "Set:"},
+        {1058, "IAPLB:"},
+        {1059, "Binary Code Buffer"},
+        {1149, "Auto Reload Code"},
+        {1005, "User Define"},
         {1009, "Whole-chip"},
     };
     for (const auto& [id, label] : labels) {
@@ -146,7 +158,8 @@ TEST_F(MainWindowTest, SystemMenuChecksUpdatesAndShowsAbout) {
             entries << action->text();
         }
     }
-    EXPECT_EQ(entries, QStringList({"Check update", QString::fromStdU16String(CAboutDlg::kMenuText)}));
+    EXPECT_EQ(entries,
+              QStringList({"Check update", QString::fromStdU16String(CAboutDlg::kMenuText)}));
 
     settings.writeInt("Settings", "CheckVersion", 0);
     dialog->OnSysCommand(CProgrammerDlg::kSysCommandCheckUpdate | 0x3);

@@ -20,7 +20,8 @@ const fs::path kLibs = HALDEN_TEST_LIB_DIR;
 // chooses, run as its own process with messages on standard error.
 class Installation {
 public:
-    explicit Installation(const std::string& programFolder = "bin") : folder_(dir_ / programFolder) {
+    explicit Installation(const std::string& programFolder = "bin")
+        : folder_(dir_ / programFolder) {
         fs::create_directories(folder_);
         fs::create_directories(dir_ / "config");
         fs::create_directories(dir_ / "tmp");

@@ -1,5 +1,5 @@
-#include "ByteOrder.h"
 #include "ResourceDirectory.h"
+#include "ByteOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,8 @@ Bytes blobWithEntry(const std::string& type, std::uint32_t id, std::uint32_t off
     return blob;
 }
 
-constexpr std::uint32_t kDataOffset = ResourceDirectory::kHeaderSize + ResourceDirectory::kEntrySize;
+constexpr std::uint32_t kDataOffset =
+    ResourceDirectory::kHeaderSize + ResourceDirectory::kEntrySize;
 
 TEST(ResourceDirectory, FindsAnEntryByTypeIgnoringCaseAndById) {
     const Bytes blob = blobWithEntry("DYNAMIC", 256, kDataOffset, 3, {1, 2, 3});

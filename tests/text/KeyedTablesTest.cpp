@@ -1,5 +1,5 @@
-#include "ByteOrder.h"
 #include "KeyedTables.h"
+#include "ByteOrder.h"
 #include "ProgrammerResources.h"
 
 #include <gtest/gtest.h>
@@ -93,10 +93,19 @@ TEST(KeyedTables, NumbersConvertLikeWcstoulWithBaseZero) {
         std::uint32_t value;
     };
     const Case cases[] = {
-        {u"0x40000", 262144}, {u"128", 128},     {u"010", 8},          {u"  0X1f", 31},
-        {u"12abc", 12},       {u"0x", 0},        {u"09", 0},           {u"", 0},
-        {u"-1", 0xFFFFFFFF},  {u"+7", 7},        {u"99999999999", 0xFFFFFFFF},
-        {u"\t\n 42", 42},     {u"0xFFFFFFFF", 0xFFFFFFFF},
+        {u"0x40000", 262144},
+        {u"128", 128},
+        {u"010", 8},
+        {u"  0X1f", 31},
+        {u"12abc", 12},
+        {u"0x", 0},
+        {u"09", 0},
+        {u"", 0},
+        {u"-1", 0xFFFFFFFF},
+        {u"+7", 7},
+        {u"99999999999", 0xFFFFFFFF},
+        {u"\t\n 42", 42},
+        {u"0xFFFFFFFF", 0xFFFFFFFF},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(KeyedTables::parseNumber(c.text), c.value)

@@ -1,8 +1,8 @@
-#include "ByteOrder.h"
-#include "RecordingMessageService.h"
-#include "ProgrammerResources.h"
-#include "TextMessage.h"
 #include "UiText.h"
+#include "ByteOrder.h"
+#include "ProgrammerResources.h"
+#include "RecordingMessageService.h"
+#include "TextMessage.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,8 @@ std::vector<std::uint8_t> oneTableBlob(std::uint16_t key, const std::u16string& 
     }
     ByteOrder::appendLe16(table, 0);
     ByteOrder::appendLe16(table, 0xFFFF);
-    std::vector<std::uint8_t> blob(ResourceDirectory::kMagic.begin(), ResourceDirectory::kMagic.end());
+    std::vector<std::uint8_t> blob(ResourceDirectory::kMagic.begin(),
+                                   ResourceDirectory::kMagic.end());
     ByteOrder::appendLe32(blob, 1);
     std::string type = "DYNAMIC";
     type.resize(ResourceDirectory::kTypeSize, '\0');

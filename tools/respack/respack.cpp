@@ -78,11 +78,20 @@ std::string unescape(const std::string& text, const std::string& where) {
             fail(where, "backslash at end of line");
         }
         switch (text[i]) {
-        case 't': out += '\t'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case '\\': out += '\\'; break;
-        default: fail(where, std::string("unknown escape \\") + text[i]);
+        case 't':
+            out += '\t';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        default:
+            fail(where, std::string("unknown escape \\") + text[i]);
         }
     }
     return out;
@@ -240,8 +249,8 @@ std::vector<Resource> readManifest(const std::string& manifest, std::vector<std:
 Bytes packDirectory(const std::vector<Resource>& resources) {
     Bytes out(ResourceDirectory::kMagic.begin(), ResourceDirectory::kMagic.end());
     ByteOrder::appendLe32(out, static_cast<std::uint32_t>(resources.size()));
-    std::uint32_t offset = static_cast<std::uint32_t>(ResourceDirectory::kHeaderSize +
-                                                      resources.size() * ResourceDirectory::kEntrySize);
+    std::uint32_t offset = static_cast<std::uint32_t>(
+        ResourceDirectory::kHeaderSize + resources.size() * ResourceDirectory::kEntrySize);
     for (const auto& resource : resources) {
         std::string type = resource.type;
         type.resize(ResourceDirectory::kTypeSize, '\0');
