@@ -7,13 +7,18 @@
 #include "LinkLibrary.h"
 #include "LinkLibraryFile.h"
 #include "MainWindowTemplate.h"
+#include "MessageService.h"
 #include "ProgrammerImages.h"
+#include "SeriesTable.h"
 #include "SettingsStore.h"
 #include "UiText.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,7 +26,8 @@
 namespace halden {
 
 CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), context_(context), catalogue_(context.text.tables()),
+      partSettings_(catalogue_) {
     ProgrammerImages::registerOnce();
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -42,6 +48,18 @@ QWidget* CProgrammerDlg::control(int id) const {
 }
 
 void CProgrammerDlg::OnInitDialog() {
+    seriesList_ = control<QComboBox>(MainWindowTemplate::kSeriesList);
+    partList_ = control<QComboBox>(MainWindowTemplate::kPartList);
+    for (std::size_t n = 0; n < optionBoxes_.size(); ++n) {
+        optionBoxes_[n] =
+            control<QCheckBox>(MainWindowTemplate::kFirstOption + static_cast<int>(n));
+        connect(optionBoxes_[n], &QCheckBox::clicked, this,
+                [this, n](bool ticked) { onOptionClicked(n, ticked); });
+    }
+    // Only the user's choices count as selection changes, as with the list controls'
+    // own notifications; the window's own selections apply the part themselves.
+    connect(seriesList_, &QComboBox::activated, this, [this] { onSeriesChanged(); });
+    connect(partList_, &QComboBox::activated, this, [this] { applyPart(); });
     buildSystemMenu();
     setWindowIcon(QIcon(":/images/icon.png"));
     projectHeaderText_.clear();
@@ -85,9 +103,96 @@ void CProgrammerDlg::restoreWindowState() {
     control<QRadioButton>(MainWindowTemplate::kWholeChip)->setChecked(true);
     setWindowTitle(firmwareCaption());
     setControlTexts();
-    const bool partFromCommandLine = !context_.commandLine.partName.empty();
-    setDefaultButton(partFromCommandLine ? MainWindowTemplate::kUpdateTarget
-                                         : MainWindowTemplate::kLoadFile);
+    fillSeriesList();
+    seriesList_->setCurrentIndex(0);
+    onSeriesChanged();
+    selectStartPart();
+    partSettings_.forceNextApply();
+    applyPart();
+}
+
+void CProgrammerDlg::fillSeriesList() {
+    seriesList_->clear();
+    for (const auto& series : SeriesTable::kSeries) {
+        if (series.listed) {
+            seriesList_->addItem(QString::fromStdU16String(std::u16string(series.name)),
+                                 series.number);
+        }
+    }
+    seriesList_->model()->sort(0);
+}
+
+void CProgrammerDlg::onSeriesChanged() {
+    fillPartList();
+    partList_->setCurrentIndex(partItems_.empty() ? -1 : 0);
+    applyPart();
+}
+
+void CProgrammerDlg::fillPartList() {
+    const std::uint32_t series = seriesList_->currentData().toUInt();
+    partItems_ = PartList::forSeries(catalogue_, series);
+    partList_->clear();
+    for (const auto& item : partItems_) {
+        partList_->addItem(QString::fromStdU16String(item.name), item.partIndex);
+    }
+}
+
+// Start on the part the command line names, else on the part used last.
+void CProgrammerDlg::selectStartPart() {
+    const std::u16string& name = context_.commandLine.partName;
+    if (!name.empty()) {
+        const auto found = PartList::findCommandLineName(partItems_, name, [this] {
+            context_.messages.show(u"ERROR", context_.applicationName, {});
+        });
+        if (found) {
+            partList_->setCurrentIndex(static_cast<int>(*found));
+            partList_->setEnabled(false);
+        }
+        setDefaultButton(MainWindowTemplate::kUpdateTarget);
+        return;
+    }
+    setDefaultButton(MainWindowTemplate::kLoadFile);
+    const int saved = context_.settings.readInt("Settings", "BodyID", -1);
+    const auto item = saved == -1
+                          ? std::nullopt
+                          : PartList::findPartIndex(partItems_, static_cast<std::uint32_t>(saved));
+    partList_->setCurrentIndex(item ? static_cast<int>(*item) : 0);
+}
+
+std::uint32_t CProgrammerDlg::selectedPartIndex() const {
+    return partList_->currentIndex() < 0 ? 0 : partList_->currentData().toUInt();
+}
+
+void CProgrammerDlg::applyPart() {
+    if (!partSettings_.apply(selectedPartIndex(), context_.text.languageIndex())) {
+        return;
+    }
+    projectHeaderText_.clear();
+    control<QAbstractButton>(MainWindowTemplate::kUserDefine)->setChecked(false);
+    control<QAbstractButton>(MainWindowTemplate::kWholeChip)->setChecked(true);
+    showOptionBoxes();
+    for (const int pane : {MainWindowTemplate::kChecksumPane, MainWindowTemplate::kSizePane,
+                           MainWindowTemplate::kFilePathPane}) {
+        control<QLabel>(pane)->clear();
+    }
+}
+
+void CProgrammerDlg::showOptionBoxes() {
+    const auto& boxes = partSettings_.boxes();
+    for (std::size_t n = 0; n < boxes.size(); ++n) {
+        optionBoxes_[n]->setEnabled(boxes[n].enabled);
+        optionBoxes_[n]->setText(QString::fromStdU16String(boxes[n].label));
+        optionBoxes_[n]->setToolTip(QString::fromStdU16String(boxes[n].tooltip));
+        optionBoxes_[n]->setChecked(boxes[n].ticked);
+    }
+}
+
+void CProgrammerDlg::onOptionClicked(std::size_t n, bool ticked) {
+    partSettings_.setBox(n, ticked);
+}
+
+void CProgrammerDlg::saveOnClose() {
+    partSettings_.save(context_.settings, selectedPartIndex());
 }
 
 QString CProgrammerDlg::firmwareCaption() const {

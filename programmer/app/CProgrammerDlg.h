@@ -1,10 +1,15 @@
 #pragma once
 
+#include "ChipCatalogue.h"
 #include "LinkExports.h"
+#include "PartList.h"
+#include "PartSettings.h"
 #include "ProgrammerContext.h"
 
 #include <QDialog>
 
+class QCheckBox;
+class QComboBox;
 class QMenu;
 
 namespace halden {
@@ -30,6 +35,9 @@ public:
     QMenu* systemMenu() const { return systemMenu_; }
 
     const LinkExports& linkExports() const { return linkExports_; }
+    const PartSettings& partSettings() const { return partSettings_; }
+    PartSettings& partSettings() { return partSettings_; }
+    const std::vector<PartList::Item>& partItems() const { return partItems_; }
     HexViewControl* hexView() const { return hexView_; }
     bool busy() const { return busy_; }
 
@@ -49,7 +57,23 @@ private:
     void setDefaultButton(int id);
     QString firmwareCaption() const;
 
+    void fillSeriesList();
+    void onSeriesChanged();
+    void fillPartList();
+    void selectStartPart();
+    void applyPart();
+    void onOptionClicked(std::size_t n, bool ticked);
+    void showOptionBoxes();
+    std::uint32_t selectedPartIndex() const;
+    void saveOnClose();
+
     ProgrammerContext& context_;
+    ChipCatalogue catalogue_;
+    PartSettings partSettings_;
+    std::vector<PartList::Item> partItems_;
+    QComboBox* seriesList_ = nullptr;
+    QComboBox* partList_ = nullptr;
+    std::array<QCheckBox*, OptionCheckBox::kCount> optionBoxes_{};
     HexViewControl* hexView_ = nullptr;
     QMenu* systemMenu_ = nullptr;
     LinkExports linkExports_;

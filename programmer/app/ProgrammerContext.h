@@ -21,6 +21,8 @@ struct ProgrammerContext {
     // The window class HEXEDIT10 that the HexEdit library registered.
     WindowClass* hexEditClass = nullptr;
     CommandLine::Values commandLine;
+    // The program file's base name: the caption of messages that have no caption of their own.
+    std::u16string applicationName = u"Halden_Programmer";
 };
 
 } // namespace halden
