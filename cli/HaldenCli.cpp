@@ -1,11 +1,21 @@
 #include "HaldenCli.h"
 
+#include "CatalogueCommands.h"
+#include "CliSession.h"
+
 namespace halden {
 
 void HaldenCli::printHelp() const {
     out_ << "Usage: halden [--help] [--version] <command> [options]\n"
             "\n"
             "Programs Corvane Cortex-M chips through the Tavro adapter, without a window.\n"
+            "\n"
+            "Commands:\n"
+            "  parts [--json]\n"
+            "      the catalogue: index, name, series, flash size, option-byte count, chip ID,\n"
+            "      parameter bytes\n"
+            "  options --part NAME [--set LABEL=on|off]... [--json]\n"
+            "      the part's option bytes as its check boxes build them\n"
             "\n"
             "Options:\n"
             "  --help       show this help and exit\n"
@@ -29,6 +39,15 @@ int HaldenCli::run(const std::vector<std::string>& arguments) {
     if (command == "--version") {
         out_ << "halden " << HALDEN_VERSION << '\n';
         return kSuccess;
+    }
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    CliSession session;
+    CatalogueCommands catalogue(session, out_, err_);
+    if (command == "parts") {
+        return catalogue.parts(rest);
+    }
+    if (command == "options") {
+        return catalogue.options(rest);
     }
     err_ << "halden: unknown command '" << command << "'. Try 'halden --help'.\n";
     return kUsage;

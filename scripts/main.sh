@@ -7,6 +7,8 @@ scripts/setup-debian.sh
 scripts/build.sh default
 bin=build/default/bin
 "$bin/halden" --version
+"$bin/halden" parts
+"$bin/halden" options --part RQD-1 --set LOCK=on
 if [ -n "${DISPLAY:-}" ]; then
     exec "$bin/Halden_Programmer" "$@"
 fi

@@ -246,7 +246,9 @@ void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
     systemMenu_->popup(event->globalPos());
 }
 
+// The close box and "Exit" both come here: save the part and its option bytes first.
 void CProgrammerDlg::reject() {
+    saveOnClose();
     QDialog::reject();
 }
 

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -91,10 +92,14 @@ TEST_F(MainWindowTest, ControlsCarryTheirEnglishLabels) {
     EXPECT_FALSE(dialog->control(1014)->isEnabled());
     EXPECT_FALSE(dialog->control(1005)->isEnabled());
     EXPECT_TRUE(dialog->control(1040)->isHidden());
+    // RQD-1 is applied: its six rows label the first six boxes.
+    const QStringList optionLabels = {
+        "LOCK", "SRAM_DIS", "SMEM_DIS", "IWDG_EN", "RST_STOP", "RST_STBY", "", "", "", "", "", ""};
     for (int i = 0; i < MainWindowTemplate::kOptionCount; ++i) {
         auto* box = dialog->control<QCheckBox>(MainWindowTemplate::kFirstOption + i);
         ASSERT_NE(box, nullptr);
-        EXPECT_TRUE(box->text().isEmpty());
+        EXPECT_EQ(box->text(), optionLabels[i]);
+        EXPECT_EQ(box->isEnabled(), i < 6);
     }
 }
 
@@ -177,6 +182,109 @@ TEST_F(MainWindowTest, SystemMenuChecksUpdatesAndShowsAbout) {
     dialog->OnSysCommand(CProgrammerDlg::kSysCommandAbout);
     EXPECT_EQ(versionLine, "Halden_Programmer (v1.13.0.0)");
     EXPECT_EQ(caption, QString::fromStdU16String(CAboutDlg::kCaption));
+}
+
+QStringList itemsOf(QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) {
+        items << combo->itemText(i);
+    }
+    return items;
+}
+
+// Picks an item as the user does, which is what notifies the window.
+void choose(QComboBox* combo, const QString& text) {
+    const int index = combo->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+TEST_F(MainWindowTest, SeriesListShowsTheListedSeriesAndAppliesTheirFirstPart) {
+    auto dialog = open();
+    auto* series = dialog->control<QComboBox>(MainWindowTemplate::kSeriesList);
+    auto* parts = dialog->control<QComboBox>(MainWindowTemplate::kPartList);
+    EXPECT_EQ(itemsOf(series), QStringList({"RQ-Delta Series", "RQ-Epsilon Series"}));
+    EXPECT_EQ(itemsOf(parts), QStringList({"RQD-1", "RQD-2", "RQD-3", "RQD-4"}));
+    EXPECT_EQ(dialog->partSettings().record().partIndex, 36);
+
+    dialog->control<QLabel>(MainWindowTemplate::kFilePathPane)->setText("old.bin");
+    choose(series, "RQ-Epsilon Series");
+    EXPECT_EQ(itemsOf(parts), QStringList({"RQE-1", "RQE-2", "RQE-3", "RQE-4", "RQE-5", "RQE-6"}));
+    EXPECT_EQ(parts->currentText(), "RQE-1");
+    EXPECT_EQ(dialog->partSettings().record().partIndex, 42);
+    EXPECT_EQ(dialog->partSettings().record().flashSize, 0x40000u);
+    for (const int pane : {MainWindowTemplate::kFilePathPane, MainWindowTemplate::kSizePane,
+                           MainWindowTemplate::kChecksumPane}) {
+        EXPECT_TRUE(dialog->control<QLabel>(pane)->text().isEmpty()) << pane;
+    }
+    auto* box = dialog->control<QCheckBox>(MainWindowTemplate::kFirstOption + 2);
+    EXPECT_EQ(box->text(), "WDG_SW");
+    EXPECT_EQ(box->toolTip(), "Hardware watchdog");
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_FALSE(dialog->control(MainWindowTemplate::kFirstOption + 5)->isEnabled());
+}
+
+TEST_F(MainWindowTest, OptionBoxesBuildTheBytesAndReselectionKeepsThem) {
+    auto dialog = open();
+    auto* lock = dialog->control<QCheckBox>(MainWindowTemplate::kFirstOption);
+    ASSERT_EQ(lock->text(), "LOCK");
+    lock->click();
+    const auto& bytes = dialog->partSettings().record().optionBytes;
+    EXPECT_EQ(bytes[16], 0x83);
+    EXPECT_EQ(bytes[124], static_cast<std::uint8_t>(~bytes[112]));
+
+    choose(dialog->control<QComboBox>(MainWindowTemplate::kPartList), "RQD-1");
+    EXPECT_TRUE(lock->isChecked());
+    EXPECT_EQ(bytes[16], 0x83);
+
+    choose(dialog->control<QComboBox>(MainWindowTemplate::kPartList), "RQD-2");
+    EXPECT_FALSE(lock->isChecked());
+    EXPECT_EQ(bytes[16], 0x0C);
+}
+
+TEST_F(MainWindowTest, StartPartFromTheCommandLineOrTheSavedBodyId) {
+    struct Case {
+        std::u16string commandLineName;
+        int bodyId;
+        QString part;
+        bool listEnabled;
+    };
+    const Case cases[] = {
+        {u"rqd-3", -1, "RQD-3", false}, {u"RQD", -1, "RQD-2", false}, {u"RQE-1", 39, "RQD-1", true},
+        {u"", 39, "RQD-4", true},       {u"", 42, "RQD-1", true},     {u"", -1, "RQD-1", true},
+    };
+    for (const auto& c : cases) {
+        settings.writeInt("Settings", "BodyID", c.bodyId);
+        CommandLine::Values values;
+        values.partName = c.commandLineName;
+        auto dialog = open(values);
+        auto* parts = dialog->control<QComboBox>(MainWindowTemplate::kPartList);
+        EXPECT_EQ(parts->currentText(), c.part) << c.part.toStdString();
+        EXPECT_EQ(parts->isEnabled(), c.listEnabled) << c.part.toStdString();
+        EXPECT_EQ(QString::fromStdU16String(dialog->partSettings().record().partName), c.part);
+    }
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(MainWindowTest, ClosingSavesThePartAndTheNextStartSelectsIt) {
+    {
+        auto dialog = open();
+        choose(dialog->control<QComboBox>(MainWindowTemplate::kPartList), "RQD-4");
+        dialog->control<QCheckBox>(MainWindowTemplate::kFirstOption)->click();
+        dialog->show();
+        dialog->close();
+    }
+    EXPECT_EQ(settings.readInt("Settings", "BodyID", -1), 39);
+    const auto por = settings.readBinary("Settings", "pOR");
+    ASSERT_TRUE(por);
+    ASSERT_EQ(por->size(), 128u);
+    EXPECT_EQ((*por)[16], 0x83);
+
+    auto next = open();
+    EXPECT_EQ(next->control<QComboBox>(MainWindowTemplate::kPartList)->currentText(), "RQD-4");
+    next->control<QPushButton>(MainWindowTemplate::kExit)->click();
+    EXPECT_EQ(settings.readInt("Settings", "BodyID", -1), 39);
 }
 
 TEST_F(MainWindowTest, BindsTheNineExports) {
