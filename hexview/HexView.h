@@ -37,7 +37,7 @@ public:
     void clearAll() override;
 
     const HexCursor& cursor() const { return document_.cursor(); }
-    const HexLayout& geometry() const { return layout_; }
+    const HexLayout& hexLayout() const { return layout_; }
     // Moves the cursor to an offset (the end if past it) and scrolls it into view.
     void goToAddress(std::size_t offset);
 
