@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -371,9 +372,16 @@ void HexView::edited(bool changed) {
     }
 }
 
+// The layout counts in whole pixels, but a font's advance is often fractional: letter
+// spacing pads each character to the next whole pixel, so a row drawn as one string keeps
+// every character in its cell.
 void HexView::updateMetrics() {
+    font_.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+    const qreal advance = QFontMetricsF(font_).horizontalAdvance(QLatin1Char('0'));
+    const int charWidth = static_cast<int>(std::ceil(advance));
+    font_.setLetterSpacing(QFont::AbsoluteSpacing, charWidth - advance);
     const QFontMetrics metrics(font_);
-    layout_.setMetrics(metrics.horizontalAdvance(QLatin1Char('0')), metrics.height());
+    layout_.setMetrics(charWidth, metrics.height());
     ascent_ = metrics.ascent();
     updateScrollBars();
     ensureCursorVisible();
