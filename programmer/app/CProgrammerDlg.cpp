@@ -12,11 +12,15 @@
 #include "SeriesTable.h"
 #include "SettingsStore.h"
 #include "UiText.h"
+#include "Unicode.h"
+
+#include <filesystem>
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -27,7 +31,9 @@ namespace halden {
 
 CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
     : QDialog(parent), context_(context), catalogue_(context.text.tables()),
-      partSettings_(catalogue_) {
+      partSettings_(catalogue_), textMessage_(context.messages, context.text),
+      areaDialogChooser_(context.text, this),
+      imageLoader_(catalogue_, partSettings_.record(), *this, textMessage_) {
     ProgrammerImages::registerOnce();
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -60,9 +66,13 @@ void CProgrammerDlg::OnInitDialog() {
     // own notifications; the window's own selections apply the part themselves.
     connect(seriesList_, &QComboBox::activated, this, [this] { onSeriesChanged(); });
     connect(partList_, &QComboBox::activated, this, [this] { applyPart(); });
+    imageLoader_.setAreaChooser(&areaDialogChooser_);
+    connect(control<QPushButton>(MainWindowTemplate::kLoadFile), &QPushButton::clicked, this,
+            [this] { OnLoadFile(); });
     buildSystemMenu();
     setWindowIcon(QIcon(":/images/icon.png"));
     projectHeaderText_.clear();
+    setUpHexView();
     restoreWindowState();
     busy_ = false;
     if (context_.linkLibrary != nullptr && context_.linkLibrary->loaded()) {
@@ -109,6 +119,95 @@ void CProgrammerDlg::restoreWindowState() {
     selectStartPart();
     partSettings_.forceNextApply();
     applyPart();
+    loadStartFile();
+}
+
+void CProgrammerDlg::loadStartFile() {
+    const std::u16string& path = context_.commandLine.filePath;
+    const std::string file = Unicode::toUtf8(path);
+    std::error_code error;
+    if (!path.empty() && std::filesystem::is_regular_file(file, error)) {
+        imageLoader_.setLoadAddress(0);
+        imageLoader_.LoadImageFile(file, false);
+    }
+}
+
+void CProgrammerDlg::setUpHexView() {
+    if (hexView_ == nullptr) {
+        return;
+    }
+    HexViewControl::Colors grey;
+    grey.fill(0xC8C8C8);
+    hexView_->setColors(0x55, grey);
+    hexView_->setFontHeight(14);
+    hexView_->setLayout(0, 6);
+    hexView_->setChangeHandler([this] { onCodeChanged(); });
+}
+
+// The hex view's change notification: size and checksum follow the buffer.
+void CProgrammerDlg::onCodeChanged() {
+    PartRecord& record = partSettings_.record();
+    record.codeChecksum = static_cast<std::uint16_t>(hexView_->sum());
+    setPane(
+        MainWindowTemplate::kChecksumPane,
+        QString::asprintf("%s = 0x%04X",
+                          QString::fromStdU16String(context_.text.text(1105)).toUtf8().constData(),
+                          record.codeChecksum));
+    record.codeSize = static_cast<std::uint32_t>(hexView_->getData(nullptr, 0));
+    setPane(
+        MainWindowTemplate::kSizePane,
+        QString::asprintf("%s = %u Bytes",
+                          QString::fromStdU16String(context_.text.text(1106)).toUtf8().constData(),
+                          record.codeSize));
+}
+
+void CProgrammerDlg::setPane(int id, const QString& text) {
+    control<QLabel>(id)->setText(text);
+}
+
+std::vector<std::uint8_t> CProgrammerDlg::codeBytes(std::size_t count) const {
+    std::vector<std::uint8_t> bytes(count);
+    if (hexView_ != nullptr && count > 0) {
+        bytes.resize(hexView_->getData(bytes.data(), count));
+    }
+    return bytes;
+}
+
+void CProgrammerDlg::display(const std::string& path, std::span<const std::uint8_t> image) {
+    setPane(MainWindowTemplate::kChecksumPane, {});
+    setPane(MainWindowTemplate::kSizePane, {});
+    setPane(MainWindowTemplate::kFilePathPane, QString::fromStdString(path));
+    if (hexView_ != nullptr) {
+        hexView_->clearAll();
+        hexView_->setData(image.data(), image.size());
+    }
+}
+
+void CProgrammerDlg::OnLoadFile() {
+    const QString saved =
+        QString::fromStdU16String(context_.settings.readString("Settings", "LoadPath", u""));
+    const QString chosen =
+        openFileChooser_ ? openFileChooser_(saved)
+                         : QFileDialog::getOpenFileName(this, {}, saved,
+                                                        "Support Format(*.bin *.hex *.qpf);;"
+                                                        "Bin Format(*.bin);;Hex Format(*.hex);;"
+                                                        "Project Format(*.qpf);;all Format(*)");
+    if (chosen.isEmpty()) {
+        return;
+    }
+    context_.settings.writeString("Settings", "LoadPath", chosen.toStdU16String());
+    imageLoader_.LoadImageFile(chosen.toStdString(), true);
+    currentFilePath_ = chosen.toStdString();
+}
+
+void CProgrammerDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // "Auto Reload Code": every activation reloads the current file, without dialogs.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        control<QCheckBox>(MainWindowTemplate::kAutoReload)->isChecked() &&
+        !currentFilePath_.empty()) {
+        imageLoader_.LoadImageFile(currentFilePath_, false);
+    }
 }
 
 void CProgrammerDlg::fillSeriesList() {
@@ -171,6 +270,10 @@ void CProgrammerDlg::applyPart() {
     control<QAbstractButton>(MainWindowTemplate::kUserDefine)->setChecked(false);
     control<QAbstractButton>(MainWindowTemplate::kWholeChip)->setChecked(true);
     showOptionBoxes();
+    if (hexView_ != nullptr) {
+        hexView_->clearAll();
+        hexView_->setCapacity(partSettings_.record().flashSize);
+    }
     for (const int pane : {MainWindowTemplate::kChecksumPane, MainWindowTemplate::kSizePane,
                            MainWindowTemplate::kFilePathPane}) {
         control<QLabel>(pane)->clear();

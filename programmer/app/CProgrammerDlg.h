@@ -1,12 +1,18 @@
 #pragma once
 
+#include "AreaDialog.h"
 #include "ChipCatalogue.h"
+#include "ImageLoader.h"
+#include "ImageTarget.h"
 #include "LinkExports.h"
 #include "PartList.h"
 #include "PartSettings.h"
 #include "ProgrammerContext.h"
+#include "TextMessage.h"
 
 #include <QDialog>
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -17,7 +23,7 @@ namespace halden {
 class HexViewControl;
 
 // The programmer's main window (template 102).
-class CProgrammerDlg : public QDialog {
+class CProgrammerDlg : public QDialog, public ImageTarget {
     Q_OBJECT
 
 public:
@@ -38,11 +44,26 @@ public:
     const PartSettings& partSettings() const { return partSettings_; }
     PartSettings& partSettings() { return partSettings_; }
     const std::vector<PartList::Item>& partItems() const { return partItems_; }
+    ImageLoader& imageLoader() { return imageLoader_; }
+    const std::string& currentFilePath() const { return currentFilePath_; }
+
+    // Load File (button 1013): the open-file dialog, then the interactive load.
+    void OnLoadFile();
+    // The open-file dialog; replaceable so a test can answer it. Empty: cancelled.
+    using OpenFileChooser = std::function<QString(const QString& initialPath)>;
+    void setOpenFileChooser(OpenFileChooser chooser) { openFileChooser_ = std::move(chooser); }
+    // The area dialog; replaceable so a test can answer it.
+    void setAreaChooser(AreaChooser* chooser) { imageLoader_.setAreaChooser(chooser); }
+
+    // ImageTarget: the hex view holds the code buffer.
+    std::vector<std::uint8_t> codeBytes(std::size_t count) const override;
+    void display(const std::string& path, std::span<const std::uint8_t> image) override;
     HexViewControl* hexView() const { return hexView_; }
     bool busy() const { return busy_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 public slots:
@@ -66,6 +87,10 @@ private:
     void showOptionBoxes();
     std::uint32_t selectedPartIndex() const;
     void saveOnClose();
+    void setUpHexView();
+    void onCodeChanged();
+    void setPane(int id, const QString& text);
+    void loadStartFile();
 
     ProgrammerContext& context_;
     ChipCatalogue catalogue_;
@@ -74,6 +99,11 @@ private:
     QComboBox* seriesList_ = nullptr;
     QComboBox* partList_ = nullptr;
     std::array<QCheckBox*, OptionCheckBox::kCount> optionBoxes_{};
+    TextMessage textMessage_;
+    AreaDialogChooser areaDialogChooser_;
+    ImageLoader imageLoader_;
+    OpenFileChooser openFileChooser_;
+    std::string currentFilePath_;
     HexViewControl* hexView_ = nullptr;
     QMenu* systemMenu_ = nullptr;
     LinkExports linkExports_;

@@ -1,0 +1,162 @@
+#include "ImageLoader.h"
+
+#include "ChipCatalogue.h"
+#include "CodeChecksum.h"
+#include "ImageTarget.h"
+#include "TextMessage.h"
+#include "Unicode.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace halden {
+
+namespace {
+
+bool equalsIgnoringCase(const std::string& a, const char* b) {
+    const std::string_view other(b);
+    return a.size() == other.size() &&
+           std::equal(a.begin(), a.end(), other.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+std::string ImageLoader::extension(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    return dot == std::string::npos ? std::string{} : path.substr(dot);
+}
+
+std::uint32_t ImageLoader::imageLimit(const ChipCatalogue& catalogue, std::uint32_t partIndex) {
+    const auto text = catalogue.string(partIndex, ChipCatalogue::kFlashSize);
+    if (!text) {
+        return 0;
+    }
+    const auto separator = text->find_first_of(u"|, ");
+    if (separator != std::u16string::npos) {
+        const auto second = text->find_first_not_of(u"|, ", separator);
+        if (second != std::u16string::npos) {
+            return KeyedTables::parseNumber(std::u16string_view(*text).substr(second));
+        }
+    }
+    return KeyedTables::parseNumber(*text);
+}
+
+bool ImageLoader::readFile(const std::string& path, std::vector<std::uint8_t>& data) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error || size > kMaxFileSize) {
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    data.resize(static_cast<std::size_t>(size));
+    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    data.resize(static_cast<std::size_t>(in.gcount()));
+    return true;
+}
+
+ImageLoader::Outcome ImageLoader::LoadImageFile(const std::string& path, bool interactive) {
+    std::vector<std::uint8_t> data;
+    if (!readFile(path, data)) {
+        return Outcome::Unreadable;
+    }
+    if (data.empty()) {
+        return Outcome::Empty;
+    }
+    const std::string suffix = extension(path);
+    if (equalsIgnoringCase(suffix, ".qpf")) {
+        return projectReader_ ? projectReader_(path, data) : Outcome::Refused;
+    }
+    bool clearBuffer = false;
+    if (interactive && areaChooser_ != nullptr) {
+        const auto area = areaChooser_->chooseArea(
+            catalogue_.number(record_.partIndex, ChipCatalogue::kIapAddress));
+        if (!area) {
+            return Outcome::Cancelled;
+        }
+        clearBuffer = area->clearBuffer;
+        loadAddress_ = area->address;
+    }
+    std::vector<std::uint8_t> image;
+    bool clipped = false;
+    const std::uint32_t limit = imageLimit(catalogue_, record_.partIndex);
+    if (equalsIgnoringCase(suffix, ".hex")) {
+        auto converted = IntelHex::toImage(
+            std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), limit);
+        image = std::move(converted.image);
+        clipped = converted.clipped;
+    } else {
+        image = std::move(data);
+    }
+    if (loadAddress_ >= limit) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "The load address 0x%X lies at or beyond the end of the flash (0x%X bytes); "
+                      "nothing was loaded.",
+                      loadAddress_, limit);
+        messages_.messages().show(Unicode::toUtf16(text), messages_.text().text(1101),
+                                  {MessageButtons::Ok, MessageIcon::Error});
+        return Outcome::Refused;
+    }
+    if (!fitToLimit(image, clipped)) {
+        return Outcome::Cancelled;
+    }
+    recordCodeFileName(path);
+    display(path, merge(image, clearBuffer));
+    return Outcome::Loaded;
+}
+
+// The size warning: OK cuts the image to what fits below the limit.
+bool ImageLoader::fitToLimit(std::vector<std::uint8_t>& image, bool clipped) {
+    const std::uint64_t limit = imageLimit(catalogue_, record_.partIndex);
+    if (!clipped && image.size() + std::uint64_t{loadAddress_} <= limit) {
+        return true;
+    }
+    messages_.messages().beep(MessageIcon::Question);
+    const auto answer =
+        messages_.ShowTextMessage(1107, 1108, {MessageButtons::OkCancel, MessageIcon::Warning});
+    if (answer != MessageAnswer::Ok) {
+        return false;
+    }
+    image.resize(
+        std::min<std::size_t>(image.size(), static_cast<std::size_t>(limit - loadAddress_)));
+    return true;
+}
+
+std::vector<std::uint8_t> ImageLoader::merge(const std::vector<std::uint8_t>& image,
+                                             bool clearBuffer) const {
+    const std::size_t current = clearBuffer ? 0 : record_.codeSize;
+    const std::size_t end = std::max(current, std::size_t{loadAddress_} + image.size());
+    std::vector<std::uint8_t> merged(end, 0xFF);
+    if (current > 0) {
+        const auto bytes = target_.codeBytes(current);
+        std::copy(bytes.begin(), bytes.end(), merged.begin());
+    }
+    std::copy(image.begin(), image.end(), merged.begin() + loadAddress_);
+    return merged;
+}
+
+void ImageLoader::recordCodeFileName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    name.resize(std::min<std::size_t>(name.size(), 255));
+    codeFileName_ = {name, static_cast<std::uint8_t>(name.size())};
+}
+
+void ImageLoader::display(const std::string& path, const std::vector<std::uint8_t>& image) {
+    if (image.empty()) {
+        return;
+    }
+    record_.codeSize = static_cast<std::uint32_t>(image.size());
+    record_.codeChecksum = CodeChecksum::compute(image);
+    target_.display(path, image);
+}
+
+} // namespace halden

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "AreaChoice.h"
+#include "IntelHex.h"
+#include "PartRecord.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace halden {
+
+class ChipCatalogue;
+class ImageTarget;
+class TextMessage;
+
+// Loads .bin and .hex files into the code buffer at the load address, merged into what
+// the buffer holds, and hands .qpf files to the project reader. One loader serves Load
+// File, the start-up file, auto-reload and the command line.
+class ImageLoader {
+public:
+    enum class Outcome {
+        Loaded,
+        Unreadable, // cannot be opened, or too large to read: nothing changes
+        Empty,      // empty file: nothing changes
+        Cancelled,  // area dialog or size warning cancelled: nothing changes
+        Refused,    // told the user why (e.g. the load address lies beyond the flash)
+        Project,    // handed to the project reader
+    };
+
+    // The code file name fields of the project record: the file's base name in 8-bit
+    // text, and its length in bytes.
+    struct CodeFileName {
+        std::string name;
+        std::uint8_t length = 0;
+    };
+
+    using ProjectReader =
+        std::function<Outcome(const std::string& path, const std::vector<std::uint8_t>& data)>;
+
+    // Files larger than this are not code images or HEX texts of any chip we know.
+    static constexpr std::uintmax_t kMaxFileSize = 256u * 1024 * 1024;
+
+    ImageLoader(const ChipCatalogue& catalogue, PartRecord& record, ImageTarget& target,
+                const TextMessage& messages)
+        : catalogue_(catalogue), record_(record), target_(target), messages_(messages) {}
+
+    void setAreaChooser(AreaChooser* chooser) { areaChooser_ = chooser; }
+    void setProjectReader(ProjectReader reader) { projectReader_ = std::move(reader); }
+
+    // Loads one file; interactive loads ask for the area, others keep the load address.
+    Outcome LoadImageFile(const std::string& path, bool interactive);
+
+    std::uint32_t loadAddress() const { return loadAddress_; }
+    void setLoadAddress(std::uint32_t address) { loadAddress_ = address; }
+    const CodeFileName& codeFileName() const { return codeFileName_; }
+
+    // The display step shared with the project reader: records size and checksum of a
+    // non-empty image and shows it.
+    void display(const std::string& path, const std::vector<std::uint8_t>& image);
+
+    // Descriptor key 1 read as the image limit: the first number, or the second when the
+    // text holds one after a '|', ',' or ' '.
+    static std::uint32_t imageLimit(const ChipCatalogue& catalogue, std::uint32_t partIndex);
+    // "." and what follows the last '.', or empty.
+    static std::string extension(const std::string& path);
+
+private:
+    static bool readFile(const std::string& path, std::vector<std::uint8_t>& data);
+    bool fitToLimit(std::vector<std::uint8_t>& image, bool clipped);
+    std::vector<std::uint8_t> merge(const std::vector<std::uint8_t>& image, bool clearBuffer) const;
+    void recordCodeFileName(const std::string& path);
+
+    const ChipCatalogue& catalogue_;
+    PartRecord& record_;
+    ImageTarget& target_;
+    const TextMessage& messages_;
+    AreaChooser* areaChooser_ = nullptr;
+    ProjectReader projectReader_;
+    std::uint32_t loadAddress_ = 0;
+    CodeFileName codeFileName_;
+};
+
+} // namespace halden

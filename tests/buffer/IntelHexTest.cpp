@@ -1,0 +1,137 @@
+#include "IntelHex.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace halden {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// One record line with its checksum.
+std::string record(std::uint8_t type, std::uint16_t address, const Bytes& data) {
+    std::uint8_t sum = static_cast<std::uint8_t>(data.size() + (address >> 8) + address + type);
+    char text[16];
+    std::snprintf(text, sizeof text, ":%02X%04X%02X", static_cast<unsigned>(data.size()), address,
+                  type);
+    std::string line = text;
+    for (const std::uint8_t byte : data) {
+        std::snprintf(text, sizeof text, "%02X", byte);
+        line += text;
+        sum = static_cast<std::uint8_t>(sum + byte);
+    }
+    std::snprintf(text, sizeof text, "%02X\n", static_cast<std::uint8_t>(-sum));
+    return line + text;
+}
+
+std::string linear(std::uint16_t high) {
+    return record(4, 0, {static_cast<std::uint8_t>(high >> 8), static_cast<std::uint8_t>(high)});
+}
+
+constexpr std::size_t kBound = 0x40000;
+
+TEST(IntelHex, ConvertsRecordsToAFlashImage) {
+    struct Case {
+        const char* name;
+        std::string text;
+        Bytes head;       // the image's first bytes
+        std::size_t size; // the image's length
+    };
+    const Case cases[] = {
+        {"data at 0", record(0, 0, {1, 2, 3}) + record(1, 0, {}), {1, 2, 3}, 3},
+        {"gap filled with 0xFF",
+         record(0, 4, {9}) + record(0, 0, {7}),
+         {7, 0xFF, 0xFF, 0xFF, 9},
+         5},
+        {"0x08000000 maps to 0", linear(0x0800) + record(0, 0x10, {5}), {0xFF}, 0x11},
+        {"lower case and CR LF", ":03000000616263d7\r\n:00000001ff\r\n", {0x61, 0x62, 0x63}, 3},
+        {"a bad checksum ends it",
+         record(0, 0, {1}) + ":0100010002FF\n" + record(0, 2, {3}),
+         {1},
+         1},
+        {"end of file ends it", record(0, 0, {1}) + record(1, 0, {}) + record(0, 1, {2}), {1}, 1},
+        {"start address ends it",
+         record(0, 0, {1}) + record(5, 0, {0, 0, 0, 0}) + record(0, 1, {2}),
+         {1},
+         1},
+        {"unknown type ends it", record(0, 0, {1}) + record(9, 0, {}) + record(0, 1, {2}), {1}, 1},
+        {"lines without ':' skipped", "garbage\n\n" + record(0, 0, {4}), {4}, 1},
+        {"segment address", record(2, 0, {0x10, 0x00}) + record(0, 0, {6}), {0xFF}, 0x10001},
+        {"extended record of the wrong size ignored",
+         record(4, 0, {0, 1, 0}) + record(0, 0, {8}),
+         {8},
+         1},
+        {"no data", record(1, 0, {}), {}, 0},
+        {"short record", ":0400000001\n", {}, 0},
+    };
+    for (const auto& c : cases) {
+        const auto result = IntelHex::toImage(c.text, kBound);
+        EXPECT_EQ(result.image.size(), c.size) << c.name;
+        ASSERT_GE(result.image.size(), c.head.size()) << c.name;
+        EXPECT_EQ(Bytes(result.image.begin(), result.image.begin() + c.head.size()), c.head)
+            << c.name;
+        EXPECT_FALSE(result.clipped) << c.name;
+    }
+}
+
+TEST(IntelHex, AboveTheFirst64KiBGapsAreFFAndDataLands) {
+    const auto result = IntelHex::toImage(
+        linear(0x0801) + record(0, 0x0000, {0xAA}) + record(0, 0x0010, {0xBB}), kBound);
+    ASSERT_EQ(result.image.size(), 0x10011u);
+    EXPECT_EQ(result.image[0x10000], 0xAA);
+    EXPECT_EQ(result.image[0x10010], 0xBB);
+    EXPECT_EQ(result.image[0x0FFFF], 0xFF);
+    EXPECT_EQ(result.image[0x10005], 0xFF);
+}
+
+TEST(IntelHex, NeverGrowsPastTheBound) {
+    // A record across the end of a 64 KiB page, a base far beyond the chip, and data
+    // that straddles the bound.
+    const auto across = IntelHex::toImage(record(0, 0xFFFE, {1, 2, 3, 4}), kBound);
+    EXPECT_EQ(across.image.size(), 0x10002u);
+    EXPECT_EQ(across.image[0x10001], 4);
+    EXPECT_FALSE(across.clipped);
+
+    const auto far = IntelHex::toImage(linear(0x7FFF) + record(0, 0, {1}), kBound);
+    EXPECT_TRUE(far.image.empty());
+    EXPECT_TRUE(far.clipped);
+
+    const auto straddle = IntelHex::toImage(linear(0x0003) + record(0, 0xFFFE, {1, 2, 3}), kBound);
+    EXPECT_EQ(straddle.image.size(), kBound);
+    EXPECT_EQ(straddle.image[kBound - 1], 2);
+    EXPECT_TRUE(straddle.clipped);
+}
+
+// objcopy writes the HEX; converting it back must give exactly the binary.
+TEST(IntelHex, RoundTripsWhatObjcopyWrites) {
+    if (std::system("objcopy --version > /dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "objcopy is not installed";
+    }
+    test::TempDir dir;
+    std::mt19937 random(20261209);
+    Bytes binary(0x2345A);
+    for (auto& byte : binary) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    std::ofstream(dir / "in.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(binary.data()),
+               static_cast<std::streamsize>(binary.size()));
+    const std::string command = "objcopy -I binary -O ihex --change-addresses 0x08000000 '" +
+                                (dir / "in.bin").string() + "' '" + (dir / "out.hex").string() +
+                                "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(dir / "out.hex");
+    std::stringstream text;
+    text << in.rdbuf();
+    const auto result = IntelHex::toImage(text.str(), kBound);
+    EXPECT_FALSE(result.badChecksum);
+    EXPECT_EQ(result.image, binary);
+}
+
+} // namespace
+} // namespace halden
