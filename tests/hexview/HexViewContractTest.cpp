@@ -140,6 +140,34 @@ TEST_F(HexViewContractTest, ColorMaskBitsPickTheSlots) {
     EXPECT_EQ(redPixels(image.copy(layout.hexAreaX(), 0, image.width(), image.height())), 0);
 }
 
+// Fonts often advance by fractions of a pixel; a row must still end inside its column.
+TEST_F(HexViewContractTest, RowsKeepEveryCharacterInItsCell) {
+    set(Bytes(16, 0x88));
+    control().setLayout(16, 8);
+    const HexLayout& layout = view.hexLayout();
+    for (const int height : {10, 13, 14}) {
+        control().setFontHeight(height);
+        QImage image(view.viewport()->size(), QImage::Format_RGB32);
+        view.viewport()->render(&image);
+        const auto inkBetween = [&](int left, int right) {
+            for (int x = left; x < right; ++x) {
+                for (int y = 0; y < layout.lineHeight(); ++y) {
+                    if (qGray(image.pixel(x, y)) < 128) {
+                        return true;
+                    }
+                }
+            }
+            return false;
+        };
+        EXPECT_TRUE(inkBetween(layout.hexX(15), layout.hexX(15) + 2 * layout.charWidth()));
+        EXPECT_FALSE(inkBetween(layout.hexX(15) + 2 * layout.charWidth(), layout.asciiX(0)))
+            << "hex digits spill past their column at height " << height;
+        EXPECT_TRUE(inkBetween(layout.asciiX(15), layout.asciiX(16)));
+        EXPECT_FALSE(inkBetween(layout.asciiX(16), layout.lineWidth()))
+            << "characters spill past their column at height " << height;
+    }
+}
+
 TEST(HexEditModuleTest, RegistersTheWindowClassAndCreatesTheView) {
     QPluginLoader loader(QStringLiteral(HALDEN_BIN_DIR "/HexEdit.so"));
     auto* windowClass = qobject_cast<WindowClass*>(loader.instance());
