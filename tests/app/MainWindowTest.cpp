@@ -3,8 +3,8 @@
 #include "DialogBuilder.h"
 #include "HexViewControl.h"
 #include "LinkLibrary.h"
+#include "MainWindowFixture.h"
 #include "MainWindowTemplate.h"
-#include "MemorySettingsStore.h"
 #include "ProgrammerResources.h"
 #include "RecordingMessageService.h"
 #include "UiText.h"
@@ -24,29 +24,6 @@
 
 namespace halden {
 namespace {
-
-// The main window with the real tables, HexEdit library and link library.
-class MainWindowTest : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(hexEdit.load(std::string(HALDEN_BIN_DIR) + "/HexEdit.so"), 0u) << hexEdit.error();
-        ASSERT_EQ(linkLibrary.load(std::string(HALDEN_BIN_DIR) + "/M3_Tavro.so"), 0u);
-    }
-
-    std::unique_ptr<CProgrammerDlg> open(CommandLine::Values commandLine = {}) {
-        context = std::make_unique<ProgrammerContext>(ProgrammerContext{
-            text, messages, settings, &linkLibrary, hexEdit.windowClass(), commandLine});
-        return std::make_unique<CProgrammerDlg>(*context);
-    }
-
-    KeyedTables tables{ProgrammerResources::directory()};
-    UiText text{tables};
-    test::RecordingMessageService messages;
-    test::MemorySettingsStore settings;
-    WindowClassLibrary hexEdit;
-    LinkLibrary linkLibrary;
-    std::unique_ptr<ProgrammerContext> context;
-};
 
 QString labelOf(QWidget* widget) {
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "CProgrammerDlg.h"
+#include "LinkLibrary.h"
+#include "MemorySettingsStore.h"
+#include "ProgrammerResources.h"
+#include "RecordingMessageService.h"
+#include "UiText.h"
+#include "WindowClassLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace halden {
+
+// The main window with the real tables, HexEdit library and link library.
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(hexEdit.load(std::string(HALDEN_BIN_DIR) + "/HexEdit.so"), 0u) << hexEdit.error();
+        ASSERT_EQ(linkLibrary.load(std::string(HALDEN_BIN_DIR) + "/M3_Tavro.so"), 0u);
+    }
+
+    std::unique_ptr<CProgrammerDlg> open(CommandLine::Values commandLine = {}) {
+        context = std::make_unique<ProgrammerContext>(ProgrammerContext{
+            text, messages, settings, &linkLibrary, hexEdit.windowClass(), commandLine});
+        return std::make_unique<CProgrammerDlg>(*context);
+    }
+
+    KeyedTables tables{ProgrammerResources::directory()};
+    UiText text{tables};
+    test::RecordingMessageService messages;
+    test::MemorySettingsStore settings;
+    WindowClassLibrary hexEdit;
+    LinkLibrary linkLibrary;
+    std::unique_ptr<ProgrammerContext> context;
+};
+
+} // namespace halden
