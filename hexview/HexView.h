@@ -36,7 +36,7 @@ public:
     std::size_t capacity() const override { return document_.buffer().capacity(); }
     void clearAll() override;
 
-    const HexCursor& cursor() const { return document_.cursor(); }
+    const HexCursor& editCursor() const { return document_.cursor(); }
     const HexLayout& hexLayout() const { return layout_; }
     // Moves the cursor to an offset (the end if past it) and scrolls it into view.
     void goToAddress(std::size_t offset);

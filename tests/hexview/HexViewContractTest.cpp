@@ -28,9 +28,9 @@ TEST_F(HexViewContractTest, SetDataWithNullOrZeroChangesNothing) {
 TEST_F(HexViewContractTest, SetDataClearsTheSelection) {
     set({1, 2, 3});
     key(Qt::Key_A, Qt::ControlModifier);
-    ASSERT_TRUE(view.cursor().hasSelection());
+    ASSERT_TRUE(view.editCursor().hasSelection());
     set({4, 5});
-    EXPECT_FALSE(view.cursor().hasSelection());
+    EXPECT_FALSE(view.editCursor().hasSelection());
 }
 
 TEST_F(HexViewContractTest, GetDataCopiesAtMostTheLengthAndOtherwiseReportsIt) {
@@ -86,7 +86,7 @@ TEST_F(HexViewContractTest, SetLayoutChangesTheRowLength) {
     EXPECT_EQ(control().setLayout(0, 0), 8u);
     EXPECT_EQ(view.hexLayout().addressDigits(), 6u);
     key(Qt::Key_Down);
-    EXPECT_EQ(view.cursor().position(), 8u);
+    EXPECT_EQ(view.editCursor().position(), 8u);
     EXPECT_EQ(control().setLayout(1000, 1000), 256u);
     EXPECT_EQ(view.hexLayout().addressDigits(), 16u);
 }

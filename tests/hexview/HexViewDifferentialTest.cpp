@@ -127,7 +127,7 @@ protected:
         return out;
     }
     void toColumn(HexCursor::Column column) {
-        if (view.cursor().column() != column) {
+        if (view.editCursor().column() != column) {
             key(Qt::Key_Tab);
         }
     }
@@ -218,8 +218,9 @@ TEST_P(HexViewDifferentialTest, RandomEditsMatchAPlainVector) {
         expectedChanges += step(reference);
         ASSERT_EQ(bytes(), reference.bytes) << "step " << i;
         ASSERT_EQ(changes, expectedChanges) << "step " << i;
-        ASSERT_EQ(view.cursor().position(), reference.position) << "step " << i;
-        ASSERT_EQ(view.cursor().selection(), (HexCursor::Range{reference.begin(), reference.end()}))
+        ASSERT_EQ(view.editCursor().position(), reference.position) << "step " << i;
+        ASSERT_EQ(view.editCursor().selection(),
+                  (HexCursor::Range{reference.begin(), reference.end()}))
             << "step " << i;
         std::uint32_t sum = 0;
         for (const std::uint8_t byte : reference.bytes) {

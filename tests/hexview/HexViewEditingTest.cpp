@@ -80,9 +80,9 @@ TEST_F(HexViewEditingTest, MovementKeysMoveTheCursor) {
     };
     for (const KeyStep& step : steps) {
         key(step.key, step.modifiers);
-        EXPECT_EQ(view.cursor().position(), step.position) << "key " << step.key;
+        EXPECT_EQ(view.editCursor().position(), step.position) << "key " << step.key;
     }
-    EXPECT_FALSE(view.cursor().hasSelection());
+    EXPECT_FALSE(view.editCursor().hasSelection());
 }
 
 TEST_F(HexViewEditingTest, ShiftMovementSelectsAndDeleteShortensTheBuffer) {
@@ -91,7 +91,7 @@ TEST_F(HexViewEditingTest, ShiftMovementSelectsAndDeleteShortensTheBuffer) {
     for (int i = 0; i < 3; ++i) {
         key(Qt::Key_Right, Qt::ShiftModifier);
     }
-    EXPECT_EQ(view.cursor().selection(), (Range{1, 4}));
+    EXPECT_EQ(view.editCursor().selection(), (Range{1, 4}));
     key(Qt::Key_Delete);
     EXPECT_EQ(bytes(), (Bytes{0, 4, 5, 6, 7}));
     EXPECT_EQ(changes, 1);
@@ -141,7 +141,7 @@ TEST_F(HexViewEditingTest, PastedTextIsHexInTheHexColumnAndCharactersInTheAsciiC
     key(Qt::Key_Right);
     key(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(bytes(), (Bytes{0x00, 0xDE, 0xAD, 0xBE, 0xEF}));
-    EXPECT_EQ(view.cursor().position(), 5u);
+    EXPECT_EQ(view.editCursor().position(), 5u);
 
     setClipboardText("Hi!");
     key(Qt::Key_Tab);
@@ -160,22 +160,22 @@ TEST_F(HexViewEditingTest, MouseClickDragAndShiftClickSelect) {
     set(Bytes(40, 0));
     mouse(QEvent::MouseButtonPress, hexPoint(3));
     mouse(QEvent::MouseButtonRelease, hexPoint(3));
-    EXPECT_EQ(view.cursor().position(), 3u);
-    EXPECT_FALSE(view.cursor().hasSelection());
+    EXPECT_EQ(view.editCursor().position(), 3u);
+    EXPECT_FALSE(view.editCursor().hasSelection());
 
     mouse(QEvent::MouseButtonPress, hexPoint(18));
     mouse(QEvent::MouseMove, hexPoint(20));
     mouse(QEvent::MouseButtonRelease, hexPoint(20));
-    EXPECT_EQ(view.cursor().selection(), (Range{18, 21}));
+    EXPECT_EQ(view.editCursor().selection(), (Range{18, 21}));
 
     mouse(QEvent::MouseButtonPress, hexPoint(5));
     mouse(QEvent::MouseMove, hexPoint(2));
-    EXPECT_EQ(view.cursor().selection(), (Range{2, 6})) << "dragging backwards";
+    EXPECT_EQ(view.editCursor().selection(), (Range{2, 6})) << "dragging backwards";
     mouse(QEvent::MouseButtonRelease, hexPoint(2));
 
     mouse(QEvent::MouseButtonPress, asciiPoint(9), Qt::ShiftModifier);
-    EXPECT_EQ(view.cursor().selection(), (Range{6, 9}));
-    EXPECT_EQ(view.cursor().column(), HexCursor::Column::Ascii);
+    EXPECT_EQ(view.editCursor().selection(), (Range{6, 9}));
+    EXPECT_EQ(view.editCursor().column(), HexCursor::Column::Ascii);
     type("Q");
     EXPECT_EQ(bytes()[6], 'Q');
 }
@@ -183,7 +183,7 @@ TEST_F(HexViewEditingTest, MouseClickDragAndShiftClickSelect) {
 TEST_F(HexViewEditingTest, ContextMenuActionsEdit) {
     set({1, 2, 3, 4});
     trigger("hexSelectAll");
-    EXPECT_EQ(view.cursor().selection(), (Range{0, 4}));
+    EXPECT_EQ(view.editCursor().selection(), (Range{0, 4}));
     trigger("hexCopy");
     EXPECT_EQ(QApplication::clipboard()->text(), "01 02 03 04");
     trigger("hexDelete");
@@ -208,13 +208,13 @@ TEST_F(HexViewEditingTest, GoToAddressAsksForHexAndMovesThere) {
     });
     trigger("hexGoTo");
     EXPECT_FALSE(okWasEnabledForBadText);
-    EXPECT_EQ(view.cursor().position(), 0x3A7u);
+    EXPECT_EQ(view.editCursor().position(), 0x3A7u);
     EXPECT_LE(view.verticalScrollBar()->value(), 0x3A);
     EXPECT_GT(view.verticalScrollBar()->value() + view.verticalScrollBar()->pageStep(), 0x3A)
         << "the row scrolled into view";
 
     view.goToAddress(0x10000);
-    EXPECT_EQ(view.cursor().position(), 0x400u) << "past the end lands at the end";
+    EXPECT_EQ(view.editCursor().position(), 0x400u) << "past the end lands at the end";
 }
 
 } // namespace
