@@ -48,6 +48,31 @@ bool isEditShortcut(const QKeyEvent& event) {
            event.matches(QKeySequence::Delete) || event.key() == Qt::Key_Backspace;
 }
 
+std::optional<HexCursor::Move> moveFor(const QKeyEvent& event) {
+    using Move = HexCursor::Move;
+    const bool control = (event.modifiers() & Qt::ControlModifier) != 0;
+    switch (event.key()) {
+    case Qt::Key_Left:
+        return Move::Left;
+    case Qt::Key_Right:
+        return Move::Right;
+    case Qt::Key_Up:
+        return Move::Up;
+    case Qt::Key_Down:
+        return Move::Down;
+    case Qt::Key_PageUp:
+        return Move::PageUp;
+    case Qt::Key_PageDown:
+        return Move::PageDown;
+    case Qt::Key_Home:
+        return control ? Move::DocumentStart : Move::LineStart;
+    case Qt::Key_End:
+        return control ? Move::DocumentEnd : Move::LineEnd;
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 HexView::HexView(QWidget* parent) : QAbstractScrollArea(parent), colors_(kDefaultColors) {
@@ -106,12 +131,7 @@ void HexView::setFontHeight(int height) {
 }
 
 std::size_t HexView::setCapacity(std::size_t capacity) {
-    const bool cut = document_.setCapacity(capacity);
-    updateScrollBars();
-    viewport()->update();
-    if (cut && changeHandler_) {
-        changeHandler_();
-    }
+    edited(document_.setCapacity(capacity));
     return this->capacity();
 }
 
@@ -184,7 +204,8 @@ void HexView::goToAddressDialog() {
     }
 }
 
-// Tab belongs to the view, not to the focus chain: it switches between the columns.
+// Tab belongs to the view, not to the focus chain: it switches between the columns. The
+// editing keys win over the window's shortcuts while the view has the focus.
 bool HexView::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         if (isEditShortcut(*static_cast<QKeyEvent*>(event))) {
@@ -229,38 +250,11 @@ bool HexView::editKey(const QKeyEvent& event) {
 }
 
 bool HexView::moveKey(const QKeyEvent& event) {
-    using Move = HexCursor::Move;
-    const bool control = (event.modifiers() & Qt::ControlModifier) != 0;
-    Move move;
-    switch (event.key()) {
-    case Qt::Key_Left:
-        move = Move::Left;
-        break;
-    case Qt::Key_Right:
-        move = Move::Right;
-        break;
-    case Qt::Key_Up:
-        move = Move::Up;
-        break;
-    case Qt::Key_Down:
-        move = Move::Down;
-        break;
-    case Qt::Key_PageUp:
-        move = Move::PageUp;
-        break;
-    case Qt::Key_PageDown:
-        move = Move::PageDown;
-        break;
-    case Qt::Key_Home:
-        move = control ? Move::DocumentStart : Move::LineStart;
-        break;
-    case Qt::Key_End:
-        move = control ? Move::DocumentEnd : Move::LineEnd;
-        break;
-    default:
+    const std::optional<HexCursor::Move> move = moveFor(event);
+    if (!move) {
         return false;
     }
-    document_.moveCursor(move, rows(), (event.modifiers() & Qt::ShiftModifier) != 0);
+    document_.moveCursor(*move, rows(), (event.modifiers() & Qt::ShiftModifier) != 0);
     cursorMoved();
     return true;
 }
