@@ -1,0 +1,32 @@
+#pragma once
+
+#include "HidHandle.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace halden {
+
+// One HID device interface as the system names it.
+struct HidDeviceInfo {
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    // "\\?\HID#Vid_2e7b&Pid_0325#...", the form the device-path prefix rules compare.
+    std::string path;
+};
+
+// Where HID devices come from: real USB devices, or the emulated adapter.
+class HidBackend {
+public:
+    virtual ~HidBackend() = default;
+
+    // The present devices of the vendor.
+    virtual std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId) = 0;
+    // Opens the first present device with these IDs; null when there is none or it
+    // cannot be opened.
+    virtual std::unique_ptr<HidHandle> open(std::uint16_t vendorId, std::uint16_t productId) = 0;
+};
+
+} // namespace halden

@@ -1,0 +1,74 @@
+#include "HidapiHandle.h"
+
+#include <hidapi/hidapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+namespace halden {
+
+namespace {
+
+// hidapi reads block without a way to interrupt them, so a long wait is cut into
+// slices between which a cancel is noticed.
+constexpr int kSliceMs = 20;
+
+} // namespace
+
+HidapiHandle::HidapiHandle(hid_device_* device, const HidReportDescriptor::Lengths& lengths)
+    : device_(device), lengths_(lengths) {}
+
+HidapiHandle::~HidapiHandle() {
+    hid_close(device_);
+}
+
+bool HidapiHandle::sendFeature(std::span<const std::uint8_t> report) {
+    return !report.empty() && hid_send_feature_report(device_, report.data(), report.size()) >= 0;
+}
+
+bool HidapiHandle::getFeature(std::span<std::uint8_t> report) {
+    return !report.empty() && hid_get_feature_report(device_, report.data(), report.size()) >= 0;
+}
+
+int HidapiHandle::readInput(std::span<std::uint8_t> buffer, int timeoutMs) {
+    if (buffer.empty()) {
+        return kBadArgument;
+    }
+    // Unnumbered reports arrive without byte 0: read them one byte further on.
+    const std::size_t skip = lengths_.numbered ? 0 : 1;
+    std::vector<std::uint8_t> raw(std::max<std::size_t>(lengths_.input, buffer.size()));
+    const unsigned cancelsAtStart = cancelCount_.load();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) {
+            return kTimeout;
+        }
+        const int got = hid_read_timeout(device_, raw.data() + skip, raw.size() - skip,
+                                         static_cast<int>(std::min<long long>(left, kSliceMs)));
+        if (got < 0) {
+            return kDeviceGone;
+        }
+        if (got > 0) {
+            raw[0] = skip ? 0 : raw[0];
+            std::copy_n(raw.begin(), std::min(buffer.size(), got + skip), buffer.begin());
+            return kOk;
+        }
+        if (cancelCount_.load() != cancelsAtStart) {
+            return kAborted;
+        }
+    }
+}
+
+bool HidapiHandle::writeOutput(std::span<const std::uint8_t> report) {
+    return !report.empty() && hid_write(device_, report.data(), report.size()) >= 0;
+}
+
+void HidapiHandle::cancel() {
+    ++cancelCount_;
+}
+
+} // namespace halden

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "HidHandle.h"
+#include "HidReportDescriptor.h"
+
+#include <atomic>
+
+struct hid_device_;
+
+namespace halden {
+
+// A real adapter opened through hidapi (hidraw). Reports without IDs travel without
+// their zero byte on the wire; this handle adds and removes it so callers always see
+// byte 0 as the report ID, as the system's reports have it.
+class HidapiHandle : public HidHandle {
+public:
+    HidapiHandle(hid_device_* device, const HidReportDescriptor::Lengths& lengths);
+    ~HidapiHandle() override;
+    HidapiHandle(const HidapiHandle&) = delete;
+    HidapiHandle& operator=(const HidapiHandle&) = delete;
+
+    std::size_t featureReportLength() const override { return lengths_.feature; }
+    std::size_t inputReportLength() const override { return lengths_.input; }
+    std::size_t outputReportLength() const override { return lengths_.output; }
+
+    bool sendFeature(std::span<const std::uint8_t> report) override;
+    bool getFeature(std::span<std::uint8_t> report) override;
+    int readInput(std::span<std::uint8_t> buffer, int timeoutMs) override;
+    bool writeOutput(std::span<const std::uint8_t> report) override;
+    void cancel() override;
+
+private:
+    hid_device_* device_;
+    HidReportDescriptor::Lengths lengths_;
+    std::atomic<unsigned> cancelCount_{0};
+};
+
+} // namespace halden

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "AdapterMemory.h"
+#include "EmulatedPart.h"
+#include "TavroFrames.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace halden {
+
+// The adapter in programmer mode: its target (powered by CMD_OPEN_TARGET, released by
+// CMD_CLOSE_TARGET), the data phases it takes, the read-backs it serves and the replies
+// it gives. Flash programming clears bits only, as real flash does, so code programmed
+// over unerased flash reads back wrong.
+class AdapterModel {
+public:
+    // What one report did.
+    struct Effects {
+        bool accepted = true; // a feature report: false when the adapter refused it
+        std::optional<TavroFrames::Reply> reply;
+        std::uint8_t command = 0;     // the command the reply answers
+        bool enterBootLoader = false; // CMD_ENTER_BOOTLOADER with its parameters
+        unsigned changed = 0;         // AdapterMemory::Item bits
+    };
+
+    static constexpr std::uint16_t kLowestMillivolts = 2000;
+    static constexpr std::uint16_t kHighestMillivolts = 3599;
+
+    AdapterModel(AdapterMemory& memory, std::optional<EmulatedPart> target,
+                 std::uint16_t millivolts, bool offline, EmulatedPart::ChipIdLookup chipIdOf);
+
+    Effects onCommand(const TavroFrames::Command& command);
+    // A data-phase report (byte 0 the report ID, data from byte 1).
+    Effects onFeature(std::span<const std::uint8_t> report);
+    // The next read-back report; false when no read-back is under way.
+    bool readFeature(std::span<std::uint8_t> report);
+
+    bool targetOpen() const { return open_; }
+
+private:
+    struct DataPhase {
+        TavroFrames::Command command;
+        std::vector<std::uint8_t> data;
+    };
+    struct ReadBack {
+        std::vector<std::uint8_t> data;
+        std::size_t offset = 0;
+    };
+
+    TavroFrames::Reply reply(std::uint8_t tag, std::uint16_t status) const;
+    std::uint16_t openTarget();
+    std::uint16_t checkTarget(const TavroFrames::Command& command) const;
+    std::uint16_t eraseChip(unsigned& changed);
+    std::optional<std::size_t> dataCapacity(std::uint8_t code) const;
+    Effects startDataPhase(const TavroFrames::Command& command);
+    Effects finishDataPhase();
+    std::uint16_t execute(const TavroFrames::Command& command,
+                          const std::vector<std::uint8_t>& data, unsigned& changed);
+    std::uint16_t startReadBack(const TavroFrames::Command& command);
+    static bool validHeader(std::span<const std::uint8_t> header);
+
+    AdapterMemory& memory_;
+    std::optional<EmulatedPart> target_;
+    std::uint16_t millivolts_;
+    bool offline_;
+    EmulatedPart::ChipIdLookup chipIdOf_;
+    bool open_ = false;
+    std::optional<DataPhase> phase_;
+    std::optional<ReadBack> read_;
+};
+
+} // namespace halden

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "HidHandle.h"
+#include "TavroFrames.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+namespace halden {
+
+class TavroEmulator;
+
+// An open handle on the emulated adapter. It works until the adapter leaves the bus or
+// re-enumerates under another product ID; after that every call fails as on a device
+// that is gone. Its input queue and cancel count are guarded by the emulator's lock.
+class EmulatedHandle : public HidHandle {
+public:
+    struct Lengths {
+        std::size_t feature = 0;
+        std::size_t input = 0;
+        std::size_t output = 0;
+    };
+
+    EmulatedHandle(std::shared_ptr<TavroEmulator> emulator, std::uint32_t generation,
+                   const Lengths& lengths);
+    ~EmulatedHandle() override;
+    EmulatedHandle(const EmulatedHandle&) = delete;
+    EmulatedHandle& operator=(const EmulatedHandle&) = delete;
+
+    std::size_t featureReportLength() const override { return lengths_.feature; }
+    std::size_t inputReportLength() const override { return lengths_.input; }
+    std::size_t outputReportLength() const override { return lengths_.output; }
+
+    bool sendFeature(std::span<const std::uint8_t> report) override;
+    bool getFeature(std::span<std::uint8_t> report) override;
+    int readInput(std::span<std::uint8_t> buffer, int timeoutMs) override;
+    bool writeOutput(std::span<const std::uint8_t> report) override;
+    void cancel() override;
+
+private:
+    friend class TavroEmulator;
+
+    // As many input reports as the platform's HID ring buffer holds by default.
+    static constexpr std::size_t kQueueLimit = 32;
+
+    struct Pending {
+        std::array<std::uint8_t, TavroFrames::kReplySize> bytes{};
+        std::chrono::steady_clock::time_point availableAt;
+    };
+
+    std::shared_ptr<TavroEmulator> emulator_;
+    std::uint32_t generation_;
+    Lengths lengths_;
+    std::deque<Pending> queue_;
+    unsigned cancelCount_ = 0;
+};
+
+} // namespace halden

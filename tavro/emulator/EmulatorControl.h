@@ -1,0 +1,33 @@
+#pragma once
+
+#include "HidDeviceWatch.h"
+
+#include <chrono>
+#include <cstddef>
+
+namespace halden {
+
+// Counts of what went over the emulated bus since the adapter was plugged in or the
+// counts were reset.
+struct EmulatorStatistics {
+    std::size_t featureReportsSent = 0; // accepted sendFeature calls
+    std::size_t featureReportsRefused = 0;
+    std::size_t featureReportsRead = 0; // accepted getFeature calls
+    std::size_t outputReports = 0;      // accepted writeOutput calls
+    std::size_t inputReports = 0;       // replies the host took
+    std::size_t cancels = 0;            // cancel calls on the adapter's handles
+    std::size_t cancelledReads = 0;     // reads that a cancel ended
+    // The full-speed USB model's time for all of the above (see UsbTiming).
+    std::chrono::nanoseconds transportTime{};
+};
+
+// What a program may ask of an emulated adapter besides its reports: arrivals and
+// removals for its device watcher, and the bus counts. The link library hands it out
+// through its export "TavroEmulatorControl" while TAVRO_EMULATOR is set.
+class EmulatorControl : public HidDeviceWatch {
+public:
+    virtual EmulatorStatistics statistics() const = 0;
+    virtual void resetStatistics() = 0;
+};
+
+} // namespace halden
