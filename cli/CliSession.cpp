@@ -5,9 +5,17 @@
 
 namespace halden {
 
-CliSession::CliSession()
+CliSession::CliSession(std::ostream& err)
     : tables_(ProgrammerResources::directory()), text_(tables_), catalogue_(tables_),
-      part_(catalogue_) {}
+      part_(catalogue_), messages_(err,
+                                   [this](std::u16string_view text, MessageStyle style) {
+                                       if (text == text_.text(1108)) {
+                                           ++sizeWarnings_;
+                                           return sizeWarningAnswer_;
+                                       }
+                                       return MessageService::defaultAnswer(style.buttons);
+                                   }),
+      textMessage_(messages_, text_) {}
 
 std::string CliSession::partNames() const {
     std::string names;

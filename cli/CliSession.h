@@ -1,8 +1,10 @@
 #pragma once
 
 #include "ChipCatalogue.h"
+#include "ConsoleMessageService.h"
 #include "KeyedTables.h"
 #include "PartSettings.h"
+#include "TextMessage.h"
 #include "UiText.h"
 
 #include <ostream>
@@ -15,9 +17,16 @@ namespace halden {
 // the current part with its option boxes, set up as the main window sets them up.
 class CliSession {
 public:
-    CliSession();
+    // Messages go to err as "[caption] text" lines.
+    explicit CliSession(std::ostream& err);
 
     const UiText& text() const { return text_; }
+    MessageService& messages() { return messages_; }
+    const TextMessage& textMessage() const { return textMessage_; }
+    // How the size warning ("File size is too large, ...") is answered, and how often
+    // it was asked.
+    void setSizeWarningAnswer(MessageAnswer answer) { sizeWarningAnswer_ = answer; }
+    std::size_t sizeWarnings() const { return sizeWarnings_; }
     const ChipCatalogue& catalogue() const { return catalogue_; }
     PartSettings& part() { return part_; }
 
@@ -37,6 +46,10 @@ private:
     UiText text_;
     ChipCatalogue catalogue_;
     PartSettings part_;
+    ConsoleMessageService messages_;
+    TextMessage textMessage_;
+    MessageAnswer sizeWarningAnswer_ = MessageAnswer::Cancel;
+    std::size_t sizeWarnings_ = 0;
 };
 
 } // namespace halden

@@ -2,6 +2,7 @@
 
 #include "CatalogueCommands.h"
 #include "CliSession.h"
+#include "ImageCommands.h"
 
 namespace halden {
 
@@ -16,6 +17,12 @@ void HaldenCli::printHelp() const {
             "      parameter bytes\n"
             "  options --part NAME [--set LABEL=on|off]... [--json]\n"
             "      the part's option bytes as its check boxes build them\n"
+            "  image --part NAME [--clear] FILE[@HEXADDR]... [-o OUT.bin] [--truncate] [--json]\n"
+            "      loads .bin/.hex files into the code buffer as Load File does (at HEXADDR,\n"
+            "      default 0; --clear empties the buffer before the next file), prints size\n"
+            "      and checksum; a file too large for the flash fails unless --truncate\n"
+            "  hex2bin IN.hex OUT.bin [--json]\n"
+            "      converts Intel HEX to a binary image from flash offset 0 (up to 64 MiB)\n"
             "\n"
             "Options:\n"
             "  --help       show this help and exit\n"
@@ -41,13 +48,20 @@ int HaldenCli::run(const std::vector<std::string>& arguments) {
         return kSuccess;
     }
     const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
-    CliSession session;
+    CliSession session(err_);
     CatalogueCommands catalogue(session, out_, err_);
     if (command == "parts") {
         return catalogue.parts(rest);
     }
     if (command == "options") {
         return catalogue.options(rest);
+    }
+    ImageCommands images(session, out_, err_);
+    if (command == "image") {
+        return images.image(rest);
+    }
+    if (command == "hex2bin") {
+        return images.hex2bin(rest);
     }
     err_ << "halden: unknown command '" << command << "'. Try 'halden --help'.\n";
     return kUsage;

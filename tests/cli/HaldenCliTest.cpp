@@ -1,7 +1,9 @@
 #include "HaldenCli.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 namespace halden {
@@ -94,6 +96,89 @@ TEST(HaldenCli, OptionsUsageErrorsNameTheChoices) {
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_TRUE(result.out.empty());
     }
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(HaldenCli, ImageLoadsFilesInOrderAndWritesTheBuffer) {
+    test::TempDir dir;
+    const std::string a = dir.write("a.bin", std::string(0x100, '\x11')).string();
+    const std::string b = dir.write("b.bin", std::string(0x10, '\x22')).string();
+    const std::string hex = dir.write("c.hex", ":0200000408000000F2\n:02001000333388\n").string();
+    const std::string out = (dir / "out.bin").string();
+
+    const CliResult merged = run({"image", "--part", "RQD-1", a, b + "@0x80", "-o", out, "--json"});
+    ASSERT_EQ(merged.code, HaldenCli::kSuccess) << merged.err;
+    EXPECT_EQ(merged.out, "{\"size\":256,\"checksum\":4624,\"truncated\":false}\n");
+    std::string expected(0x100, '\x11');
+    expected.replace(0x80, 0x10, std::string(0x10, '\x22'));
+    EXPECT_EQ(readFile(out), expected);
+
+    const CliResult cleared = run({"image", "--part", "RQD-1", a, "--clear", hex, "-o", out});
+    ASSERT_EQ(cleared.code, HaldenCli::kSuccess) << cleared.err;
+    EXPECT_EQ(cleared.out, "Size = 18 Bytes, Checksum = 0x1056\n");
+    EXPECT_EQ(readFile(out), std::string(0x10, '\xFF') + "33");
+}
+
+TEST(HaldenCli, ImageSizeWarningFailsUnlessTruncating) {
+    test::TempDir dir;
+    const std::string big = dir.write("big.bin", std::string(0x18001, '\x01')).string();
+    const std::string out = (dir / "out.bin").string();
+    const CliResult refused = run({"image", "--part", "RQD-1", big, "-o", out});
+    EXPECT_EQ(refused.code, HaldenCli::kFailed);
+    EXPECT_NE(refused.err.find("[Warning !] File size is too large, file data will be truncated !"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    const CliResult cut = run({"image", "--part", "RQD-1", big, "--truncate", "-o", out, "--json"});
+    EXPECT_EQ(cut.code, HaldenCli::kSuccess);
+    EXPECT_NE(cut.out.find("\"size\":98304"), std::string::npos);
+    EXPECT_NE(cut.out.find("\"truncated\":true"), std::string::npos);
+    EXPECT_EQ(std::filesystem::file_size(out), 0x18000u);
+}
+
+TEST(HaldenCli, ImageAndHex2binFailures) {
+    test::TempDir dir;
+    const std::string empty = dir.write("empty.bin", "").string();
+    const std::string far = dir.write("far.hex", ":020000040500F5\n:0100000011EE\n").string();
+    struct Case {
+        std::vector<std::string> arguments;
+        int code;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"image", "--part", "RQD-1", (dir / "none.bin").string()},
+         HaldenCli::kFailed,
+         "cannot read"},
+        {{"image", "--part", "RQD-1", empty}, HaldenCli::kFailed, "is empty"},
+        {{"image", "--part", "RQD-1"}, HaldenCli::kUsage, "a FILE is required"},
+        {{"image", "--part", "NOPE", empty}, HaldenCli::kUsage, "unknown part 'NOPE'"},
+        {{"hex2bin", far, (dir / "far.bin").string()}, HaldenCli::kFailed, "beyond 64 MiB"},
+        {{"hex2bin", far}, HaldenCli::kUsage, "Usage: halden hex2bin"},
+    };
+    for (const auto& c : cases) {
+        const CliResult result = run(c.arguments);
+        EXPECT_EQ(result.code, c.code) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "far.bin"));
+}
+
+TEST(HaldenCli, Hex2binCutsTheImageAtItsHighestEnd) {
+    test::TempDir dir;
+    const std::string hex = dir.write("a.hex", ":020000040801F1\n:02000400ABCD82\n").string();
+    const std::string out = (dir / "a.bin").string();
+    const CliResult result = run({"hex2bin", hex, out, "--json"});
+    ASSERT_EQ(result.code, HaldenCli::kSuccess) << result.err;
+    EXPECT_EQ(result.out, "{\"size\":65542}\n");
+    const std::string bytes = readFile(out);
+    ASSERT_EQ(bytes.size(), 65542u);
+    EXPECT_EQ(bytes.substr(0x10000), std::string("\xFF\xFF\xFF\xFF\xAB\xCD"));
 }
 
 } // namespace

@@ -1,0 +1,74 @@
+#include "CliImage.h"
+
+#include "CliSession.h"
+
+namespace halden {
+
+namespace {
+
+// The load area a file spec names, answered without a dialog.
+class SpecArea : public AreaChooser {
+public:
+    explicit SpecArea(const CliImage::FileSpec& spec) : spec_(spec) {}
+    std::optional<AreaChoice> chooseArea(std::uint32_t) override {
+        return AreaChoice{spec_.address, spec_.clearFirst};
+    }
+
+private:
+    const CliImage::FileSpec& spec_;
+};
+
+bool isHex(const std::string& text) {
+    std::size_t start = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0 ? 2 : 0;
+    return text.size() > start && text.size() - start <= 8 &&
+           text.find_first_not_of("0123456789abcdefABCDEF", start) == std::string::npos;
+}
+
+} // namespace
+
+CliImage::FileSpec CliImage::parseSpec(const std::string& text, bool clearFirst) {
+    const auto at = text.find_last_of('@');
+    if (at != std::string::npos && at > 0 && isHex(text.substr(at + 1))) {
+        return {text.substr(0, at),
+                static_cast<std::uint32_t>(std::stoul(text.substr(at + 1), nullptr, 16)),
+                clearFirst};
+    }
+    return {text, 0, clearFirst};
+}
+
+CliImage::CliImage(CliSession& session, std::ostream& err)
+    : session_(session), err_(err), buffer_(session.part().record().flashSize),
+      loader_(session.catalogue(), session.part().record(), buffer_, session.textMessage()) {}
+
+bool CliImage::load(const std::vector<FileSpec>& files, bool truncate) {
+    session_.setSizeWarningAnswer(truncate ? MessageAnswer::Ok : MessageAnswer::Cancel);
+    for (const FileSpec& file : files) {
+        SpecArea area(file);
+        loader_.setAreaChooser(&area);
+        const std::size_t warningsBefore = session_.sizeWarnings();
+        const auto outcome = loader_.LoadImageFile(file.path, true);
+        truncated_ = truncated_ || session_.sizeWarnings() > warningsBefore;
+        switch (outcome) {
+        case ImageLoader::Outcome::Loaded:
+        case ImageLoader::Outcome::Project:
+            continue;
+        case ImageLoader::Outcome::Unreadable:
+            err_ << "halden: cannot read " << file.path << '\n';
+            break;
+        case ImageLoader::Outcome::Empty:
+            err_ << "halden: " << file.path << " is empty\n";
+            break;
+        case ImageLoader::Outcome::Cancelled:
+            err_ << "halden: " << file.path
+                 << " does not fit in the flash; nothing was written (--truncate cuts it)\n";
+            break;
+        case ImageLoader::Outcome::Refused:
+            err_ << "halden: " << file.path << " was not loaded\n";
+            break;
+        }
+        return false;
+    }
+    return true;
+}
+
+} // namespace halden

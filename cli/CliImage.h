@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ImageLoader.h"
+#include "MemoryCodeBuffer.h"
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace halden {
+
+class CliSession;
+
+// Builds the code buffer from the command line's files, one after another as Load
+// File does: FILE[@HEXADDR] loads at that address (default 0), "--clear" before a file
+// empties the buffer first. The size warning is answered OK only with --truncate.
+class CliImage {
+public:
+    struct FileSpec {
+        std::string path;
+        std::uint32_t address = 0;
+        bool clearFirst = false;
+    };
+
+    // Splits "FILE@HEXADDR"; the address part counts only when it is hexadecimal.
+    static FileSpec parseSpec(const std::string& text, bool clearFirst);
+
+    CliImage(CliSession& session, std::ostream& err);
+
+    // False when a file did not load; the reason is on err.
+    bool load(const std::vector<FileSpec>& files, bool truncate);
+
+    const std::vector<std::uint8_t>& bytes() const { return buffer_.bytes(); }
+    bool truncated() const { return truncated_; }
+    const ImageLoader& loader() const { return loader_; }
+
+private:
+    CliSession& session_;
+    std::ostream& err_;
+    MemoryCodeBuffer buffer_;
+    ImageLoader loader_;
+    bool truncated_ = false;
+};
+
+} // namespace halden
