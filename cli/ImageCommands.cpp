@@ -4,13 +4,12 @@
 #include "CliImage.h"
 #include "CliSession.h"
 #include "CodeChecksum.h"
+#include "FileReader.h"
 #include "HaldenCli.h"
 #include "IntelHex.h"
 #include "JsonWriter.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace halden {
 
@@ -107,13 +106,13 @@ int ImageCommands::hex2bin(const std::vector<std::string>& arguments) {
         err_ << "Usage: halden hex2bin IN.hex OUT.bin [--json]\n";
         return HaldenCli::kUsage;
     }
-    std::ifstream in(paths[0], std::ios::binary);
-    std::stringstream text;
-    if (!in || !(text << in.rdbuf())) {
+    const auto text = FileReader::readAll(paths[0], ImageLoader::kMaxFileSize);
+    if (!text) {
         err_ << "halden: cannot read " << paths[0] << '\n';
         return HaldenCli::kFailed;
     }
-    const auto result = IntelHex::toImage(text.str(), kMaxHexImage);
+    const auto result = IntelHex::toImage(
+        std::string_view(reinterpret_cast<const char*>(text->data()), text->size()), kMaxHexImage);
     if (result.clipped) {
         err_ << "halden: " << paths[0]
              << " places data beyond 64 MiB from the start of the flash; nothing was written\n";

@@ -2,14 +2,13 @@
 
 #include "ChipCatalogue.h"
 #include "CodeChecksum.h"
+#include "FileReader.h"
 #include "ImageTarget.h"
 #include "TextMessage.h"
 #include "Unicode.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 namespace halden {
 
@@ -46,27 +45,12 @@ std::uint32_t ImageLoader::imageLimit(const ChipCatalogue& catalogue, std::uint3
     return KeyedTables::parseNumber(*text);
 }
 
-bool ImageLoader::readFile(const std::string& path, std::vector<std::uint8_t>& data) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxFileSize) {
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    data.resize(static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    data.resize(static_cast<std::size_t>(in.gcount()));
-    return true;
-}
-
 ImageLoader::Outcome ImageLoader::LoadImageFile(const std::string& path, bool interactive) {
-    std::vector<std::uint8_t> data;
-    if (!readFile(path, data)) {
+    auto read = FileReader::readAll(path, kMaxFileSize);
+    if (!read) {
         return Outcome::Unreadable;
     }
+    std::vector<std::uint8_t> data = std::move(*read);
     if (data.empty()) {
         return Outcome::Empty;
     }

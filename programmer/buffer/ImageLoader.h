@@ -67,7 +67,6 @@ public:
     static std::string extension(const std::string& path);
 
 private:
-    static bool readFile(const std::string& path, std::vector<std::uint8_t>& data);
     bool fitToLimit(std::vector<std::uint8_t>& image, bool clipped);
     std::vector<std::uint8_t> merge(const std::vector<std::uint8_t>& image, bool clearBuffer) const;
     void recordCodeFileName(const std::string& path);

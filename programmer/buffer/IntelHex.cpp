@@ -99,9 +99,14 @@ struct IntelHex::Converter {
 
 IntelHex::Result IntelHex::toImage(std::string_view text, std::size_t bound) {
     Converter converter{bound, {}};
+    // Two text characters make one byte: a good first guess at the image's size.
+    converter.result.image.reserve(std::min(bound, text.size() / 2));
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+        std::size_t end = pos;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r') {
+            ++end;
+        }
         if (!converter.line(text.substr(pos, end - pos))) {
             break;
         }

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "AdapterReply.h"
+#include "LinkExports.h"
+#include "MessageService.h"
+#include "ReplyRules.h"
+#include "TransferObserver.h"
+#include "UiText.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace halden {
+
+// The adapter transactions that Update Target and Update Programmer are built of: the
+// command goes out through the link library, data and reply travel as reports on the
+// library's open adapter, and failures are told through the message service by the
+// rules of ReplyRules. No command is retried.
+class CommandProtocol {
+public:
+    CommandProtocol(const LinkExports& link, MessageService& messages, const UiText& text,
+                    TransferObserver& observer)
+        : link_(link), messages_(messages), text_(text), observer_(observer) {}
+
+    // 1 when the adapter took the data and answered the tag with status 0, else 0.
+    int RunDataCommand(std::uint8_t command, std::span<const std::uint8_t> data);
+    // 0; 13 when no fitting reply came; 21 when the adapter reported a failure; or the
+    // non-zero result of ICE_Send_Command.
+    int EraseChip();
+    // Whether the adapter's data read with command equal the expected bytes; false when
+    // the read itself fails.
+    bool ReadBackAndCompare(std::uint8_t command, std::span<const std::uint8_t> expected);
+
+    // CMD_OPEN_TARGET with the part's first two parameter bytes.
+    ReplyRules::Step OpenTarget(std::uint8_t parameter0, std::uint8_t parameter1);
+    // CMD_CHECK_TARGET with the part index; partName goes into the wrong-target message.
+    ReplyRules::Step CheckTarget(std::uint16_t partIndex, std::u16string_view partName);
+    // CMD_CLOSE_TARGET; its reply is not read. The library call's result.
+    int CloseTarget();
+
+    // The message a notice shows; nothing shown for Notice::None.
+    void show(ReplyRules::Notice notice, std::u16string_view partName = {}) const;
+
+private:
+    struct Answer {
+        int read = 0;
+        std::optional<AdapterReply> reply;
+    };
+
+    std::span<std::uint8_t> ice() const;
+    bool linked() const;
+    std::uint8_t freshTag();
+    Answer readAnswer() const;
+
+    const LinkExports& link_;
+    MessageService& messages_;
+    const UiText& text_;
+    TransferObserver& observer_;
+};
+
+} // namespace halden
