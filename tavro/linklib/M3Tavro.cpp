@@ -1,42 +1,61 @@
 #include "M3Tavro.h"
 
-// No adapter transport is wired in yet: every call that needs an open adapter
-// reports that none is there.
+#include "LinkSession.h"
+
+#include <dlfcn.h>
+
 namespace {
-constexpr int kNoAdapter = 1;
+
+// The library's own file, which carries the adapter firmware image.
+std::string libraryPath() {
+    Dl_info info{};
+    return dladdr(reinterpret_cast<void*>(&ConnectHIDDevice), &info) != 0 && info.dli_fname
+               ? info.dli_fname
+               : "";
 }
+
+halden::LinkSession& session() {
+    static halden::LinkSession instance(Ice, HidDevice, libraryPath());
+    return instance;
+}
+
+} // namespace
 
 extern "C" {
 
 [[gnu::visibility("default")]] std::uint8_t Ice[halden::IceLayout::kSize] = {};
 [[gnu::visibility("default")]] HidDeviceObject HidDevice = {nullptr, 0, 0, 0};
 
-[[gnu::visibility("default")]] int ConnectHIDDevice(unsigned, unsigned, int) {
-    return kNoAdapter;
+[[gnu::visibility("default")]] int ConnectHIDDevice(unsigned vid, unsigned pid, int mode) {
+    return session().connect(vid, pid, mode);
 }
 
 [[gnu::visibility("default")]] int DisconnectHIDDevice() {
-    HidDevice = {nullptr, 0, 0, 0};
-    return 0;
+    return session().disconnect();
 }
 
 [[gnu::visibility("default")]] int ICE_Write() {
-    return kNoAdapter;
+    return session().write();
 }
 
-[[gnu::visibility("default")]] int ICE_Send_Command(int, int) {
-    return kNoAdapter;
+[[gnu::visibility("default")]] int ICE_Send_Command(int command, int) {
+    return session().sendCommand(command);
 }
 
-[[gnu::visibility("default")]] int ICE_Read_Data(int, std::uint8_t*, std::uint32_t, std::uint32_t) {
-    return kNoAdapter;
+[[gnu::visibility("default")]] int ICE_Read_Data(int command, std::uint8_t* destination,
+                                                 std::uint32_t address, std::uint32_t length) {
+    return session().readData(command, destination, address, length);
 }
 
-[[gnu::visibility("default")]] int ICE_Check_Firmware(int*) {
-    return kNoAdapter;
+[[gnu::visibility("default")]] int ICE_Check_Firmware(int* mismatch) {
+    return session().checkFirmware(mismatch);
 }
 
 [[gnu::visibility("default")]] int CheckDevice() {
-    return kNoAdapter;
+    return session().checkDevice();
+}
+
+[[gnu::visibility("default")]] halden::EmulatorControl* TavroEmulatorControl() {
+    return session().emulatorControl();
 }
 }

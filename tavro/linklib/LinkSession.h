@@ -1,0 +1,81 @@
+#pragma once
+
+#include "EmulatorHub.h"
+#include "HidBackend.h"
+#include "HidDeviceObject.h"
+#include "TavroFrames.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace halden {
+
+class HidapiBackend;
+
+// The link library's connection to one adapter: the open device behind `HidDevice`,
+// the frames each export sends (TavroFrames.h) and the library's own replies. Real
+// adapters are reached through hidapi, the emulated one while TAVRO_EMULATOR is set
+// (read at each connect). Calls are serialised, so the firmware-upgrade worker may take
+// the link over from the window thread.
+class LinkSession {
+public:
+    // The calls' results besides 0.
+    enum Result : int {
+        kNoDevice = 1,        // no such adapter on the bus, or it cannot be opened
+        kNotOpen = 2,         // no adapter is open
+        kRefused = 3,         // the adapter refused a report
+        kNoReply = 4,         // no reply within 4000 ms, or the read failed
+        kAdapterStatus = 5,   // the adapter answered with a non-zero status
+        kBadArgument = 6,     // arguments the call cannot take
+        kBadSettings = 7,     // TAVRO_EMULATOR is not a valid settings list
+        kUnusableDevice = 8,  // the device's report lengths do not fit the protocol
+        kNoFirmwareImage = 9, // the library file carries no firmware to compare with
+    };
+
+    static constexpr int kReplyTimeoutMs = 4000;
+    static constexpr const char* kEmulatorVariable = "TAVRO_EMULATOR";
+
+    // ice: the command block; device: the HidDevice export; libraryPath: the library's
+    // own file, which carries the firmware image.
+    LinkSession(std::span<std::uint8_t> ice, HidDeviceObject& device, std::string libraryPath);
+    ~LinkSession();
+    LinkSession(const LinkSession&) = delete;
+    LinkSession& operator=(const LinkSession&) = delete;
+
+    int connect(unsigned vendorId, unsigned productId, int mode);
+    int disconnect();
+    int write();
+    int sendCommand(int command);
+    int readData(int command, std::uint8_t* destination, std::uint32_t address,
+                 std::uint32_t length);
+    int checkFirmware(int* mismatch);
+    int checkDevice();
+    // The emulated adapter's control while TAVRO_EMULATOR is set and valid, else null.
+    EmulatorControl* emulatorControl();
+
+private:
+    HidBackend* backend(int& error);
+    std::optional<std::uint16_t> carriedFirmware();
+    int send(const TavroFrames::Command& command);
+    int awaitReply(std::uint8_t tag, TavroFrames::Reply& reply);
+    int readChunks(std::uint8_t* destination, std::uint32_t length);
+    bool insideIce(const std::uint8_t* destination, std::uint32_t length, bool& fits) const;
+    std::uint8_t freshTag() { return ++lastTag_; }
+
+    std::mutex mutex_;
+    std::span<std::uint8_t> ice_;
+    HidDeviceObject& device_;
+    std::string libraryPath_;
+    EmulatorHub hub_;
+    std::shared_ptr<HidBackend> emulator_;
+    std::unique_ptr<HidapiBackend> hidapi_;
+    std::unique_ptr<HidHandle> handle_;
+    std::optional<std::optional<std::uint16_t>> firmware_;
+    std::uint8_t lastTag_ = 0x5A;
+};
+
+} // namespace halden
