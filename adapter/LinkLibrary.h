@@ -31,10 +31,10 @@ public:
     std::vector<std::string_view> missingExports() const;
     // Looks the nine names up in binding order; a missing name leaves its entry null.
     LinkExports bindExports() const;
-
-private:
+    // Any other export by name (the stand-in's emulator control); null when absent.
     void* symbol(std::string_view name) const;
 
+private:
     void* handle_ = nullptr;
     std::string path_;
     std::string error_;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QSize>
+
+#include <array>
+
+namespace halden {
+
+// The warning dialog's pictures: the animation frames (frame 0 empty, then a warning
+// triangle drawn in eight steps) and the finished sign on the dialog's colour
+// (bitmap 188).
+class WarningArt {
+public:
+    static constexpr int kFrameSize = 41;
+    static constexpr int kFrameCount = 9;
+
+    // Transparent where the sign does not cover.
+    static std::array<QPixmap, kFrameCount> frames();
+    // The finished sign scaled into size, on background.
+    static QPixmap sign(QSize size, const QColor& background);
+};
+
+} // namespace halden
