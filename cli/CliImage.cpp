@@ -38,7 +38,27 @@ CliImage::FileSpec CliImage::parseSpec(const std::string& text, bool clearFirst)
 
 CliImage::CliImage(CliSession& session, std::ostream& err)
     : session_(session), err_(err), buffer_(session.part().record().flashSize),
-      loader_(session.catalogue(), session.part().record(), buffer_, session.textMessage()) {}
+      loader_(session.catalogue(), session.part().record(), session.project(), buffer_,
+              session.textMessage()),
+      reader_(session.catalogue(), session.part(), session.project(), loader_,
+              session.textMessage(), *this) {
+    loader_.setProjectReader(
+        [this](const std::string& path, const std::vector<std::uint8_t>& data) {
+            return reader_.ReadProject(path, data) == ProjectReader::Result::Loaded
+                       ? ImageLoader::Outcome::Project
+                       : ImageLoader::Outcome::Refused;
+        });
+}
+
+// There are no lists here: the project's part is applied directly, and a part the
+// catalogue does not hold leaves no part applied.
+void CliImage::selectProjectPart(std::uint16_t partIndex, bool) {
+    PartSettings& part = session_.part();
+    part.forceNextApply();
+    part.apply(session_.catalogue().partName(partIndex) ? partIndex : 0);
+    buffer_.clear();
+    buffer_.setCapacity(part.record().flashSize);
+}
 
 bool CliImage::load(const std::vector<FileSpec>& files, bool truncate) {
     session_.setSizeWarningAnswer(truncate ? MessageAnswer::Ok : MessageAnswer::Cancel);

@@ -2,6 +2,7 @@
 
 #include "ImageLoader.h"
 #include "MemoryCodeBuffer.h"
+#include "ProjectReader.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,8 +16,9 @@ class CliSession;
 
 // Builds the code buffer from the command line's files, one after another as Load
 // File does: FILE[@HEXADDR] loads at that address (default 0), "--clear" before a file
-// empties the buffer first. The size warning is answered OK only with --truncate.
-class CliImage {
+// empties the buffer first. The size warning is answered OK only with --truncate. A
+// project file replaces part, option bytes and code, as it does in the window.
+class CliImage : public ProjectPartHost {
 public:
     struct FileSpec {
         std::string path;
@@ -36,11 +38,15 @@ public:
     bool truncated() const { return truncated_; }
     const ImageLoader& loader() const { return loader_; }
 
+    void selectProjectPart(std::uint16_t partIndex, bool selectSeries) override;
+    void optionBoxesRestored() override {}
+
 private:
     CliSession& session_;
     std::ostream& err_;
     MemoryCodeBuffer buffer_;
     ImageLoader loader_;
+    ProjectReader reader_;
     bool truncated_ = false;
 };
 

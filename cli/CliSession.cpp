@@ -15,7 +15,10 @@ CliSession::CliSession(std::ostream& err)
                                        }
                                        return MessageService::defaultAnswer(style.buttons);
                                    }),
-      textMessage_(messages_, text_) {}
+      textMessage_(messages_, text_) {
+    project_.ResetProjectRecord();
+    part_.setApplyHook([this] { project_.ResetProjectRecord(); });
+}
 
 std::string CliSession::partNames() const {
     std::string names;

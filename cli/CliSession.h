@@ -4,6 +4,7 @@
 #include "ConsoleMessageService.h"
 #include "KeyedTables.h"
 #include "PartSettings.h"
+#include "ProjectRecord.h"
 #include "TextMessage.h"
 #include "UiText.h"
 
@@ -29,6 +30,7 @@ public:
     std::size_t sizeWarnings() const { return sizeWarnings_; }
     const ChipCatalogue& catalogue() const { return catalogue_; }
     PartSettings& part() { return part_; }
+    ProjectRecord& project() { return project_; }
 
     // Applies the named part (case ignored). False, with a message naming the valid
     // parts on err, for an unknown name.
@@ -46,6 +48,7 @@ private:
     UiText text_;
     ChipCatalogue catalogue_;
     PartSettings part_;
+    ProjectRecord project_;
     ConsoleMessageService messages_;
     TextMessage textMessage_;
     MessageAnswer sizeWarningAnswer_ = MessageAnswer::Cancel;

@@ -66,6 +66,8 @@ bool CProgrammerApp::InitInstance(const std::string& programPath,
     }
     ProgrammerContext context{
         text_, messages_, *settings_, &linkLibrary_, hexEdit_.windowClass(), commandLine_};
+    context.programPath = programPath;
+    context.applicationName = Unicode::toUtf16(applicationName_);
     CProgrammerDlg dialog(context);
     dialog.exec();
     return false;

@@ -9,6 +9,8 @@
 #include "MainWindowTemplate.h"
 #include "MessageService.h"
 #include "ProgrammerImages.h"
+#include "ProjectSaver.h"
+#include "QpfRequestDialog.h"
 #include "SeriesTable.h"
 #include "SettingsStore.h"
 #include "UiText.h"
@@ -31,9 +33,11 @@ namespace halden {
 
 CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
     : QDialog(parent), context_(context), catalogue_(context.text.tables()),
-      partSettings_(catalogue_), textMessage_(context.messages, context.text),
+      partSettings_(catalogue_),
+      textMessage_(context.messages, context.text, context.applicationName),
       areaDialogChooser_(context.text, this),
-      imageLoader_(catalogue_, partSettings_.record(), *this, textMessage_) {
+      imageLoader_(catalogue_, partSettings_.record(), projectRecord_, *this, textMessage_),
+      projectReader_(catalogue_, partSettings_, projectRecord_, imageLoader_, textMessage_, *this) {
     ProgrammerImages::registerOnce();
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -66,7 +70,19 @@ void CProgrammerDlg::OnInitDialog() {
     // own notifications; the window's own selections apply the part themselves.
     connect(seriesList_, &QComboBox::activated, this, [this] { onSeriesChanged(); });
     connect(partList_, &QComboBox::activated, this, [this] { applyPart(); });
+    projectRecord_.ResetProjectRecord();
+    partSettings_.setApplyHook([this] {
+        projectRecord_.ResetProjectRecord();
+        projectHeaderText_.clear();
+    });
     imageLoader_.setAreaChooser(&areaDialogChooser_);
+    imageLoader_.setProjectReader(
+        [this](const std::string& path, const std::vector<std::uint8_t>& data) {
+            projectReader_.ReadProject(path, data);
+            return ImageLoader::Outcome::Project;
+        });
+    connect(control<QPushButton>(MainWindowTemplate::kSaveQpf), &QPushButton::clicked, this,
+            [this] { OnSaveProject(); });
     connect(control<QPushButton>(MainWindowTemplate::kLoadFile), &QPushButton::clicked, this,
             [this] { OnLoadFile(); });
     buildSystemMenu();
@@ -200,6 +216,60 @@ void CProgrammerDlg::OnLoadFile() {
     currentFilePath_ = chosen.toStdString();
 }
 
+void CProgrammerDlg::selectProjectPart(std::uint16_t partIndex, bool selectSeries) {
+    if (selectSeries) {
+        const int series =
+            seriesList_->findData(catalogue_.number(partIndex, ChipCatalogue::kSeries));
+        seriesList_->setCurrentIndex(series);
+        fillPartList();
+    }
+    const auto item = PartList::findPartIndex(partItems_, partIndex);
+    partList_->setCurrentIndex(item ? static_cast<int>(*item) : -1);
+    partSettings_.forceNextApply();
+    applyPart();
+}
+
+QString CProgrammerDlg::chooseSavePath() {
+    QString initial =
+        QString::fromStdU16String(context_.settings.readString("Settings", "QpfSavePath", u""));
+    if (initial.isEmpty()) {
+        initial = QString::fromStdString(context_.programPath);
+    }
+    if (saveFileChooser_) {
+        return saveFileChooser_(initial);
+    }
+    QFileDialog dialog(this, {}, initial, "Corvane Project Format(*.qpf);;All Format(*)");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("qpf");
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+void CProgrammerDlg::OnSaveProject() {
+    if (hexView_ == nullptr || hexView_->length() == 0) {
+        context_.messages.show(u"Code Buffer is empty !", u"Halden Programmer", {});
+        return;
+    }
+    const QString path = chooseSavePath();
+    if (path.isEmpty()) {
+        return;
+    }
+    context_.settings.writeString("Settings", "QpfSavePath", path.toStdU16String());
+    const auto code = codeBytes(hexView_->length());
+    const Clock& clock = context_.clock != nullptr ? *context_.clock : systemClock_;
+    const std::string error =
+        ProjectSaver::save(path.toStdString(), code, partSettings_, projectRecord_, clock);
+    if (!error.empty()) {
+        context_.messages.show(Unicode::toUtf16(error), context_.text.text(1101),
+                               {MessageButtons::Ok, MessageIcon::Error});
+        return;
+    }
+    QpfRequestDialog request(this);
+    if (request.exec() != QDialog::Accepted) {
+        return;
+    }
+    requestFields_ = {request.to(), request.from(), request.partNo()};
+}
+
 void CProgrammerDlg::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     // "Auto Reload Code": every activation reloads the current file, without dialogs.
@@ -266,7 +336,6 @@ void CProgrammerDlg::applyPart() {
     if (!partSettings_.apply(selectedPartIndex(), context_.text.languageIndex())) {
         return;
     }
-    projectHeaderText_.clear();
     control<QAbstractButton>(MainWindowTemplate::kUserDefine)->setChecked(false);
     control<QAbstractButton>(MainWindowTemplate::kWholeChip)->setChecked(true);
     showOptionBoxes();

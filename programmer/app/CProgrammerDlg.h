@@ -2,12 +2,15 @@
 
 #include "AreaDialog.h"
 #include "ChipCatalogue.h"
+#include "Clock.h"
 #include "ImageLoader.h"
 #include "ImageTarget.h"
 #include "LinkExports.h"
 #include "PartList.h"
 #include "PartSettings.h"
 #include "ProgrammerContext.h"
+#include "ProjectReader.h"
+#include "ProjectRecord.h"
 #include "TextMessage.h"
 
 #include <QDialog>
@@ -23,7 +26,7 @@ namespace halden {
 class HexViewControl;
 
 // The programmer's main window (template 102).
-class CProgrammerDlg : public QDialog, public ImageTarget {
+class CProgrammerDlg : public QDialog, public ImageTarget, public ProjectPartHost {
     Q_OBJECT
 
 public:
@@ -54,6 +57,18 @@ public:
     void setOpenFileChooser(OpenFileChooser chooser) { openFileChooser_ = std::move(chooser); }
     // The area dialog; replaceable so a test can answer it.
     void setAreaChooser(AreaChooser* chooser) { imageLoader_.setAreaChooser(chooser); }
+
+    // Save *.QPF (button 1018): the save dialog, the project file, then the request dialog.
+    void OnSaveProject();
+    using SaveFileChooser = std::function<QString(const QString& initialPath)>;
+    void setSaveFileChooser(SaveFileChooser chooser) { saveFileChooser_ = std::move(chooser); }
+    const ProjectRecord& projectRecord() const { return projectRecord_; }
+    // To, From and Part No of the last request dialog.
+    const QStringList& requestFields() const { return requestFields_; }
+
+    // ProjectPartHost: reading a project switches the lists to its part.
+    void selectProjectPart(std::uint16_t partIndex, bool selectSeries) override;
+    void optionBoxesRestored() override { showOptionBoxes(); }
 
     // ImageTarget: the hex view holds the code buffer.
     std::vector<std::uint8_t> codeBytes(std::size_t count) const override;
@@ -91,6 +106,7 @@ private:
     void onCodeChanged();
     void setPane(int id, const QString& text);
     void loadStartFile();
+    QString chooseSavePath();
 
     ProgrammerContext& context_;
     ChipCatalogue catalogue_;
@@ -103,6 +119,11 @@ private:
     AreaDialogChooser areaDialogChooser_;
     ImageLoader imageLoader_;
     OpenFileChooser openFileChooser_;
+    SaveFileChooser saveFileChooser_;
+    SystemClock systemClock_;
+    ProjectRecord projectRecord_;
+    ProjectReader projectReader_;
+    QStringList requestFields_;
     std::string currentFilePath_;
     HexViewControl* hexView_ = nullptr;
     QMenu* systemMenu_ = nullptr;

@@ -2,8 +2,11 @@
 
 #include "CommandLine.h"
 
+#include <string>
+
 namespace halden {
 
+class Clock;
 class LinkLibrary;
 class MessageService;
 class SettingsStore;
@@ -21,6 +24,10 @@ struct ProgrammerContext {
     // The window class HEXEDIT10 that the HexEdit library registered.
     WindowClass* hexEditClass = nullptr;
     CommandLine::Values commandLine;
+    // The clock for save times and project keys; null: the machine's clock.
+    const Clock* clock = nullptr;
+    // The program's own full path: the first suggestion of the save dialog.
+    std::string programPath{};
     // The program file's base name: the caption of messages that have no caption of their own.
     std::u16string applicationName = u"Halden_Programmer";
 };

@@ -131,7 +131,8 @@ void ImageLoader::recordCodeFileName(const std::string& path) {
     const auto slash = path.find_last_of('/');
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     name.resize(std::min<std::size_t>(name.size(), 255));
-    codeFileName_ = {name, static_cast<std::uint8_t>(name.size())};
+    project_.codeFileName = name;
+    project_.codeFileNameLength = static_cast<std::uint8_t>(name.size());
 }
 
 void ImageLoader::display(const std::string& path, const std::vector<std::uint8_t>& image) {

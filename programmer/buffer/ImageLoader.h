@@ -3,6 +3,7 @@
 #include "AreaChoice.h"
 #include "IntelHex.h"
 #include "PartRecord.h"
+#include "ProjectRecord.h"
 
 #include <cstdint>
 #include <functional>
@@ -29,22 +30,16 @@ public:
         Project,    // handed to the project reader
     };
 
-    // The code file name fields of the project record: the file's base name in 8-bit
-    // text, and its length in bytes.
-    struct CodeFileName {
-        std::string name;
-        std::uint8_t length = 0;
-    };
-
     using ProjectReader =
         std::function<Outcome(const std::string& path, const std::vector<std::uint8_t>& data)>;
 
     // Files larger than this are not code images or HEX texts of any chip we know.
     static constexpr std::uintmax_t kMaxFileSize = 256u * 1024 * 1024;
 
-    ImageLoader(const ChipCatalogue& catalogue, PartRecord& record, ImageTarget& target,
-                const TextMessage& messages)
-        : catalogue_(catalogue), record_(record), target_(target), messages_(messages) {}
+    ImageLoader(const ChipCatalogue& catalogue, PartRecord& record, ProjectRecord& project,
+                ImageTarget& target, const TextMessage& messages)
+        : catalogue_(catalogue), record_(record), project_(project), target_(target),
+          messages_(messages) {}
 
     void setAreaChooser(AreaChooser* chooser) { areaChooser_ = chooser; }
     void setProjectReader(ProjectReader reader) { projectReader_ = std::move(reader); }
@@ -54,7 +49,6 @@ public:
 
     std::uint32_t loadAddress() const { return loadAddress_; }
     void setLoadAddress(std::uint32_t address) { loadAddress_ = address; }
-    const CodeFileName& codeFileName() const { return codeFileName_; }
 
     // The display step shared with the project reader: records size and checksum of a
     // non-empty image and shows it.
@@ -69,16 +63,17 @@ public:
 private:
     bool fitToLimit(std::vector<std::uint8_t>& image, bool clipped);
     std::vector<std::uint8_t> merge(const std::vector<std::uint8_t>& image, bool clearBuffer) const;
+    // The project record's code file name: the file's base name, at most 255 bytes.
     void recordCodeFileName(const std::string& path);
 
     const ChipCatalogue& catalogue_;
     PartRecord& record_;
+    ProjectRecord& project_;
     ImageTarget& target_;
     const TextMessage& messages_;
     AreaChooser* areaChooser_ = nullptr;
     ProjectReader projectReader_;
     std::uint32_t loadAddress_ = 0;
-    CodeFileName codeFileName_;
 };
 
 } // namespace halden

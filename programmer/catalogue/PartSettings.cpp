@@ -11,6 +11,10 @@ bool PartSettings::apply(std::uint32_t partIndex, std::uint16_t languageIndex) {
         return false;
     }
     record_.reset();
+    languageIndex_ = languageIndex;
+    if (applyHook_) {
+        applyHook_();
+    }
     record_.partIndex = static_cast<std::uint16_t>(partIndex);
     record_.flashSize = catalogue_.number(partIndex, ChipCatalogue::kFlashSize);
     record_.optionCount =
@@ -47,6 +51,14 @@ void PartSettings::labelBoxes(std::uint16_t languageIndex) {
             box.tooltip = row->descriptions[wanted];
         }
     }
+}
+
+void PartSettings::restoreOptions(
+    const std::array<std::uint8_t, PartRecord::kOptionImageSize>& bytes) {
+    record_.optionBytes = bytes;
+    record_.defaultsFlag = 0;
+    labelBoxes(languageIndex_);
+    show();
 }
 
 void PartSettings::setBox(std::size_t n, bool ticked) {

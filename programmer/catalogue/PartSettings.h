@@ -5,6 +5,7 @@
 #include "PartRecord.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace halden {
 
@@ -24,6 +25,13 @@ public:
 
     // Applies part `partIndex` unless it is the one applied already; true when applied.
     bool apply(std::uint32_t partIndex, std::uint16_t languageIndex = 0);
+    std::uint16_t languageIndex() const { return languageIndex_; }
+    // Called at every apply, before the record is filled (the project record resets there).
+    void setApplyHook(std::function<void()> hook) { applyHook_ = std::move(hook); }
+    // Option bytes that a project file supplied: stored, boxes labelled anew (unticked)
+    // and set from them; the defaults flag drops to 0.
+    void restoreOptions(const std::array<std::uint8_t, PartRecord::kOptionImageSize>& bytes);
+
     // Makes the next apply run even for the part already applied.
     void forceNextApply() { record_.partIndex = PartRecord::kForceApply; }
 
@@ -48,8 +56,10 @@ private:
     void labelBoxes(std::uint16_t languageIndex);
 
     const ChipCatalogue& catalogue_;
+    std::function<void()> applyHook_;
     PartRecord record_;
     Boxes boxes_{};
+    std::uint16_t languageIndex_ = 0;
 };
 
 } // namespace halden

@@ -8,7 +8,9 @@ namespace halden {
 // Message boxes whose text and caption come by ID from the UI texts.
 class TextMessage {
 public:
-    TextMessage(MessageService& messages, const UiText& text) : messages_(messages), text_(text) {}
+    TextMessage(MessageService& messages, const UiText& text,
+                std::u16string applicationName = u"Halden_Programmer")
+        : messages_(messages), text_(text), applicationName_(std::move(applicationName)) {}
 
     MessageAnswer ShowTextMessage(std::uint16_t captionId, std::uint16_t textId,
                                   MessageStyle style) const {
@@ -17,10 +19,13 @@ public:
 
     MessageService& messages() const { return messages_; }
     const UiText& text() const { return text_; }
+    // The caption of the application's own message boxes.
+    const std::u16string& applicationName() const { return applicationName_; }
 
 private:
     MessageService& messages_;
     const UiText& text_;
+    std::u16string applicationName_;
 };
 
 } // namespace halden

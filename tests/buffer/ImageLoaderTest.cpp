@@ -66,7 +66,8 @@ protected:
     PartSettings part{catalogue};
     ArrayTarget target;
     ScriptedArea area;
-    ImageLoader loader{catalogue, part.record(), target, textMessage};
+    ProjectRecord project;
+    ImageLoader loader{catalogue, part.record(), project, target, textMessage};
 };
 
 TEST_F(ImageLoaderTest, IapLoadPadsWithFFAndApLoadMergesWithoutGrowing) {
@@ -78,8 +79,8 @@ TEST_F(ImageLoaderTest, IapLoadPadsWithFFAndApLoadMergesWithoutGrowing) {
     EXPECT_EQ(target.buffer[0x16C00], 0x11);
     EXPECT_EQ(part.record().codeSize, 0x16D00u);
     EXPECT_EQ(part.record().codeChecksum, CodeChecksum::compute(target.buffer));
-    EXPECT_EQ(loader.codeFileName().name, "iap.bin");
-    EXPECT_EQ(loader.codeFileName().length, 7);
+    EXPECT_EQ(project.codeFileName, "iap.bin");
+    EXPECT_EQ(project.codeFileNameLength, 7);
 
     ASSERT_EQ(load(file("base.bin", Bytes(0x100, 0x22)), AreaChoice{0, true}),
               ImageLoader::Outcome::Loaded);

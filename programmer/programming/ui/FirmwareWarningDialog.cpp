@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 
 namespace halden {
 
@@ -63,12 +64,14 @@ FirmwareWarningDialog::FirmwareWarningDialog(Mode mode, const UiText& text, QWid
     cancel_->setText(uiText(text_, kCancelText));
     setUpLook();
 
-    animationTimer_.setObjectName("timer1");
-    animationTimer_.setInterval(WarningAnimation::kAnimationMs);
-    closeTimer_.setObjectName("timer2");
-    closeTimer_.setInterval(WarningAnimation::kCloseMs);
-    connect(&animationTimer_, &QTimer::timeout, this, [this] { OnAnimationTimer(); });
-    connect(&closeTimer_, &QTimer::timeout, this, [this] { OnCloseTimer(); });
+    animationTimer_ = new QTimer(this);
+    animationTimer_->setObjectName("timer1");
+    animationTimer_->setInterval(WarningAnimation::kAnimationMs);
+    closeTimer_ = new QTimer(this);
+    closeTimer_->setObjectName("timer2");
+    closeTimer_->setInterval(WarningAnimation::kCloseMs);
+    connect(animationTimer_, &QTimer::timeout, this, [this] { OnAnimationTimer(); });
+    connect(closeTimer_, &QTimer::timeout, this, [this] { OnCloseTimer(); });
     connect(ok_, &QPushButton::clicked, this, [this] { OnOk(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { OnCancel(); });
 }
@@ -113,7 +116,7 @@ void FirmwareWarningDialog::OnOk() {
         return;
     }
     waitText_ = uiText(text_, kWaitText);
-    animationTimer_.start();
+    animationTimer_->start();
     ok_->hide();
     cancel_->hide();
     QMetaObject::invokeMethod(
@@ -141,21 +144,21 @@ int FirmwareWarningDialog::OnFirmwareLoaded() {
     showTitle();
     bitmap_->setVisible(animation_.bitmapShown());
     if (animation_.timer() == WarningAnimation::Timer::Close) {
-        animationTimer_.stop();
-        closeTimer_.start();
+        animationTimer_->stop();
+        closeTimer_->start();
     }
     return 1;
 }
 
 void FirmwareWarningDialog::OnCloseTimer() {
-    closeTimer_.stop();
+    closeTimer_->stop();
     animation_.closeTimerElapsed();
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void FirmwareWarningDialog::done(int result) {
-    animationTimer_.stop();
-    closeTimer_.stop();
+    animationTimer_->stop();
+    closeTimer_->stop();
     QDialog::done(result);
 }
 

@@ -6,13 +6,13 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 
 #include <array>
 #include <functional>
 
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace halden {
 
@@ -89,8 +89,8 @@ private:
     QLabel* bitmap_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    QTimer animationTimer_;
-    QTimer closeTimer_;
+    QTimer* animationTimer_ = nullptr;
+    QTimer* closeTimer_ = nullptr;
 };
 
 } // namespace halden

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ProjectRecord.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace halden {
+
+class Clock;
+struct PartRecord;
+
+// The project file format: the code image followed by a big-endian trailer whose last
+// two bytes give its length.
+class ProjectFile {
+public:
+    // Trailer bytes besides the names and the option area.
+    static constexpr std::size_t kFixedTrailerBytes = 57;
+
+    // Where the trailer's variable parts lie, as found in a file's bytes.
+    struct Layout {
+        std::size_t trailerStart = 0; // = code length L
+        std::size_t trailerLength = 0;
+        std::uint8_t codeNameLength = 0;
+        std::uint8_t optionAreaLength = 0;
+        std::uint8_t ispNameLength = 0;
+        // Offset of the option area length byte M, and of S, from the trailer start.
+        std::size_t optionLengthOffset() const { return codeNameLength + 32u; }
+        std::size_t ispLengthOffset() const { return codeNameLength + optionAreaLength + 39u; }
+    };
+
+    // Copies part index, option bytes, code size and checksum from the part record,
+    // stamps time and keys, and returns the trailer (the record keeps what was written).
+    static std::vector<std::uint8_t>
+    BuildProjectTrailer(ProjectRecord& record, const PartRecord& part, const Clock& clock);
+
+    // The type byte when the trailer's structure, type, trailer checksum and code
+    // checksum hold; otherwise 0. Never reads outside the bytes.
+    static std::uint8_t CheckProjectFile(std::span<const std::uint8_t> file);
+
+    // The trailer's layout, when every length in it fits the file: T inside the file and
+    // at least its fields, N + M + S + 57 = T, 165 <= M <= 176, code size within L.
+    static std::optional<Layout> locate(std::span<const std::uint8_t> file);
+
+    // Parses a located trailer into the record, in table order.
+    static void parseTrailer(std::span<const std::uint8_t> file, const Layout& layout,
+                             ProjectRecord& record);
+
+    // The trailer checksum: the sum of all trailer bytes but the two checksum bytes.
+    static std::uint16_t trailerChecksum(std::span<const std::uint8_t> trailer);
+};
+
+} // namespace halden

@@ -1,0 +1,352 @@
+#include "ProjectFile.h"
+#include "ByteOrder.h"
+#include "ChipCatalogue.h"
+#include "Clock.h"
+#include "CodeChecksum.h"
+#include "ImageLoader.h"
+#include "MemoryCodeBuffer.h"
+#include "PartSettings.h"
+#include "ProgrammerResources.h"
+#include "ProjectReader.h"
+#include "ProjectSaver.h"
+#include "RecordingMessageService.h"
+#include "TempDir.h"
+#include "TextMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+
+namespace halden {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class FixedClock : public Clock {
+public:
+    LocalTime localTime() const override { return time; }
+    std::time_t calendarSeconds() const override { return seconds; }
+    std::uint32_t milliseconds() const override { return ticks; }
+    LocalTime time{2024, 3, 5, 14, 7, 9};
+    std::time_t seconds = 1709647629;
+    std::uint32_t ticks = 123456;
+};
+
+// A project's world without a window: the part, the code buffer, the loader and the
+// reader; applying a part also empties and resizes the buffer, as the window does.
+class ProjectTest : public testing::Test, public ProjectPartHost {
+protected:
+    void SetUp() override {
+        project.ResetProjectRecord();
+        part.setApplyHook([this] { project.ResetProjectRecord(); });
+        apply(36);
+        loader.setProjectReader([this](const std::string& path, const Bytes& data) {
+            lastResult = reader.ReadProject(path, data);
+            return ImageLoader::Outcome::Project;
+        });
+    }
+
+    void selectProjectPart(std::uint16_t partIndex, bool selectSeries) override {
+        selections.push_back({partIndex, selectSeries});
+        part.forceNextApply();
+        // Without a list item for it (0xFFFF), nothing is selected: part 0 is applied.
+        apply(catalogue.partName(partIndex) ? partIndex : 0);
+    }
+    void optionBoxesRestored() override {}
+
+    void apply(std::uint32_t index) {
+        part.apply(index);
+        buffer.clear();
+        buffer.setCapacity(part.record().flashSize);
+    }
+    void setCode(const Bytes& code) {
+        buffer.display("", code);
+        part.record().codeSize = static_cast<std::uint32_t>(code.size());
+        part.record().codeChecksum = CodeChecksum::compute(code);
+    }
+    Bytes save(const Bytes& code, const std::string& name = "app.bin") {
+        setCode(code);
+        project.codeFileName = name;
+        project.codeFileNameLength = static_cast<std::uint8_t>(name.size());
+        const std::string path = (dir / "p.qpf").string();
+        EXPECT_EQ(ProjectSaver::save(path, code, part, project, clock), "");
+        return readFile(path);
+    }
+    static Bytes readFile(const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    ImageLoader::Outcome load(const Bytes& file) {
+        const std::string path =
+            dir.write("in.qpf", std::string(file.begin(), file.end())).string();
+        return loader.LoadImageFile(path, false);
+    }
+    // Writes a trailer field and signs the trailer again, so only that field differs.
+    static void patch(Bytes& file, std::size_t fromEnd, const Bytes& bytes) {
+        std::size_t at = file.size() - fromEnd;
+        for (const std::uint8_t byte : bytes) {
+            file[at++] = byte;
+        }
+        const std::size_t trailerLength = ByteOrder::readBe16(file, file.size() - 2);
+        const auto sum = ProjectFile::trailerChecksum(std::span(file).last(trailerLength));
+        file[file.size() - 4] = static_cast<std::uint8_t>(sum >> 8);
+        file[file.size() - 3] = static_cast<std::uint8_t>(sum);
+    }
+
+    test::TempDir dir;
+    FixedClock clock;
+    KeyedTables tables{ProgrammerResources::directory()};
+    ChipCatalogue catalogue{tables};
+    UiText text{tables};
+    test::RecordingMessageService messages;
+    TextMessage textMessage{messages, text};
+    PartSettings part{catalogue};
+    ProjectRecord project;
+    MemoryCodeBuffer buffer;
+    ImageLoader loader{catalogue, part.record(), project, buffer, textMessage};
+    ProjectReader reader{catalogue, part, project, loader, textMessage, *this};
+    std::vector<std::pair<std::uint16_t, bool>> selections;
+    std::optional<ProjectReader::Result> lastResult;
+};
+
+Bytes image(std::size_t size, std::uint8_t seed = 1) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
+    }
+    return bytes;
+}
+
+TEST_F(ProjectTest, SavedFileLayout) {
+    const Bytes file = save(image(2048));
+    ASSERT_EQ(file.size(), 2288u);
+    EXPECT_EQ(project.trailerLength, 240);
+    EXPECT_EQ(file[file.size() - 2], 0x00);
+    EXPECT_EQ(file[file.size() - 1], 0xF0);
+    EXPECT_EQ(file[file.size() - 5], 0x17);
+    const std::size_t t = 2048; // trailer start
+    EXPECT_EQ(std::string(file.begin() + t, file.begin() + t + 16), "corvane. QPF 3.0");
+    EXPECT_EQ(file[t + 16], 7);
+    EXPECT_EQ(std::string(file.begin() + t + 17, file.begin() + t + 24), "app.bin");
+    EXPECT_EQ(ByteOrder::readBe32(file, t + 24), 2048u);                              // code size
+    EXPECT_EQ(ByteOrder::readBe16(file, t + 28), CodeChecksum::compute(image(2048))); // checksum
+    EXPECT_EQ(ByteOrder::readBe16(file, t + 36), 36);                                 // part index
+    EXPECT_EQ(file[t + 39], 176);                                                     // M
+    const std::size_t area = t + 40;
+    EXPECT_EQ(file[area + 16], 0x0C); // option byte 16 as the boxes build it
+    EXPECT_EQ(file[area + 127], 0xFF);
+    EXPECT_EQ(file[area + 164], 5); // reserved byte
+    EXPECT_EQ(ByteOrder::readBe32(file, area + 160), project.randomKey);
+    EXPECT_EQ(file[area + 176], 0x00); // reserved after the options
+    EXPECT_EQ(file[area + 177], 0xFF);
+    EXPECT_EQ(file[area + 182], 0); // S
+    EXPECT_EQ(ByteOrder::readBe16(file, area + 183), project.atpgKey);
+    EXPECT_EQ(Bytes(file.begin() + area + 185, file.begin() + area + 191),
+              (Bytes{0x18, 0x03, 0x05, 0x0E, 0x07, 0x09}));
+    EXPECT_EQ(ByteOrder::readBe16(file, area + 191), 0x0302);
+    EXPECT_EQ(ByteOrder::readBe16(file, area + 193), 0x0100);
+    EXPECT_EQ(ProjectFile::CheckProjectFile(file), 0x17);
+}
+
+TEST_F(ProjectTest, TrailerChecksumKeepsItsLow16Bits) {
+    project.ispFileName = std::string(250, '\xFF');
+    project.ispFileNameLength = 250;
+    const Bytes file = save(image(16));
+    const std::size_t trailerLength = ByteOrder::readBe16(file, file.size() - 2);
+    const auto trailer = std::span(file).last(trailerLength);
+    EXPECT_GT(CodeChecksum::sum(trailer) - trailer[trailerLength - 4] - trailer[trailerLength - 3],
+              0xFFFFu);
+    EXPECT_EQ(ProjectFile::CheckProjectFile(file), 0x17);
+    EXPECT_EQ(load(file), ImageLoader::Outcome::Project);
+    EXPECT_EQ(lastResult, ProjectReader::Result::Loaded);
+    EXPECT_EQ(project.ispFileName, std::string(250, '\xFF'));
+}
+
+TEST_F(ProjectTest, LoadRestoresPartOptionsAndCode) {
+    apply(39); // RQD-4
+    part.setBox(0, true);
+    const Bytes code = image(0x300, 9);
+    const Bytes file = save(code);
+    apply(42); // another series
+    EXPECT_EQ(load(file), ImageLoader::Outcome::Project);
+    ASSERT_EQ(lastResult, ProjectReader::Result::Loaded);
+    EXPECT_EQ(part.record().partIndex, 39);
+    EXPECT_EQ(part.record().defaultsFlag, 0);
+    EXPECT_EQ(part.record().optionBytes[16], 0x83);
+    EXPECT_TRUE(part.boxes()[0].ticked);
+    EXPECT_EQ(buffer.bytes(), code);
+    EXPECT_EQ(part.record().codeSize, 0x300u);
+    EXPECT_EQ(project.codeFileName, "app.bin");
+    EXPECT_EQ(selections.back(), std::make_pair(std::uint16_t{39}, true));
+    EXPECT_TRUE(messages.messages.empty());
+
+    // Saving at once changes only the save time, the keys and the trailer checksum.
+    clock.time = {2025, 12, 31, 23, 59, 58};
+    clock.seconds += 1000;
+    clock.ticks += 777;
+    const Bytes again = save(code);
+    ASSERT_EQ(again.size(), file.size());
+    std::vector<std::size_t> differing;
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        if (file[i] != again[i]) {
+            differing.push_back(file.size() - i);
+        }
+    }
+    const std::set<std::size_t> allowed = {
+        4, 3,                   // trailer checksum
+        15, 14, 13, 12, 11, 10, // save time
+        17, 16,                 // ATPG Key
+        // Random Key, at option area offset 160: 57 - 33 + 176 - 160 bytes from the end.
+        24 + 16, 24 + 15, 24 + 14, 24 + 13};
+    for (const std::size_t fromEnd : differing) {
+        EXPECT_TRUE(allowed.count(fromEnd)) << "byte at size - " << fromEnd;
+    }
+}
+
+TEST_F(ProjectTest, FilesThatFailTheirChecksChangeNothing) {
+    const Bytes good = save(image(64));
+    setCode(image(10, 3));
+    const Bytes keptCode = buffer.bytes();
+    struct Case {
+        const char* name;
+        Bytes file;
+    };
+    auto variant = [&](auto change) {
+        Bytes file = good;
+        change(file);
+        return file;
+    };
+    const std::size_t t = 64;
+    const Case cases[] = {
+        {"an image byte changed", variant([](Bytes& f) { f[5] ^= 1; })},
+        {"type 0x18", variant([](Bytes& f) { patch(f, 5, {0x18}); })},
+        {"trailer checksum off", variant([](Bytes& f) { f[f.size() - 3] ^= 1; })},
+        {"T larger than the file", variant([](Bytes& f) { f[f.size() - 2] = 0x10; })},
+        {"T smaller than its fields", variant([](Bytes& f) { f[f.size() - 1] = 56; })},
+        {"code size beyond the code", variant([t](Bytes& f) {
+             f[t + 24 + 7 - 7 + 2] = 0x10; // code size field, third byte
+             patch(f, 1, {f.back()});
+         })},
+        {"option area above 176", variant([t](Bytes& f) {
+             f[t + 39] = 177;
+             patch(f, 1, {f.back()});
+         })},
+        {"option area too short for the Random Key", variant([t](Bytes& f) {
+             f[t + 39] = 164;
+             patch(f, 1, {f.back()});
+         })},
+        {"shorter than a trailer", Bytes(good.end() - 40, good.end())},
+    };
+    for (const auto& c : cases) {
+        messages.messages.clear();
+        load(c.file);
+        EXPECT_EQ(lastResult, ProjectReader::Result::Incompatible) << c.name;
+        ASSERT_EQ(messages.messages.size(), 1u) << c.name;
+        EXPECT_EQ(messages.messages[0].text,
+                  "This file is incompatible format and unable to open !");
+        EXPECT_EQ(messages.messages[0].caption, "Error !");
+        EXPECT_EQ(buffer.bytes(), keptCode) << c.name;
+        EXPECT_EQ(part.record().partIndex, 36) << c.name;
+    }
+}
+
+TEST_F(ProjectTest, MagicVersionAndPartRules) {
+    const Bytes good = save(image(32));
+    struct Case {
+        const char* name;
+        std::size_t fromEnd;
+        Bytes patchBytes;
+        std::optional<MessageAnswer> answer;
+        ProjectReader::Result result;
+        std::string message;
+        std::uint16_t partAfter;
+    };
+    const std::size_t trailerLength = ByteOrder::readBe16(good, good.size() - 2);
+    const Case cases[] = {
+        {"foreign magic",
+         trailerLength,
+         {'X'},
+         std::nullopt,
+         ProjectReader::Result::Rejected,
+         "This is not the corvane project file, please inspect !",
+         0},
+        {"version 0x0303",
+         9,
+         {0x03, 0x03},
+         std::nullopt,
+         ProjectReader::Result::Rejected,
+         "This AP is not the newest edition, is unable to open the new edition the file, please "
+         "contact corvane !",
+         0},
+        {"version 0x0301, No",
+         9,
+         {0x03, 0x01},
+         MessageAnswer::No,
+         ProjectReader::Result::Rejected,
+         "This file is old, opening possibly can have information losing, whether has to open ?",
+         0},
+        {"version 0x0301, Yes",
+         9,
+         {0x03, 0x01},
+         MessageAnswer::Yes,
+         ProjectReader::Result::Loaded,
+         "This file is old, opening possibly can have information losing, whether has to open ?",
+         36},
+        {"part 0xFFFF",
+         trailerLength - 36,
+         {0xFF, 0xFF},
+         std::nullopt,
+         ProjectReader::Result::Unsupported,
+         "The target is not supported!",
+         42},
+        {"part not in the catalogue",
+         trailerLength - 36,
+         {0x00, 0x4D},
+         std::nullopt,
+         ProjectReader::Result::Unsupported,
+         "The target is not supported!",
+         42},
+    };
+    for (const auto& c : cases) {
+        apply(42);
+        setCode(image(8));
+        messages.messages.clear();
+        if (c.answer) {
+            messages.answers.push_back(*c.answer);
+        }
+        Bytes file = good;
+        patch(file, c.fromEnd, c.patchBytes);
+        load(file);
+        EXPECT_EQ(lastResult, c.result) << c.name;
+        ASSERT_EQ(messages.messages.size(), 1u) << c.name;
+        EXPECT_EQ(messages.messages[0].text, c.message) << c.name;
+        EXPECT_EQ(part.record().partIndex, c.partAfter) << c.name;
+        if (c.result == ProjectReader::Result::Rejected) {
+            EXPECT_TRUE(buffer.bytes().empty()) << c.name;
+            EXPECT_EQ(messages.messages[0].caption, "Halden_Programmer") << c.name;
+        }
+        if (c.result == ProjectReader::Result::Unsupported) {
+            EXPECT_EQ(buffer.bytes(), image(8)) << c.name;
+        }
+    }
+}
+
+TEST_F(ProjectTest, NoCodeSelectsTheFilesPartWithAnEmptyBuffer) {
+    apply(39);
+    save(image(0x10));
+    Bytes file = readFile(dir / "p.qpf");
+    const Bytes trailerOnly(file.begin() + 0x10, file.end());
+    Bytes emptyCode = trailerOnly;
+    patch(emptyCode, emptyCode.size() - 17 - 7, {0, 0, 0, 0, 0, 0}); // code size 0, checksum 0
+    apply(36);
+    setCode(image(8));
+    load(emptyCode);
+    EXPECT_EQ(lastResult, ProjectReader::Result::Rejected);
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(buffer.bytes().empty());
+    EXPECT_EQ(selections.back(), std::make_pair(std::uint16_t{39}, false));
+}
+
+} // namespace
+} // namespace halden
