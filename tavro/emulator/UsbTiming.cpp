@@ -14,8 +14,10 @@ constexpr std::size_t kPacketOverhead = 13;
 constexpr double kStuffing = 7.0 / 6.0;
 // The part of a frame left after start-of-frame and periodic traffic.
 constexpr double kUsableMicroseconds = 900.0;
-// The scheduler wakes us this much early; the rest of the wait is spent spinning.
-constexpr auto kSpin = std::chrono::microseconds(200);
+// The scheduler is asked to wake us this much early and the rest of the wait is spent
+// spinning: a sleep alone may overshoot by more than that, and yielding while spinning
+// hands the processor to whoever else is runnable for a whole time slice.
+constexpr auto kSpin = std::chrono::microseconds(150);
 
 } // namespace
 
@@ -49,7 +51,6 @@ void UsbTiming::waitUntil(Clock::time_point when) {
         std::this_thread::sleep_until(when - kSpin);
     }
     while (Clock::now() < when) {
-        std::this_thread::yield();
     }
 }
 
