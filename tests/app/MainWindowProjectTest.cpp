@@ -1,0 +1,122 @@
+#include "HexViewControl.h"
+#include "MainWindowFixture.h"
+#include "MainWindowTemplate.h"
+#include "ProjectFile.h"
+#include "QpfRequestDialog.h"
+#include "TempDir.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <fstream>
+
+namespace halden {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class MainWindowProjectTest : public MainWindowTest {
+protected:
+    Bytes readFile(const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    // Answers the request dialog when it opens.
+    void answerRequest(bool ok, const QStringList& fields = {}) {
+        QTimer::singleShot(0, [ok, fields] {
+            auto* request = qobject_cast<QpfRequestDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(request, nullptr);
+            EXPECT_EQ(request->windowTitle(), "QPF Dialog");
+            const int ids[] = {QpfRequestDialog::kTo, QpfRequestDialog::kFrom,
+                               QpfRequestDialog::kPartNo};
+            for (int i = 0; i < fields.size(); ++i) {
+                request->findChild<QLineEdit*>(QString::number(ids[i]))->setText(fields[i]);
+            }
+            request->findChild<QPushButton*>(ok ? "1" : "2")->click();
+        });
+    }
+
+    test::TempDir dir;
+};
+
+TEST_F(MainWindowProjectTest, EmptyBufferIsNotSaved) {
+    auto dialog = open();
+    bool asked = false;
+    dialog->setSaveFileChooser([&](const QString&) {
+        asked = true;
+        return QString();
+    });
+    dialog->control<QPushButton>(MainWindowTemplate::kSaveQpf)->click();
+    EXPECT_FALSE(asked);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "Code Buffer is empty !");
+    EXPECT_EQ(messages.messages[0].caption, "Halden Programmer");
+}
+
+TEST_F(MainWindowProjectTest, BareNameGetsTheExtensionAndCancelStillLeavesTheFile) {
+    auto dialog = open();
+    context->programPath = (dir / "Halden_Programmer").string();
+    dialog->hexView()->setData(Bytes(0x40, 0x5A).data(), 0x40);
+    QString initial;
+    QTimer::singleShot(0, [&] {
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(files, nullptr);
+        initial = files->selectedFiles().value(0);
+        files->selectFile(QString::fromStdString((dir / "bare").string()));
+        answerRequest(false);
+        QMetaObject::invokeMethod(files, "accept");
+    });
+    dialog->OnSaveProject();
+    // The dialog starts on the program's own path (it may show the default suffix added).
+    EXPECT_EQ(initial.toStdString().rfind((dir / "Halden_Programmer").string(), 0), 0u)
+        << initial.toStdString();
+    const auto saved = dir / "bare.qpf";
+    ASSERT_TRUE(std::filesystem::exists(saved));
+    const Bytes file = readFile(saved);
+    EXPECT_EQ(ProjectFile::CheckProjectFile(file), 0x17);
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 0x40), Bytes(0x40, 0x5A));
+    EXPECT_EQ(QString::fromStdU16String(settings.readString("Settings", "QpfSavePath", u""))
+                  .toStdString(),
+              saved.string());
+    EXPECT_TRUE(dialog->requestFields().isEmpty());
+}
+
+TEST_F(MainWindowProjectTest, SavedProjectLoadsBackWithItsPartOptionsAndCode) {
+    auto dialog = open();
+    auto* parts = dialog->control<QComboBox>(MainWindowTemplate::kPartList);
+    parts->setCurrentIndex(3);
+    emit parts->activated(3);                                              // RQD-4
+    dialog->control<QCheckBox>(MainWindowTemplate::kFirstOption)->click(); // LOCK
+    const Bytes code = {1, 2, 3, 4, 5, 6, 7, 8};
+    dialog->hexView()->setData(code.data(), code.size());
+    const QString path = QString::fromStdString((dir / "rqd4.qpf").string());
+    dialog->setSaveFileChooser([&](const QString&) { return path; });
+    answerRequest(true, {"Factory", "Lab", "PN-42"});
+    dialog->OnSaveProject();
+    EXPECT_EQ(dialog->requestFields(), QStringList({"Factory", "Lab", "PN-42"}));
+
+    auto* series = dialog->control<QComboBox>(MainWindowTemplate::kSeriesList);
+    series->setCurrentIndex(1);
+    emit series->activated(1);
+    ASSERT_EQ(parts->currentText(), "RQE-1");
+
+    dialog->setOpenFileChooser([&](const QString&) { return path; });
+    dialog->OnLoadFile();
+    EXPECT_EQ(series->currentText(), "RQ-Delta Series");
+    EXPECT_EQ(parts->currentText(), "RQD-4");
+    EXPECT_TRUE(dialog->control<QCheckBox>(MainWindowTemplate::kFirstOption)->isChecked());
+    EXPECT_EQ(dialog->partSettings().record().optionBytes[16], 0x83);
+    EXPECT_EQ(dialog->codeBytes(100), code);
+    EXPECT_EQ(dialog->control<QLabel>(MainWindowTemplate::kFilePathPane)->text(), path);
+    EXPECT_EQ(dialog->control<QLabel>(MainWindowTemplate::kSizePane)->text(), "Size = 8 Bytes");
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+} // namespace
+} // namespace halden
