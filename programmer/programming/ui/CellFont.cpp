@@ -9,14 +9,14 @@ namespace {
 
 void registerSubstitutesOnce() {
     static const bool registered = [] {
-        QFont::insertSubstitutions("Courier", {"Liberation Mono", "Cousine", "Nimbus Mono PS",
-                                               "DejaVu Sans Mono"});
-        QFont::insertSubstitutions("Arial", {"Liberation Sans", "Arimo", "Nimbus Sans",
-                                             "DejaVu Sans"});
+        QFont::insertSubstitutions(
+            "Courier", {"Liberation Mono", "Cousine", "Nimbus Mono PS", "DejaVu Sans Mono"});
+        QFont::insertSubstitutions("Arial",
+                                   {"Liberation Sans", "Arimo", "Nimbus Sans", "DejaVu Sans"});
         // A narrow heavy face keeps the title as wide as the original's.
-        QFont::insertSubstitutions("Impact", {"Nimbus Sans Narrow", "Liberation Sans Narrow",
-                                              "DejaVu Sans Condensed", "Liberation Sans",
-                                              "DejaVu Sans"});
+        QFont::insertSubstitutions("Impact",
+                                   {"Nimbus Sans Narrow", "Liberation Sans Narrow",
+                                    "DejaVu Sans Condensed", "Liberation Sans", "DejaVu Sans"});
         return true;
     }();
     (void)registered;

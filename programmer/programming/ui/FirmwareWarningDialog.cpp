@@ -98,7 +98,9 @@ void FirmwareWarningDialog::setUpLook() {
     message_->setWordWrap(true);
     message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    bitmap_->setPixmap(WarningArt::sign(bitmap_->size(), QColor(kDialogColour)));
+    // The sign stays where the animation ends, so the two never show side by side.
+    bitmap_->setPixmap(WarningArt::sign(bitmap_->size(), QPoint(kFrameX, kFrameY) - bitmap_->pos(),
+                                        QColor(kDialogColour)));
 }
 
 void FirmwareWarningDialog::ShowFirmwareWarning(

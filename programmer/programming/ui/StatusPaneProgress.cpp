@@ -81,9 +81,9 @@ void StatusPaneProgress::paintProgress() {
     const QString text =
         QString::fromStdU16String(ProgressLayout::text(text_.text(kCompletedText), *percent_));
     // The position is the text cell's top-left corner; Qt draws from the baseline.
-    const QPoint origin = client.topLeft() + QPoint(ProgressLayout::kTextX,
-                                                    ProgressLayout::kTextY +
-                                                        QFontMetrics(font_).ascent());
+    const QPoint origin =
+        client.topLeft() +
+        QPoint(ProgressLayout::kTextX, ProgressLayout::kTextY + QFontMetrics(font_).ascent());
     for (const auto& [clip, colour] : {std::pair{bar, kTextOnBar}, std::pair{rest, kTextOnRest}}) {
         if (clip.isEmpty()) {
             continue;

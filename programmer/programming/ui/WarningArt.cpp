@@ -24,7 +24,7 @@ enum Step {
 const QPointF kApex(20.5, 4.0);
 const QPointF kBaseLeft(3.0, 36.0);
 const QPointF kBaseRight(38.0, 36.0);
-const QColor kFill(255, 232, 40);
+const QColor kFill(255, 243, 110);
 const QColor kInk(0, 0, 0);
 
 QPainterPath triangle() {
@@ -84,15 +84,11 @@ std::array<QPixmap, WarningArt::kFrameCount> WarningArt::frames() {
     return result;
 }
 
-QPixmap WarningArt::sign(QSize size, const QColor& background) {
+QPixmap WarningArt::sign(QSize size, QPoint framePosition, const QColor& background) {
     QPixmap pixmap(size);
     pixmap.fill(background);
     QPainter painter(&pixmap);
-    const double scale =
-        std::min(size.width(), size.height()) / static_cast<double>(kFrameSize);
-    painter.translate((size.width() - kFrameSize * scale) / 2,
-                      (size.height() - kFrameSize * scale) / 2);
-    painter.scale(scale, scale);
+    painter.translate(framePosition);
     drawSteps(painter, kMarkDot);
     return pixmap;
 }

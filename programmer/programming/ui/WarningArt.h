@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPixmap>
+#include <QPoint>
 #include <QSize>
 
 #include <array>
@@ -18,8 +19,9 @@ public:
 
     // Transparent where the sign does not cover.
     static std::array<QPixmap, kFrameCount> frames();
-    // The finished sign scaled into size, on background.
-    static QPixmap sign(QSize size, const QColor& background);
+    // The finished sign as the last frame shows it, with the frame's top-left corner at
+    // framePosition, on background.
+    static QPixmap sign(QSize size, QPoint framePosition, const QColor& background);
 };
 
 } // namespace halden
