@@ -109,10 +109,14 @@ TEST_F(FirmwareWarningDialogTest, OnlyTheFirstOkStartsTheUpgrade) {
     EXPECT_EQ(timer(*dialog, "timer1")->interval(), 100);
 
     ASSERT_TRUE(waitUntil([&] { return dialog->animation().dots() == 1; }));
+    const QString message = control<QLabel>(*dialog, FirmwareWarningDialog::kMessage)->text();
     ok->click();
+    EXPECT_EQ(dialog->animation().dots(), 1) << "a second OK does not restart the animation";
+    EXPECT_EQ(dialog->animation().frame(), 2);
+    EXPECT_EQ(control<QLabel>(*dialog, FirmwareWarningDialog::kMessage)->text(), message);
+    EXPECT_TRUE(timer(*dialog, "timer1")->isActive());
     QApplication::processEvents();
     EXPECT_EQ(requests.size(), 1u);
-    EXPECT_EQ(dialog->animation().frame(), 2) << "a second OK does not restart the animation";
     EXPECT_TRUE(dialog->isVisible());
 }
 

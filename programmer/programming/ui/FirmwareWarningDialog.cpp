@@ -9,9 +9,13 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstdint>
+
 namespace halden {
 
 namespace {
+
+static_assert(WarningArt::kFrameCount == WarningAnimation::kFrameCount);
 
 constexpr std::uint16_t kTitleText = 1107;
 constexpr std::uint16_t kWaitText = 1127;

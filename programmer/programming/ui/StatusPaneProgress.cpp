@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <cstdint>
+#include <utility>
+
 namespace halden {
 
 namespace {
