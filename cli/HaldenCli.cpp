@@ -3,6 +3,7 @@
 #include "CatalogueCommands.h"
 #include "CliSession.h"
 #include "ImageCommands.h"
+#include "QpfCommands.h"
 
 namespace halden {
 
@@ -23,6 +24,10 @@ void HaldenCli::printHelp() const {
             "      and checksum; a file too large for the flash fails unless --truncate\n"
             "  hex2bin IN.hex OUT.bin [--json]\n"
             "      converts Intel HEX to a binary image from flash offset 0 (up to 64 MiB)\n"
+            "  qpf info FILE [--json]\n"
+            "      every field of a project file's trailer\n"
+            "  qpf save --part NAME [--set LABEL=on|off]... FILE[@HEXADDR]... -o OUT.qpf\n"
+            "      builds the code buffer as image does and saves it as a project file\n"
             "\n"
             "Options:\n"
             "  --help       show this help and exit\n"
@@ -62,6 +67,9 @@ int HaldenCli::run(const std::vector<std::string>& arguments) {
     }
     if (command == "hex2bin") {
         return images.hex2bin(rest);
+    }
+    if (command == "qpf") {
+        return QpfCommands(session, out_, err_).run(rest);
     }
     err_ << "halden: unknown command '" << command << "'. Try 'halden --help'.\n";
     return kUsage;

@@ -181,5 +181,56 @@ TEST(HaldenCli, Hex2binCutsTheImageAtItsHighestEnd) {
     EXPECT_EQ(bytes.substr(0x10000), std::string("\xFF\xFF\xFF\xFF\xAB\xCD"));
 }
 
+TEST(HaldenCli, QpfSaveThenInfoAndImage) {
+    test::TempDir dir;
+    const std::string code = dir.write("app.bin", std::string(2048, '\x01')).string();
+    const std::string qpf = (dir / "app.qpf").string();
+    const CliResult saved =
+        run({"qpf", "save", "--part", "RQD-1", "--set", "LOCK=on", code, "-o", qpf});
+    ASSERT_EQ(saved.code, HaldenCli::kSuccess) << saved.err;
+    EXPECT_EQ(std::filesystem::file_size(qpf), 2288u);
+
+    const CliResult info = run({"qpf", "info", qpf, "--json"});
+    ASSERT_EQ(info.code, HaldenCli::kSuccess) << info.err;
+    for (const char* field :
+         {"{\"codeSize\":2048,\"codeChecksum\":2048,\"partIndex\":36,\"codeFileName\":\"app.bin\","
+          "\"ispFileName\":\"\",\"optionArea\":\"5555",
+          "\"version\":770,\"type\":23,\"trailerLength\":240,\"trailerChecksum\":"}) {
+        EXPECT_NE(info.out.find(field), std::string::npos) << info.out;
+    }
+    EXPECT_NE(info.out.find("\"saveTime\":\"20"), std::string::npos);
+
+    // A project file on the image command line replaces the part and the code.
+    const CliResult image = run({"image", "--part", "RQE-2", qpf, "--json"});
+    EXPECT_EQ(image.code, HaldenCli::kSuccess) << image.err;
+    EXPECT_EQ(image.out, "{\"size\":2048,\"checksum\":2048,\"truncated\":false}\n");
+}
+
+TEST(HaldenCli, QpfFailures) {
+    test::TempDir dir;
+    const std::string bad = dir.write("bad.qpf", std::string(100, 'x')).string();
+    const std::string empty = dir.write("empty.bin", "").string();
+    struct Case {
+        std::vector<std::string> arguments;
+        int code;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"qpf", "info", bad}, HaldenCli::kFailed,
+         "[Error !] This file is incompatible format and unable to open !"},
+        {{"qpf", "info"}, HaldenCli::kUsage, "Usage: halden qpf info"},
+        {{"qpf", "save", "--part", "RQD-1", empty, "-o", (dir / "x.qpf").string()},
+         HaldenCli::kFailed, "is empty"},
+        {{"qpf", "save", "--part", "RQD-1", bad}, HaldenCli::kUsage, "-o OUT.qpf are required"},
+        {{"qpf", "frob"}, HaldenCli::kUsage, "Usage: halden qpf"},
+    };
+    for (const auto& c : cases) {
+        const CliResult result = run(c.arguments);
+        EXPECT_EQ(result.code, c.code) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.qpf"));
+}
+
 } // namespace
 } // namespace halden
