@@ -105,7 +105,7 @@ int CommandProtocol::RunDataCommand(std::uint8_t command, std::span<const std::u
 }
 
 int CommandProtocol::EraseChip() {
-    if (!linked()) {
+    if (!link_.complete()) {
         return ReplyRules::kEraseNoReply;
     }
     const std::uint8_t tag = freshTag();
@@ -131,7 +131,7 @@ bool CommandProtocol::ReadBackAndCompare(std::uint8_t command,
 }
 
 ReplyRules::Step CommandProtocol::OpenTarget(std::uint8_t parameter0, std::uint8_t parameter1) {
-    if (!linked()) {
+    if (!link_.complete()) {
         return ReplyRules::Step::NoReply;
     }
     const std::uint8_t tag = freshTag();
@@ -145,7 +145,7 @@ ReplyRules::Step CommandProtocol::OpenTarget(std::uint8_t parameter0, std::uint8
 
 ReplyRules::Step CommandProtocol::CheckTarget(std::uint16_t partIndex,
                                               std::u16string_view partName) {
-    if (!linked()) {
+    if (!link_.complete()) {
         return ReplyRules::Step::NoReply;
     }
     const std::uint8_t tag = freshTag();

@@ -321,6 +321,9 @@ TEST_F(LinkTest, OpensOnlyTheDeviceAskedForAndKeepsTheOpenOneOnFailure) {
     EXPECT_NE(link.ICE_Write(), 0);
     EXPECT_NE(link.ICE_Send_Command(CMD_CLOSE_TARGET, 1), 0);
     EXPECT_EQ(protocol.RunDataCommand(CMD_PROGRAM_CODE, pattern(4)), 0);
+    // The erase hands the library's refusal on; the target commands find no reply.
+    EXPECT_EQ(protocol.EraseChip(), link.ICE_Send_Command(CMD_ERASE_CHIP, 1));
+    EXPECT_EQ(protocol.OpenTarget(0x14, 0x24), Step::NoReply);
 
     setenv("TAVRO_EMULATOR", "voltage=lots", 1);
     EXPECT_NE(link.ConnectHIDDevice(0, 0, 1), 0);
