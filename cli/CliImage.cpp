@@ -26,6 +26,40 @@ bool isHex(const std::string& text) {
 
 } // namespace
 
+std::optional<CliImage::Arguments>
+CliImage::parseArguments(const std::vector<std::string>& arguments, std::string& error) {
+    Arguments parsed;
+    bool clearNext = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        std::string* value = argument == "--part" ? &parsed.part
+                             : argument == "-o"   ? &parsed.output
+                                                  : nullptr;
+        if ((value != nullptr || argument == "--set") && i + 1 == arguments.size()) {
+            error = argument + " needs a value";
+            return std::nullopt;
+        }
+        if (value != nullptr) {
+            *value = arguments[++i];
+        } else if (argument == "--set") {
+            parsed.settings.push_back(arguments[++i]);
+        } else if (argument == "--truncate") {
+            parsed.truncate = true;
+        } else if (argument == "--json") {
+            parsed.json = true;
+        } else if (argument == "--clear") {
+            clearNext = true;
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            error = "unknown option " + argument;
+            return std::nullopt;
+        } else {
+            parsed.files.push_back(parseSpec(argument, clearNext));
+            clearNext = false;
+        }
+    }
+    return parsed;
+}
+
 CliImage::FileSpec CliImage::parseSpec(const std::string& text, bool clearFirst) {
     const auto at = text.find_last_of('@');
     if (at != std::string::npos && at > 0 && isHex(text.substr(at + 1))) {

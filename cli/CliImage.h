@@ -26,6 +26,20 @@ public:
         bool clearFirst = false;
     };
 
+    // What the image-building commands take: --part NAME, --set LABEL=on|off, -o OUT,
+    // --truncate, --json, and files, each optionally after --clear.
+    struct Arguments {
+        std::string part;
+        std::string output;
+        std::vector<std::string> settings;
+        bool truncate = false;
+        bool json = false;
+        std::vector<FileSpec> files;
+    };
+
+    // Nothing, with the reason in `error`, for an unknown option or a missing value.
+    static std::optional<Arguments> parseArguments(const std::vector<std::string>& arguments,
+                                                   std::string& error);
     // Splits "FILE@HEXADDR"; the address part counts only when it is hexadecimal.
     static FileSpec parseSpec(const std::string& text, bool clearFirst);
 

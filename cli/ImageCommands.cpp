@@ -22,47 +22,21 @@ constexpr const char* kImageUsage =
 } // namespace
 
 int ImageCommands::image(const std::vector<std::string>& arguments) {
-    std::string part;
-    std::string output;
-    bool truncate = false;
-    bool json = false;
-    bool clearNext = false;
-    std::vector<CliImage::FileSpec> files;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if ((argument == "--part" || argument == "-o") && !hasValue) {
-            err_ << "halden image: " << argument << " needs a value\n" << kImageUsage;
-            return HaldenCli::kUsage;
-        }
-        if (argument == "--part") {
-            part = arguments[++i];
-        } else if (argument == "-o") {
-            output = arguments[++i];
-        } else if (argument == "--truncate") {
-            truncate = true;
-        } else if (argument == "--json") {
-            json = true;
-        } else if (argument == "--clear") {
-            clearNext = true;
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            err_ << "halden image: unknown option " << argument << '\n' << kImageUsage;
-            return HaldenCli::kUsage;
-        } else {
-            files.push_back(CliImage::parseSpec(argument, clearNext));
-            clearNext = false;
-        }
+    std::string error;
+    const auto args = CliImage::parseArguments(arguments, error);
+    if (args && (args->part.empty() || args->files.empty())) {
+        error = args->part.empty() ? "--part NAME is required" : "a FILE is required";
     }
-    if (part.empty() || files.empty()) {
-        err_ << "halden image: " << (part.empty() ? "--part NAME" : "a FILE") << " is required\n"
-             << kImageUsage;
+    if (!error.empty()) {
+        err_ << "halden image: " << error << '\n' << kImageUsage;
         return HaldenCli::kUsage;
     }
-    if (!session_.selectPart(part, err_)) {
+    const std::string& output = args->output;
+    if (!session_.selectPart(args->part, err_) || !session_.applySettings(args->settings, err_)) {
         return HaldenCli::kUsage;
     }
     CliImage image(session_, err_);
-    if (!image.load(files, truncate)) {
+    if (!image.load(args->files, args->truncate)) {
         return HaldenCli::kFailed;
     }
     if (!output.empty()) {
@@ -72,7 +46,7 @@ int ImageCommands::image(const std::vector<std::string>& arguments) {
         }
     }
     const std::uint16_t checksum = CodeChecksum::compute(image.bytes());
-    if (json) {
+    if (args->json) {
         JsonWriter writer;
         writer.beginObject()
             .key("size")

@@ -131,49 +131,23 @@ int QpfCommands::info(const std::vector<std::string>& arguments) {
 }
 
 int QpfCommands::save(const std::vector<std::string>& arguments) {
-    std::string part;
-    std::string output;
-    std::vector<std::string> settings;
-    bool truncate = false;
-    bool clearNext = false;
-    std::vector<CliImage::FileSpec> files;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool takesValue = argument == "--part" || argument == "-o" || argument == "--set";
-        if (takesValue && i + 1 == arguments.size()) {
-            err_ << "halden qpf save: " << argument << " needs a value\n" << kUsage;
-            return HaldenCli::kUsage;
-        }
-        if (argument == "--part") {
-            part = arguments[++i];
-        } else if (argument == "-o") {
-            output = arguments[++i];
-        } else if (argument == "--set") {
-            settings.push_back(arguments[++i]);
-        } else if (argument == "--truncate") {
-            truncate = true;
-        } else if (argument == "--clear") {
-            clearNext = true;
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            err_ << "halden qpf save: unknown option " << argument << '\n' << kUsage;
-            return HaldenCli::kUsage;
-        } else {
-            files.push_back(CliImage::parseSpec(argument, clearNext));
-            clearNext = false;
-        }
+    std::string error;
+    const auto args = CliImage::parseArguments(arguments, error);
+    if (args && (args->part.empty() || args->output.empty() || args->files.empty())) {
+        error = "--part, a FILE and -o OUT.qpf are required";
     }
-    if (part.empty() || output.empty() || files.empty()) {
-        err_ << "halden qpf save: --part, a FILE and -o OUT.qpf are required\n" << kUsage;
+    if (!error.empty()) {
+        err_ << "halden qpf save: " << error << '\n' << kUsage;
         return HaldenCli::kUsage;
     }
-    if (!session_.selectPart(part, err_)) {
+    if (!session_.selectPart(args->part, err_)) {
         return HaldenCli::kUsage;
     }
     CliImage image(session_, err_);
-    if (!image.load(files, truncate)) {
+    if (!image.load(args->files, args->truncate)) {
         return HaldenCli::kFailed;
     }
-    if (!session_.applySettings(settings, err_)) {
+    if (!session_.applySettings(args->settings, err_)) {
         return HaldenCli::kUsage;
     }
     if (image.bytes().empty()) {
@@ -181,13 +155,13 @@ int QpfCommands::save(const std::vector<std::string>& arguments) {
         return HaldenCli::kFailed;
     }
     const SystemClock clock;
-    const std::string error =
-        ProjectSaver::save(output, image.bytes(), session_.part(), session_.project(), clock);
-    if (!error.empty()) {
-        err_ << "halden: " << error << '\n';
+    const std::string failure =
+        ProjectSaver::save(args->output, image.bytes(), session_.part(), session_.project(), clock);
+    if (!failure.empty()) {
+        err_ << "halden: " << failure << '\n';
         return HaldenCli::kFailed;
     }
-    out_ << "Saved " << output << " (" << image.bytes().size() << " bytes of code, "
+    out_ << "Saved " << args->output << " (" << image.bytes().size() << " bytes of code, "
          << session_.project().trailerLength << " bytes of trailer)\n";
     return HaldenCli::kSuccess;
 }

@@ -46,6 +46,19 @@ struct DialogTemplate {
     int fontPointSize = 9;
     std::vector<Control> controls;
 
+    // Appends a control and returns it, for the rarer fields to be set after.
+    Control& add(int controlId, Kind kind, std::u16string text, DialogUnits::Rect rect,
+                 std::string name = {}) {
+        Control control;
+        control.id = controlId;
+        control.kind = kind;
+        control.text = std::move(text);
+        control.rect = rect;
+        control.name = std::move(name);
+        controls.push_back(std::move(control));
+        return controls.back();
+    }
+
     const Control* find(int controlId) const {
         for (const auto& control : controls) {
             if (control.id == controlId) {

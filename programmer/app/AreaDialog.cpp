@@ -22,21 +22,13 @@ DialogTemplate areaTemplate() {
     t.height = 72;
     t.fontFamily = "Tahoma";
     t.fontPointSize = 9;
-    auto add = [&](int id, Kind kind, std::u16string text, DialogUnits::Rect rect) {
-        DialogTemplate::Control control;
-        control.id = id;
-        control.kind = kind;
-        control.text = std::move(text);
-        control.rect = rect;
-        t.controls.push_back(std::move(control));
-    };
-    add(AreaDialog::kAp, Kind::RadioButton, u"AP (Code)", {10, 10, 90, 10});
-    add(AreaDialog::kIap, Kind::RadioButton, u"IAP (Data)", {10, 26, 70, 10});
-    add(1045, Kind::Static, u"Address : 0x", {82, 27, 46, 10});
-    add(AreaDialog::kAddressEdit, Kind::Edit, u"", {128, 25, 52, 12});
-    add(AreaDialog::kClearBuffer, Kind::CheckBox, u"Clear Buffer", {10, 44, 66, 10});
-    add(1, Kind::Button, u"OK", {78, 52, 50, 14});
-    add(2, Kind::Button, u"Cancel", {132, 52, 50, 14});
+    t.add(AreaDialog::kAp, Kind::RadioButton, u"AP (Code)", {10, 10, 90, 10});
+    t.add(AreaDialog::kIap, Kind::RadioButton, u"IAP (Data)", {10, 26, 70, 10});
+    t.add(1045, Kind::Static, u"Address : 0x", {82, 27, 46, 10});
+    t.add(AreaDialog::kAddressEdit, Kind::Edit, u"", {128, 25, 52, 12});
+    t.add(AreaDialog::kClearBuffer, Kind::CheckBox, u"Clear Buffer", {10, 44, 66, 10});
+    t.add(1, Kind::Button, u"OK", {78, 52, 50, 14});
+    t.add(2, Kind::Button, u"Cancel", {132, 52, 50, 14});
     return t;
 }
 

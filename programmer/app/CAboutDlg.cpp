@@ -22,22 +22,12 @@ DialogTemplate aboutTemplate() {
     t.caption = CAboutDlg::kCaption;
     t.fontFamily = "Tahoma";
     t.fontPointSize = 9;
-    auto add = [&](int id, Kind kind, std::u16string text, DialogUnits::Rect rect,
-                   std::string name = {}) {
-        DialogTemplate::Control control;
-        control.id = id;
-        control.kind = kind;
-        control.text = std::move(text);
-        control.rect = rect;
-        control.name = std::move(name);
-        t.controls.push_back(std::move(control));
-    };
-    add(-1, Kind::Bitmap, u"", {11, 14, 21, 20}, ":/images/icon.png");
-    add(CAboutDlg::kVersionLine, Kind::Static, u"Corvane Halden_Programmer v 0.78",
-        {40, 10, 130, 8});
-    add(-1, Kind::Static, u"Halden: in-circuit programming for Corvane chips with Tavro.",
-        {40, 25, 188, 8}, "notice");
-    add(1, Kind::Button, u"OK", {178, 7, 50, 14});
+    t.add(-1, Kind::Bitmap, u"", {11, 14, 21, 20}, ":/images/icon.png");
+    t.add(CAboutDlg::kVersionLine, Kind::Static, u"Corvane Halden_Programmer v 0.78",
+          {40, 10, 130, 8});
+    t.add(-1, Kind::Static, u"Halden: in-circuit programming for Corvane chips with Tavro.",
+          {40, 25, 188, 8}, "notice");
+    t.add(1, Kind::Button, u"OK", {178, 7, 50, 14});
     return t;
 }
 

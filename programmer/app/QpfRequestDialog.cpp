@@ -18,29 +18,19 @@ DialogTemplate requestTemplate() {
     t.caption = u"QPF Dialog";
     t.fontFamily = "Tahoma";
     t.fontPointSize = 9;
-    auto add = [&](int id, Kind kind, std::u16string text, DialogUnits::Rect rect,
-                   std::string name = {}) {
-        DialogTemplate::Control control;
-        control.id = id;
-        control.kind = kind;
-        control.text = std::move(text);
-        control.rect = rect;
-        control.name = std::move(name);
-        t.controls.push_back(std::move(control));
-    };
-    add(-1, Kind::Static,
-        u"Need to generate a \"QPF Request Form\"?\n"
-        u"If you don't need it, please press \"Cancel\"\n"
-        u"If you need it, please fill in the following information.",
-        {7, 6, 210, 28}, "staticQuestion");
-    add(-1, Kind::Static, u"To :", {7, 41, 40, 10}, "staticTo");
-    add(QpfRequestDialog::kTo, Kind::Edit, u"", {50, 39, 167, 12});
-    add(-1, Kind::Static, u"From :", {7, 57, 40, 10}, "staticFrom");
-    add(QpfRequestDialog::kFrom, Kind::Edit, u"", {50, 55, 167, 12});
-    add(-1, Kind::Static, u"Part No :", {7, 73, 40, 10}, "staticPartNo");
-    add(QpfRequestDialog::kPartNo, Kind::Edit, u"", {50, 71, 167, 12});
-    add(1, Kind::Button, u"OK", {112, 92, 50, 14});
-    add(2, Kind::Button, u"Cancel", {167, 92, 50, 14});
+    t.add(-1, Kind::Static,
+          u"Need to generate a \"QPF Request Form\"?\n"
+          u"If you don't need it, please press \"Cancel\"\n"
+          u"If you need it, please fill in the following information.",
+          {7, 6, 210, 28}, "staticQuestion");
+    t.add(-1, Kind::Static, u"To :", {7, 41, 40, 10}, "staticTo");
+    t.add(QpfRequestDialog::kTo, Kind::Edit, u"", {50, 39, 167, 12});
+    t.add(-1, Kind::Static, u"From :", {7, 57, 40, 10}, "staticFrom");
+    t.add(QpfRequestDialog::kFrom, Kind::Edit, u"", {50, 55, 167, 12});
+    t.add(-1, Kind::Static, u"Part No :", {7, 73, 40, 10}, "staticPartNo");
+    t.add(QpfRequestDialog::kPartNo, Kind::Edit, u"", {50, 71, 167, 12});
+    t.add(1, Kind::Button, u"OK", {112, 92, 50, 14});
+    t.add(2, Kind::Button, u"Cancel", {167, 92, 50, 14});
     return t;
 }
 
