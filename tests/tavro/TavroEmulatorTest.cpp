@@ -400,6 +400,21 @@ TEST(TavroEmulator, TheSwitchReportSendsAnyModeButTheBootLoaderToIt) {
     EXPECT_EQ(client.simple(CMD_OPEN_TARGET), -1) << "no firmware to answer commands";
 }
 
+TEST(TavroEmulator, UnderUsbTimingKeepsTheDataAndCountsTheFramesOfEachReport) {
+    auto emulator = makeEmulator("latency=usb-fs");
+    auto client = openProgrammer(*emulator);
+    const auto code = pattern(300);
+    EXPECT_EQ(client.dataCommand(CMD_STORE_PROJECT_CODE, code), 0);
+    EXPECT_EQ(emulator->memory().storedCode, code);
+    // The command frame takes two frames (65 bytes on the interrupt pipe), each feature
+    // report one, the reply one.
+    const auto counts = emulator->statistics();
+    EXPECT_EQ(counts.featureReportsSent, 3u);
+    EXPECT_EQ(counts.transportTime, std::chrono::milliseconds(2 + 3 + 1));
+    emulator->resetStatistics();
+    EXPECT_EQ(emulator->statistics().transportTime, std::chrono::nanoseconds(0));
+}
+
 TEST(UsbTiming, CountsFullSpeedFramesPerReport) {
     using Pipe = UsbTiming::Pipe;
     EXPECT_EQ(UsbTiming::frames(Pipe::Control, 128), 1u);
