@@ -125,8 +125,16 @@ void HexView::setColors(std::uint32_t mask, const Colors& rgb) {
     viewport()->update();
 }
 
+// A positive height is the character cell's (ascent plus descent), a negative one the
+// characters' own: the cell of a positive height holds the largest font that fits.
 void HexView::setFontHeight(int height) {
-    font_.setPixelSize(height != 0 ? std::abs(height) : defaultFontHeight_);
+    const int wanted = height != 0 ? std::abs(height) : defaultFontHeight_;
+    font_.setPixelSize(wanted);
+    if (height > 0) {
+        for (int size = wanted; size > 1 && QFontMetrics(font_).height() > wanted; --size) {
+            font_.setPixelSize(size - 1);
+        }
+    }
     updateMetrics();
 }
 

@@ -142,7 +142,8 @@ TEST_F(HexViewContractTest, ColorMaskBitsPickTheSlots) {
 
 // Fonts often advance by fractions of a pixel; a row must still end inside its column.
 TEST_F(HexViewContractTest, RowsKeepEveryCharacterInItsCell) {
-    set(Bytes(16, 0x88));
+    // 'W' has ink across its whole cell, even in the smallest font.
+    set(Bytes(16, 'W'));
     control().setLayout(16, 8);
     const HexLayout& layout = view.hexLayout();
     for (const int height : {10, 13, 14}) {
