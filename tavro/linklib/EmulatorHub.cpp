@@ -11,6 +11,14 @@ EmulatorHub::~EmulatorHub() {
     if (emulator_) {
         emulator_->unsubscribe(*this);
     }
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (notifier_.joinable()) {
+        notifier_.join();
+    }
 }
 
 std::shared_ptr<TavroEmulator> EmulatorHub::emulatorFor(const std::string& settings,
@@ -48,12 +56,23 @@ void EmulatorHub::subscribe(HidDeviceListener& listener) {
     if (std::find(listeners_.begin(), listeners_.end(), &listener) == listeners_.end()) {
         listeners_.push_back(&listener);
     }
+    if (!notifier_.joinable()) {
+        notifier_ = std::thread([this] { deliverEvents(); });
+    }
 }
 
 void EmulatorHub::unsubscribe(HidDeviceListener& listener) {
-    const std::lock_guard lock(mutex_);
-    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), &listener),
-                     listeners_.end());
+    std::thread::id notifier;
+    {
+        const std::lock_guard lock(mutex_);
+        listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), &listener),
+                         listeners_.end());
+        notifier = notifier_.get_id();
+    }
+    // A listener may unsubscribe itself from its own call.
+    if (std::this_thread::get_id() != notifier) {
+        const std::lock_guard waitForCall(delivering_);
+    }
 }
 
 EmulatorStatistics EmulatorHub::statistics() const {
@@ -68,20 +87,49 @@ void EmulatorHub::resetStatistics() {
     }
 }
 
-std::vector<HidDeviceListener*> EmulatorHub::listeners() const {
-    const std::lock_guard lock(mutex_);
-    return listeners_;
-}
-
 void EmulatorHub::arrived(const std::string& path) {
-    for (auto* listener : listeners()) {
-        listener->arrived(path);
-    }
+    post({true, path});
 }
 
 void EmulatorHub::removed(const std::string& path) {
-    for (auto* listener : listeners()) {
-        listener->removed(path);
+    post({false, path});
+}
+
+void EmulatorHub::post(Event event) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (listeners_.empty()) {
+            return;
+        }
+        pending_.push_back(std::move(event));
+    }
+    wake_.notify_all();
+}
+
+void EmulatorHub::deliverEvents() {
+    for (;;) {
+        Event event;
+        std::vector<HidDeviceListener*> listeners;
+        std::unique_lock<std::mutex> calling;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
+            if (stopping_) {
+                return;
+            }
+            event = std::move(pending_.front());
+            pending_.pop_front();
+            listeners = listeners_;
+            // Taken before the list is let go, so an unsubscribe that follows waits.
+            calling = std::unique_lock(delivering_);
+        }
+        for (auto* listener : listeners) {
+            if (event.arrived) {
+                listener->arrived(event.path);
+            } else {
+                listener->removed(event.path);
+            }
+        }
     }
 }
 

@@ -7,6 +7,8 @@
 #include "ReportTransport.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace halden {
@@ -348,11 +350,29 @@ TEST_F(LinkTest, WithoutTheEmulatorAndWithoutAnAdapterConnectFailsCleanly) {
 // and go.
 TEST_F(LinkTest, UpgradesTheAdapterFirmwareThroughItsBootLoader) {
     plug("firmware=old");
+    // Device changes come on the library's own thread, as the platform broadcasts them.
     struct Watcher : HidDeviceListener {
-        void arrived(const std::string& path) override { seen.push_back("+" + path.substr(8, 17)); }
-        void removed(const std::string& path) override { seen.push_back("-" + path.substr(8, 17)); }
+        void arrived(const std::string& path) override { add("+" + path.substr(8, 17)); }
+        void removed(const std::string& path) override { add("-" + path.substr(8, 17)); }
+        void add(std::string event) {
+            // A watcher may call into the library while the change's own call is still
+            // in it (the switch happens inside ICE_Send_Command).
+            library->CheckDevice();
+            const std::lock_guard lock(mutex);
+            seen.push_back(std::move(event));
+            changed.notify_all();
+        }
+        std::vector<std::string> waitFor(std::size_t count) {
+            std::unique_lock lock(mutex);
+            changed.wait_for(lock, std::chrono::seconds(10), [&] { return seen.size() >= count; });
+            return seen;
+        }
+        const LinkExports* library = nullptr;
+        std::mutex mutex;
+        std::condition_variable changed;
         std::vector<std::string> seen;
     } watcher;
+    watcher.library = &link;
     control()->subscribe(watcher);
     int mismatch = 0;
     ASSERT_EQ(link.ICE_Check_Firmware(&mismatch), 0);
@@ -394,9 +414,10 @@ TEST_F(LinkTest, UpgradesTheAdapterFirmwareThroughItsBootLoader) {
         link.DisconnectHIDDevice();
     });
     worker.join();
+    const auto seen = watcher.waitFor(4);
     control()->unsubscribe(watcher);
-    EXPECT_EQ(watcher.seen, (std::vector<std::string>{"-Vid_2e7b&Pid_0325", "+Vid_2e7b&Pid_030b",
-                                                      "-Vid_2e7b&Pid_030b", "+Vid_2e7b&Pid_0325"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"-Vid_2e7b&Pid_0325", "+Vid_2e7b&Pid_030b",
+                                              "-Vid_2e7b&Pid_030b", "+Vid_2e7b&Pid_0325"}));
     ASSERT_EQ(link.ConnectHIDDevice(0, 0, 1), 0);
     ASSERT_EQ(link.ICE_Check_Firmware(&mismatch), 0);
     EXPECT_EQ(mismatch, 0);
