@@ -19,7 +19,6 @@ public:
     static constexpr int kAborted = 995;     // ERROR_OPERATION_ABORTED: cancel() ended the read
     static constexpr int kDeviceGone = 1167; // ERROR_DEVICE_NOT_CONNECTED
     static constexpr int kBadArgument = 87;  // ERROR_INVALID_PARAMETER
-    static constexpr int kReadFailed = 31;   // ERROR_GEN_FAILURE: the device failed the read
 
     virtual ~HidHandle() = default;
 
