@@ -118,16 +118,17 @@ int CommandProtocol::EraseChip() {
     return judgement.result;
 }
 
-bool CommandProtocol::ReadBackAndCompare(std::uint8_t command,
-                                         std::span<const std::uint8_t> expected) {
+CommandProtocol::ReadBack CommandProtocol::readBack(std::uint8_t command,
+                                                    std::span<const std::uint8_t> expected) {
     if (!link_.complete()) {
-        return false;
+        return ReadBack::ReadFailed;
     }
     std::uint8_t* area = link_.Ice + IceLayout::kReadBack;
     if (link_.ICE_Read_Data(command, area, 0, static_cast<std::uint32_t>(expected.size())) != 0) {
-        return false;
+        return ReadBack::ReadFailed;
     }
-    return std::equal(expected.begin(), expected.end(), area);
+    return std::equal(expected.begin(), expected.end(), area) ? ReadBack::Match
+                                                              : ReadBack::Mismatch;
 }
 
 ReplyRules::Step CommandProtocol::OpenTarget(std::uint8_t parameter0, std::uint8_t parameter1) {

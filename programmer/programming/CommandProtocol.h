@@ -28,9 +28,14 @@ public:
     // 0; 13 when no fitting reply came; 21 when the adapter reported a failure; or the
     // non-zero result of ICE_Send_Command.
     int EraseChip();
+    enum class ReadBack { Match, Mismatch, ReadFailed };
+    // Reads the adapter's data with command and compares it with the expected bytes.
+    ReadBack readBack(std::uint8_t command, std::span<const std::uint8_t> expected);
     // Whether the adapter's data read with command equal the expected bytes; false when
     // the read itself fails.
-    bool ReadBackAndCompare(std::uint8_t command, std::span<const std::uint8_t> expected);
+    bool ReadBackAndCompare(std::uint8_t command, std::span<const std::uint8_t> expected) {
+        return readBack(command, expected) == ReadBack::Match;
+    }
 
     // CMD_OPEN_TARGET with the part's first two parameter bytes.
     ReplyRules::Step OpenTarget(std::uint8_t parameter0, std::uint8_t parameter1);

@@ -177,7 +177,9 @@ std::uint16_t AdapterModel::execute(const TavroFrames::Command& command,
             return kNoTarget;
         }
         for (std::size_t i = 0; i < data.size(); ++i) {
-            memory_.flash[command.address + i] &= data[i];
+            if (!stuck(command.address + i)) {
+                memory_.flash[command.address + i] &= data[i];
+            }
         }
         changed |= AdapterMemory::kFlash;
         return kDone;

@@ -4,6 +4,7 @@
 #include "EmulatedPart.h"
 #include "TavroFrames.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -39,8 +40,16 @@ public:
     bool readFeature(std::span<std::uint8_t> report);
 
     bool targetOpen() const { return open_; }
+    // Flash cells that keep their value when programmed: a worn chip.
+    void setStuckCells(std::vector<std::uint32_t> offsets) { stuck_ = std::move(offsets); }
 
 private:
+    bool stuck(std::size_t offset) const {
+        return std::find(stuck_.begin(), stuck_.end(), offset) != stuck_.end();
+    }
+
+    std::vector<std::uint32_t> stuck_;
+
     struct DataPhase {
         TavroFrames::Command command;
         std::vector<std::uint8_t> data;

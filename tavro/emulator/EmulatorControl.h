@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 namespace halden {
 
@@ -19,6 +21,11 @@ struct EmulatorStatistics {
     std::size_t cancelledReads = 0;     // reads that a cancel ended
     // The full-speed USB model's time for all of the above (see UsbTiming).
     std::chrono::nanoseconds transportTime{};
+    // The command codes the adapter took, oldest first (the latest kCommandHistory).
+    static constexpr std::size_t kCommandHistory = 256;
+    std::vector<std::uint8_t> commands;
+    // Whether the target is open (between CMD_OPEN_TARGET and CMD_CLOSE_TARGET).
+    bool targetOpen = false;
 };
 
 // What a program may ask of an emulated adapter besides its reports: arrivals and

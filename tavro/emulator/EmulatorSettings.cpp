@@ -44,6 +44,7 @@ std::optional<Fault> parseFault(std::string_view text) {
         {"drop", Fault::Kind::Drop},     {"tag", Fault::Kind::WrongTag},
         {"status", Fault::Kind::Status}, {"refuse", Fault::Kind::Refuse},
         {"unplug", Fault::Kind::Unplug}, {"bootswap", Fault::Kind::BootSwap},
+        {"stuck", Fault::Kind::Stuck},
     };
     const auto kind = kinds.find(parts[0]);
     if (kind == kinds.end()) {
@@ -72,6 +73,7 @@ std::optional<Fault> parseFault(std::string_view text) {
                                                                    : std::nullopt;
     case Fault::Kind::Refuse:
     case Fault::Kind::Unplug:
+    case Fault::Kind::Stuck:
         return parts.size() == 2 && value(1, 0xFFFFFFFF) ? std::optional(fault) : std::nullopt;
     case Fault::Kind::BootSwap:
         return parts.size() == 1 ? std::optional(fault) : std::nullopt;

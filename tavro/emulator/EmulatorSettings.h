@@ -32,10 +32,11 @@ struct EmulatorSettings {
             Refuse,   // refuse:N: feature reports after the first N are refused
             Unplug,   // unplug:N: the adapter leaves the bus after N reports from the host
             BootSwap, // bootswap: the boot loader reports its checksum bytes swapped
+            Stuck,    // stuck:OFFSET: the flash cell at OFFSET keeps its value when programmed
         };
         Kind kind = Kind::Drop;
         std::optional<std::uint8_t> command; // Drop, WrongTag, Status
-        std::uint32_t value = 0;             // Status: the status; Refuse, Unplug: N
+        std::uint32_t value = 0; // Status: the status; Refuse, Unplug: N; Stuck: the offset
 
         bool appliesTo(std::uint8_t code) const { return !command || *command == code; }
     };

@@ -79,6 +79,13 @@ TavroEmulator::TavroEmulator(const EmulatorSettings& settings, std::optional<Emu
 void TavroEmulator::resetModel() {
     model_.emplace(memory_, part_, settings_.millivolts, settings_.offline,
                    EmulatedPart::catalogueChipIds());
+    std::vector<std::uint32_t> stuck;
+    for (const Fault& fault : settings_.faults) {
+        if (fault.kind == Fault::Kind::Stuck) {
+            stuck.push_back(fault.value);
+        }
+    }
+    model_->setStuckCells(std::move(stuck));
     bootLoader_.reset();
     if (productId_ == TavroFrames::kBootLoaderProduct) {
         const bool swap =
@@ -141,6 +148,7 @@ EmulatorStatistics TavroEmulator::statistics() const {
     const Lock lock(mutex_);
     EmulatorStatistics statistics = statistics_;
     statistics.transportTime = timing_.transportTime();
+    statistics.targetOpen = model_->targetOpen();
     return statistics;
 }
 
@@ -290,6 +298,11 @@ bool TavroEmulator::commandFrame(std::span<const std::uint8_t> report, Clock::ti
     if (!command) {
         return false;
     }
+    auto& history = statistics_.commands;
+    if (history.size() == EmulatorStatistics::kCommandHistory) {
+        history.erase(history.begin());
+    }
+    history.push_back(command->code);
     apply(model_->onCommand(*command), done, events);
     return true;
 }
