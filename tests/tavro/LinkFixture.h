@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AdapterUi.h"
 #include "CommandProtocol.h"
 #include "EmulatorControl.h"
 #include "HidHandle.h"
@@ -20,6 +21,25 @@
 #include <vector>
 
 namespace halden::test {
+
+// The window's side, recorded: status texts, warnings offered, the button disabled.
+class RecordingUi : public AdapterUi {
+public:
+    void setStatusText(std::u16string_view text) override { statusTexts.emplace_back(text); }
+    void showFilePath() override { ++filePathShown; }
+    bool showFirmwareWarning(bool forced) override {
+        warnings.push_back(forced);
+        return startUpgrade;
+    }
+    void disableUpdateProgrammer() override { programmerDisabled = true; }
+    void wait(std::chrono::milliseconds) override {}
+
+    std::vector<std::u16string> statusTexts;
+    int filePathShown = 0;
+    std::vector<bool> warnings;
+    bool startUpgrade = false;
+    bool programmerDisabled = false;
+};
 
 // Records the progress bar and the event rounds; asks to quit after quitAfter rounds.
 class RecordingObserver : public TransferObserver {

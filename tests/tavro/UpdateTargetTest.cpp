@@ -1,6 +1,5 @@
 #include "UpdateTarget.h"
 #include "AdapterCommand.h"
-#include "AdapterUi.h"
 #include "ChipCatalogue.h"
 #include "LinkFixture.h"
 #include "PartSettings.h"
@@ -12,25 +11,6 @@ namespace halden::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// The window's side, recorded: status texts, warnings offered, the button disabled.
-class RecordingUi : public AdapterUi {
-public:
-    void setStatusText(std::u16string_view text) override { statusTexts.emplace_back(text); }
-    void showFilePath() override { ++filePathShown; }
-    bool showFirmwareWarning(bool forced) override {
-        warnings.push_back(forced);
-        return startUpgrade;
-    }
-    void disableUpdateProgrammer() override { programmerDisabled = true; }
-    void wait(std::chrono::milliseconds) override {}
-
-    std::vector<std::u16string> statusTexts;
-    int filePathShown = 0;
-    std::vector<bool> warnings;
-    bool startUpgrade = false;
-    bool programmerDisabled = false;
-};
 
 class UpdateTargetTest : public LinkTest {
 protected:

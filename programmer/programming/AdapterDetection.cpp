@@ -1,0 +1,94 @@
+#include "AdapterDetection.h"
+
+#include "AdapterUi.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <utility>
+
+namespace halden {
+
+namespace {
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+} // namespace
+
+AdapterDetection::PathKind AdapterDetection::classify(std::string_view path) {
+    static constexpr std::array<std::pair<std::string_view, PathKind>, 4> kPrefixes = {{
+        {"\\\\?\\HID#Vid_2e7b&Pid_0325#", PathKind::Programmer},
+        {"\\\\?\\HID#Vid_2e7b&Pid_0331#", PathKind::NeedsFirmware},
+        {"\\\\?\\HID#Vid_2e7b&Pid_0FFF#", PathKind::Recovery},
+        {"\\\\?\\HID#Vid_2e7b&Pid_030b#", PathKind::BootLoader},
+    }};
+    for (const auto& [prefix, kind] : kPrefixes) {
+        if (startsWithIgnoringCase(path, prefix)) {
+            return kind;
+        }
+    }
+    return PathKind::Other;
+}
+
+void AdapterDetection::forcedCheck() {
+    ui_.setStatusText(u"");
+    forcedUpgrade_ = true;
+    firmware_.CheckAdapterFirmware(1);
+}
+
+void AdapterDetection::probe() {
+    if (!link_.complete()) {
+        return;
+    }
+    const bool recovery = link_.ConnectHIDDevice(0x2E7B, 0x0FFF, 0) == 0;
+    ui_.setStatusText(u"");
+    if (recovery) {
+        forcedUpgrade_ = true;
+        firmware_.CheckAdapterFirmware(1);
+    } else if (link_.ConnectHIDDevice(0, 0, 1) == 0) {
+        firmware_.CheckAdapterFirmware(forcedUpgrade_ ? 1 : 0);
+    }
+    if (!firmware_.upgradeStarted()) {
+        link_.DisconnectHIDDevice();
+    }
+}
+
+void AdapterDetection::arrived(const std::string& path) {
+    if (!link_.complete()) {
+        return;
+    }
+    switch (classify(path)) {
+    case PathKind::Programmer:
+        if (!upgradeInProgress_) {
+            const bool opened = link_.ConnectHIDDevice(0, 0, 1) == 0;
+            ui_.setStatusText(u"");
+            if (opened) {
+                firmware_.CheckAdapterFirmware(0);
+            }
+            if (!firmware_.upgradeStarted()) {
+                link_.DisconnectHIDDevice();
+            }
+        }
+        break;
+    case PathKind::NeedsFirmware:
+    case PathKind::Recovery:
+        forcedCheck();
+        break;
+    default:
+        break;
+    }
+    ui_.showFilePath();
+}
+
+bool AdapterDetection::removed(const std::string& path) {
+    ui_.showFilePath();
+    return classify(path) == PathKind::BootLoader && upgradeInProgress_;
+}
+
+} // namespace halden
