@@ -3,6 +3,7 @@
 #include "CatalogueCommands.h"
 #include "CliSession.h"
 #include "ImageCommands.h"
+#include "ProgramCommands.h"
 #include "QpfCommands.h"
 
 namespace halden {
@@ -28,6 +29,11 @@ void HaldenCli::printHelp() const {
             "      every field of a project file's trailer\n"
             "  qpf save --part NAME [--set LABEL=on|off]... FILE[@HEXADDR]... -o OUT.qpf\n"
             "      builds the code buffer as image does and saves it as a project file\n"
+            "  program [--part NAME] [--set LABEL=on|off]... FILE[@HEXADDR]... [--truncate]\n"
+            "      Update Target: programs the files' code and the option bytes into the chip\n"
+            "      through the adapter (the emulator when TAVRO_EMULATOR is set)\n"
+            "  adapter [--json]\n"
+            "      what the start-up probe finds: mode, firmware match, off-line capability\n"
             "\n"
             "Options:\n"
             "  --help       show this help and exit\n"
@@ -70,6 +76,13 @@ int HaldenCli::run(const std::vector<std::string>& arguments) {
     }
     if (command == "qpf") {
         return QpfCommands(session, out_, err_).run(rest);
+    }
+    ProgramCommands programs(session, out_, err_, terminal_);
+    if (command == "program") {
+        return programs.program(rest);
+    }
+    if (command == "adapter") {
+        return programs.adapter(rest);
     }
     err_ << "halden: unknown command '" << command << "'. Try 'halden --help'.\n";
     return kUsage;

@@ -14,7 +14,9 @@ public:
     static constexpr int kFailed = 1;
     static constexpr int kUsage = 2;
 
-    HaldenCli(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+    // terminal: err is a terminal, so long transfers draw a progress bar on it.
+    HaldenCli(std::ostream& out, std::ostream& err, bool terminal = false)
+        : out_(out), err_(err), terminal_(terminal) {}
 
     // arguments without the program name.
     int run(const std::vector<std::string>& arguments);
@@ -24,6 +26,7 @@ private:
 
     std::ostream& out_;
     std::ostream& err_;
+    bool terminal_;
 };
 
 } // namespace halden

@@ -2,12 +2,12 @@
 
 #include "CProgrammerDlg.h"
 #include "LinkLibraryFile.h"
+#include "LinkLibraryLoader.h"
 #include "MessageService.h"
 #include "ProgrammerResources.h"
 #include "QtSettingsStore.h"
 #include "SystemError.h"
 #include "Unicode.h"
-#include "UpwardFileSearch.h"
 
 #include <QDir>
 
@@ -83,38 +83,22 @@ bool CProgrammerApp::loadHexEdit(const std::string& folder) {
 }
 
 bool CProgrammerApp::loadLinkLibrary(const std::string& folder) {
-    std::string candidate = folder + "/" + LinkLibrary::kFileName;
-    std::uint32_t result = LinkLibraryFile::CheckLinkLibraryVersion(candidate);
-    std::uint32_t lastError = result;
-    if (result == SystemError::kFileNotFound) {
-        if (UpwardFileSearch::SearchFileUpward(folder, LinkLibrary::kFileName, candidate,
-                                               searchCeiling_) == 1) {
-            result = LinkLibraryFile::CheckLinkLibraryVersion(candidate);
-            lastError = result;
-        }
-    }
-    if (result == 0) {
-        lastError = linkLibrary_.load(candidate);
-    }
-    if (!linkLibrary_.loaded()) {
-        if (result == LinkLibraryFile::kTooOld) {
-            fail(text_.text(2007), text_.text(1101));
-        } else {
-            ShowSystemError(lastError);
-        }
+    const auto loaded = LinkLibraryLoader::load(folder, linkLibrary_, searchCeiling_);
+    switch (loaded.code) {
+    case 0:
+        return true;
+    case LinkLibraryFile::kTooOld:
+        fail(text_.text(2007), text_.text(1101));
+        return false;
+    case LinkLibraryLoader::kMissingExport:
+        fail(Unicode::toUtf16(loaded.path + " does not export \"" + loaded.missingExport +
+                              "\". The link library cannot be used."),
+             text_.text(1101));
+        return false;
+    default:
+        ShowSystemError(loaded.code);
         return false;
     }
-    // Every later call goes through these nine names: a library without one of them
-    // is refused here rather than called through a null entry.
-    const auto missing = linkLibrary_.missingExports();
-    if (!missing.empty()) {
-        const std::string text = candidate + " does not export \"" + std::string(missing.front()) +
-                                 "\". The link library cannot be used.";
-        fail(Unicode::toUtf16(text), text_.text(1101));
-        linkLibrary_.unload();
-        return false;
-    }
-    return true;
 }
 
 bool CProgrammerApp::takeSingleInstance() {

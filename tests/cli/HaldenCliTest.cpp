@@ -216,11 +216,13 @@ TEST(HaldenCli, QpfFailures) {
         std::string message;
     };
     const Case cases[] = {
-        {{"qpf", "info", bad}, HaldenCli::kFailed,
+        {{"qpf", "info", bad},
+         HaldenCli::kFailed,
          "[Error !] This file is incompatible format and unable to open !"},
         {{"qpf", "info"}, HaldenCli::kUsage, "Usage: halden qpf info"},
         {{"qpf", "save", "--part", "RQD-1", empty, "-o", (dir / "x.qpf").string()},
-         HaldenCli::kFailed, "is empty"},
+         HaldenCli::kFailed,
+         "is empty"},
         {{"qpf", "save", "--part", "RQD-1", bad}, HaldenCli::kUsage, "-o OUT.qpf are required"},
         {{"qpf", "frob"}, HaldenCli::kUsage, "Usage: halden qpf"},
     };

@@ -1,0 +1,21 @@
+#include "ConsoleAdapterUi.h"
+
+#include "UiText.h"
+#include "Unicode.h"
+
+#include <thread>
+
+namespace halden {
+
+bool ConsoleAdapterUi::showFirmwareWarning(bool forced) {
+    firmwareWarned_ = true;
+    err_ << '[' << Unicode::toUtf8(text_.text(1107)) << "] " << Unicode::toUtf8(text_.text(1131))
+         << (forced ? " (the adapter needs new firmware)" : "") << '\n';
+    return false;
+}
+
+void ConsoleAdapterUi::wait(std::chrono::milliseconds duration) {
+    std::this_thread::sleep_for(duration);
+}
+
+} // namespace halden

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "AdapterUi.h"
+
+#include <ostream>
+
+namespace halden {
+
+class UiText;
+
+// The adapter operations' window side on a console: status texts are dropped (they
+// only decorate the window), a firmware mismatch is told and not upgraded.
+class ConsoleAdapterUi : public AdapterUi {
+public:
+    ConsoleAdapterUi(std::ostream& err, const UiText& text) : err_(err), text_(text) {}
+
+    void setStatusText(std::u16string_view) override {}
+    void showFilePath() override {}
+    bool showFirmwareWarning(bool forced) override;
+    void disableUpdateProgrammer() override { programmerDisabled_ = true; }
+    void wait(std::chrono::milliseconds duration) override;
+
+    bool firmwareWarned() const { return firmwareWarned_; }
+    bool programmerDisabled() const { return programmerDisabled_; }
+
+private:
+    std::ostream& err_;
+    const UiText& text_;
+    bool firmwareWarned_ = false;
+    bool programmerDisabled_ = false;
+};
+
+} // namespace halden

@@ -1,0 +1,139 @@
+#include "ProgramCommands.h"
+
+#include "AdapterDetection.h"
+#include "CliImage.h"
+#include "CliSession.h"
+#include "ConsoleAdapterUi.h"
+#include "ConsoleProgress.h"
+#include "HaldenCli.h"
+#include "IceLayout.h"
+#include "JsonWriter.h"
+#include "LinkLibrary.h"
+#include "LinkLibraryFile.h"
+#include "LinkLibraryLoader.h"
+#include "SystemError.h"
+#include "UpdateTarget.h"
+
+#include <filesystem>
+
+namespace halden {
+
+namespace {
+
+constexpr const char* kProgramUsage =
+    "Usage: halden program [--part NAME] [--set LABEL=on|off]... [--clear] FILE[@HEXADDR]... "
+    "[--truncate]\n";
+
+bool isProject(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    std::string extension = dot == std::string::npos ? "" : path.substr(dot);
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return extension == ".qpf";
+}
+
+} // namespace
+
+// The link library beside halden itself, checked and bound as the programmer does it.
+bool ProgramCommands::loadLink(LinkLibrary& library) {
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const auto loaded = LinkLibraryLoader::load(self.parent_path().string(), library);
+    if (loaded.code == 0) {
+        return true;
+    }
+    err_ << "halden: cannot use the link library " << loaded.path << ": ";
+    if (loaded.code == LinkLibraryFile::kTooOld) {
+        err_ << "This version of dll is not correspond to the application !";
+    } else if (loaded.code == LinkLibraryLoader::kMissingExport) {
+        err_ << "it does not export \"" << loaded.missingExport << '"';
+    } else {
+        err_ << SystemError::text(loaded.code);
+    }
+    err_ << '\n';
+    return false;
+}
+
+int ProgramCommands::program(const std::vector<std::string>& arguments) {
+    std::string error;
+    const auto args = CliImage::parseArguments(arguments, error);
+    if (args && args->files.empty()) {
+        error = "a FILE is required";
+    } else if (args && args->part.empty() && !isProject(args->files.front().path)) {
+        error = "--part NAME is required unless the first file is a project (.qpf)";
+    }
+    if (!error.empty()) {
+        err_ << "halden program: " << error << '\n' << kProgramUsage;
+        return HaldenCli::kUsage;
+    }
+    if (!session_.selectPart(args->part.empty() ? "RQD-1" : args->part, err_)) {
+        return HaldenCli::kUsage;
+    }
+    CliImage image(session_, err_);
+    if (!image.load(args->files, args->truncate)) {
+        return HaldenCli::kFailed;
+    }
+    if (!session_.applySettings(args->settings, err_)) {
+        return HaldenCli::kUsage;
+    }
+    LinkLibrary library;
+    if (!loadLink(library)) {
+        return HaldenCli::kFailed;
+    }
+    const LinkExports link = library.bindExports();
+    ConsoleAdapterUi ui(err_, session_.text());
+    ConsoleProgress progress(err_, terminal_);
+    bool busy = false;
+    const std::vector<std::uint8_t> code = image.bytes();
+    UpdateTarget update(
+        link, session_.part(), [&code] { return code; }, ui, session_.textMessage(), progress,
+        busy);
+    const auto result = update.run();
+    progress.progress(-1);
+    return result == UpdateTarget::Result::Ok ? HaldenCli::kSuccess : HaldenCli::kFailed;
+}
+
+int ProgramCommands::adapter(const std::vector<std::string>& arguments) {
+    const bool json = arguments.size() == 1 && arguments[0] == "--json";
+    if (!arguments.empty() && !json) {
+        err_ << "Usage: halden adapter [--json]\n";
+        return HaldenCli::kUsage;
+    }
+    LinkLibrary library;
+    if (!loadLink(library)) {
+        return HaldenCli::kFailed;
+    }
+    const LinkExports link = library.bindExports();
+    // The start-up probe's order: an adapter that needs new firmware first.
+    std::string mode = "none";
+    bool checked = false;
+    int mismatch = 0;
+    if (link.ConnectHIDDevice(0x2E7B, 0x0FFF, 0) == 0) {
+        mode = "needs-firmware";
+    } else if (link.ConnectHIDDevice(0, 0, 1) == 0) {
+        mode = "programmer";
+        checked = link.ICE_Check_Firmware(&mismatch) == 0;
+    }
+    const bool offline = checked && link.Ice[IceLayout::kOfflineCapable] != 0;
+    link.DisconnectHIDDevice();
+    const char* firmware = !checked ? "unknown" : mismatch != 0 ? "mismatch" : "match";
+    if (json) {
+        JsonWriter writer;
+        writer.beginObject()
+            .key("mode")
+            .value(mode)
+            .key("firmware")
+            .value(firmware)
+            .key("offlineCapable")
+            .value(offline)
+            .endObject();
+        out_ << writer.text() << '\n';
+    } else {
+        out_ << "adapter: " << mode << "\nfirmware: " << firmware
+             << "\noff-line capable: " << (offline ? "yes" : "no") << '\n';
+    }
+    return mode == "none" ? HaldenCli::kFailed : HaldenCli::kSuccess;
+}
+
+} // namespace halden

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace halden {
+
+class CliSession;
+class LinkLibrary;
+
+// halden program and halden adapter: work through the adapter (a real one, or the
+// emulator when TAVRO_EMULATOR is set).
+class ProgramCommands {
+public:
+    ProgramCommands(CliSession& session, std::ostream& out, std::ostream& err, bool terminal)
+        : session_(session), out_(out), err_(err), terminal_(terminal) {}
+
+    int program(const std::vector<std::string>& arguments);
+    int adapter(const std::vector<std::string>& arguments);
+
+private:
+    bool loadLink(LinkLibrary& library);
+
+    CliSession& session_;
+    std::ostream& out_;
+    std::ostream& err_;
+    bool terminal_;
+};
+
+} // namespace halden
