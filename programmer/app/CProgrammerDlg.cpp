@@ -3,6 +3,8 @@
 #include "CAboutDlg.h"
 #include "CaptionText.h"
 #include "DialogBuilder.h"
+#include "EmulatorControl.h"
+#include "FirmwareWarningDialog.h"
 #include "HexViewControl.h"
 #include "LinkLibrary.h"
 #include "LinkLibraryFile.h"
@@ -13,8 +15,10 @@
 #include "QpfRequestDialog.h"
 #include "SeriesTable.h"
 #include "SettingsStore.h"
+#include "StatusPaneProgress.h"
 #include "UiText.h"
 #include "Unicode.h"
+#include "UpdateTarget.h"
 
 #include <filesystem>
 
@@ -22,14 +26,38 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 namespace halden {
+
+namespace {
+
+// Hands device arrivals and removals, which come on the watcher's thread, to the window's.
+class WindowDeviceListener : public HidDeviceListener {
+public:
+    explicit WindowDeviceListener(CProgrammerDlg& window) : window_(window) {}
+    void arrived(const std::string& path) override {
+        QMetaObject::invokeMethod(
+            &window_, [this, path] { window_.OnDeviceArrival(path); }, Qt::QueuedConnection);
+    }
+    void removed(const std::string& path) override {
+        QMetaObject::invokeMethod(
+            &window_, [this, path] { window_.OnDeviceRemoval(path); }, Qt::QueuedConnection);
+    }
+
+private:
+    CProgrammerDlg& window_;
+};
+
+} // namespace
 
 CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
     : QDialog(parent), context_(context), catalogue_(context.text.tables()),
@@ -37,7 +65,8 @@ CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
       textMessage_(context.messages, context.text, context.applicationName),
       areaDialogChooser_(context.text, this),
       imageLoader_(catalogue_, partSettings_.record(), projectRecord_, *this, textMessage_),
-      projectReader_(catalogue_, partSettings_, projectRecord_, imageLoader_, textMessage_, *this) {
+      projectReader_(catalogue_, partSettings_, projectRecord_, imageLoader_, textMessage_, *this),
+      detection_(linkExports_, *this, context.text) {
     ProgrammerImages::registerOnce();
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -94,6 +123,101 @@ void CProgrammerDlg::OnInitDialog() {
     if (context_.linkLibrary != nullptr && context_.linkLibrary->loaded()) {
         linkExports_ = context_.linkLibrary->bindExports();
     }
+    paneProgress_ =
+        new StatusPaneProgress(*control<QLabel>(MainWindowTemplate::kFilePathPane), context_.text);
+    connect(control<QPushButton>(MainWindowTemplate::kUpdateTarget), &QPushButton::clicked, this,
+            [this] { OnUpdateTarget(); });
+    detection_.setForcedUpgrade(context_.commandLine.forcedUpgrade);
+    // Timer 1: one probe for the adapter shortly after the window is up.
+    QTimer::singleShot(200, this, [this] {
+        // An operation that started first owns the link; the probe then has nothing to add.
+        if (!busy_) {
+            detection_.probe();
+        }
+    });
+    watchDevices();
+}
+
+CProgrammerDlg::~CProgrammerDlg() {
+    if (deviceWatch_ != nullptr && deviceListener_) {
+        deviceWatch_->unsubscribe(*deviceListener_);
+    }
+}
+
+// Arrivals and removals of emulated adapters come from the link library's emulator.
+void CProgrammerDlg::watchDevices() {
+    if (context_.linkLibrary == nullptr || !context_.linkLibrary->loaded()) {
+        return;
+    }
+    using ControlFn = EmulatorControl* (*)();
+    const auto control =
+        reinterpret_cast<ControlFn>(context_.linkLibrary->symbol("TavroEmulatorControl"));
+    deviceWatch_ = control != nullptr ? control() : nullptr;
+    if (deviceWatch_ != nullptr) {
+        deviceListener_ = std::make_unique<WindowDeviceListener>(*this);
+        deviceWatch_->subscribe(*deviceListener_);
+    }
+}
+
+void CProgrammerDlg::OnDeviceArrival(const std::string& path) {
+    detection_.arrived(path);
+}
+
+void CProgrammerDlg::OnDeviceRemoval(const std::string& path) {
+    detection_.removed(path);
+}
+
+void CProgrammerDlg::OnUpdateTarget() {
+    UpdateTarget update(
+        linkExports_, partSettings_,
+        [this] {
+            return hexView_ != nullptr ? codeBytes(hexView_->length())
+                                       : std::vector<std::uint8_t>{};
+        },
+        *this, textMessage_, *this, busy_);
+    update.run();
+    // The pane was drawn over during the transfer; redraw it without erasing.
+    QWidget::update();
+}
+
+void CProgrammerDlg::setStatusText(std::u16string_view text) {
+    setPane(MainWindowTemplate::kFilePathPane, QString::fromStdU16String(std::u16string(text)));
+}
+
+void CProgrammerDlg::showFilePath() {
+    if (!currentFilePath_.empty()) {
+        setPane(MainWindowTemplate::kFilePathPane, QString::fromStdString(currentFilePath_));
+    }
+}
+
+// The upgrade itself is not wired yet: OK leaves the adapter as it is.
+bool CProgrammerDlg::showFirmwareWarning(bool forced) {
+    FirmwareWarningDialog::ShowFirmwareWarning(forced ? FirmwareWarningDialog::Mode::Forced
+                                                      : FirmwareWarningDialog::Mode::Normal,
+                                               context_.text, this, [](FirmwareWarningDialog*) {});
+    return false;
+}
+
+void CProgrammerDlg::disableUpdateProgrammer() {
+    control(MainWindowTemplate::kUpdateProgrammer)->setEnabled(false);
+}
+
+void CProgrammerDlg::wait(std::chrono::milliseconds duration) {
+    QEventLoop loop;
+    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void CProgrammerDlg::progress(int percent) {
+    paneProgress_->DrawProgress(percent);
+}
+
+void CProgrammerDlg::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+void CProgrammerDlg::postQuit() {
+    QMetaObject::invokeMethod(this, &CProgrammerDlg::reject, Qt::QueuedConnection);
 }
 
 // The title bar's system menu is the window manager's here, so its two added
@@ -190,6 +314,7 @@ std::vector<std::uint8_t> CProgrammerDlg::codeBytes(std::size_t count) const {
 }
 
 void CProgrammerDlg::display(const std::string& path, std::span<const std::uint8_t> image) {
+    currentFilePath_ = path;
     setPane(MainWindowTemplate::kChecksumPane, {});
     setPane(MainWindowTemplate::kSizePane, {});
     setPane(MainWindowTemplate::kFilePathPane, QString::fromStdString(path));
@@ -420,6 +545,11 @@ void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
 
 // The close box and "Exit" both come here: save the part and its option bytes first.
 void CProgrammerDlg::reject() {
+    // Closed during a transfer: the transfer ends first, then asks to close again.
+    if (busy_) {
+        quitRequested_ = true;
+        return;
+    }
     saveOnClose();
     QDialog::reject();
 }

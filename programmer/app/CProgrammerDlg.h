@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AdapterDetection.h"
+#include "AdapterUi.h"
 #include "AreaDialog.h"
 #include "ChipCatalogue.h"
 #include "Clock.h"
@@ -12,10 +14,12 @@
 #include "ProjectReader.h"
 #include "ProjectRecord.h"
 #include "TextMessage.h"
+#include "TransferObserver.h"
 
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -26,7 +30,15 @@ namespace halden {
 class HexViewControl;
 
 // The programmer's main window (template 102).
-class CProgrammerDlg : public QDialog, public ImageTarget, public ProjectPartHost {
+class StatusPaneProgress;
+class HidDeviceListener;
+class HidDeviceWatch;
+
+class CProgrammerDlg : public QDialog,
+                       public ImageTarget,
+                       public ProjectPartHost,
+                       public AdapterUi,
+                       public TransferObserver {
     Q_OBJECT
 
 public:
@@ -34,6 +46,7 @@ public:
     static constexpr int kSysCommandCheckUpdate = 0x0400;
 
     explicit CProgrammerDlg(ProgrammerContext& context, QWidget* parent = nullptr);
+    ~CProgrammerDlg() override;
 
     // The control with that template ID, or null.
     QWidget* control(int id) const;
@@ -65,6 +78,26 @@ public:
     const ProjectRecord& projectRecord() const { return projectRecord_; }
     // To, From and Part No of the last request dialog.
     const QStringList& requestFields() const { return requestFields_; }
+
+    // Update Target (button 1016): programs the chip through the adapter.
+    void OnUpdateTarget();
+    AdapterDetection& detection() { return detection_; }
+    // Device arrivals and removals, on the window's thread.
+    void OnDeviceArrival(const std::string& path);
+    void OnDeviceRemoval(const std::string& path);
+
+    // AdapterUi: the status pane, the warning dialog, the Update Programmer button.
+    void setStatusText(std::u16string_view text) override;
+    void showFilePath() override;
+    bool showFirmwareWarning(bool forced) override;
+    void disableUpdateProgrammer() override;
+    void wait(std::chrono::milliseconds duration) override;
+
+    // TransferObserver: the status pane's bar; the window stays alive between reports.
+    void progress(int percent) override;
+    void processEvents() override;
+    bool quitRequested() override { return quitRequested_; }
+    void postQuit() override;
 
     // ProjectPartHost: reading a project switches the lists to its part.
     void selectProjectPart(std::uint16_t partIndex, bool selectSeries) override;
@@ -107,6 +140,7 @@ private:
     void setPane(int id, const QString& text);
     void loadStartFile();
     QString chooseSavePath();
+    void watchDevices();
 
     ProgrammerContext& context_;
     ChipCatalogue catalogue_;
@@ -124,6 +158,11 @@ private:
     ProjectRecord projectRecord_;
     ProjectReader projectReader_;
     QStringList requestFields_;
+    StatusPaneProgress* paneProgress_ = nullptr;
+    AdapterDetection detection_;
+    std::unique_ptr<HidDeviceListener> deviceListener_;
+    HidDeviceWatch* deviceWatch_ = nullptr;
+    bool quitRequested_ = false;
     std::string currentFilePath_;
     HexViewControl* hexView_ = nullptr;
     QMenu* systemMenu_ = nullptr;
