@@ -16,6 +16,7 @@
 #include "SeriesTable.h"
 #include "SettingsStore.h"
 #include "StatusPaneProgress.h"
+#include "UdevHidWatch.h"
 #include "UiText.h"
 #include "Unicode.h"
 #include "UpdateTarget.h"
@@ -144,7 +145,8 @@ CProgrammerDlg::~CProgrammerDlg() {
     }
 }
 
-// Arrivals and removals of emulated adapters come from the link library's emulator.
+// Arrivals and removals of emulated adapters come from the link library's emulator,
+// those of real ones from udev.
 void CProgrammerDlg::watchDevices() {
     if (context_.linkLibrary == nullptr || !context_.linkLibrary->loaded()) {
         return;
@@ -153,10 +155,12 @@ void CProgrammerDlg::watchDevices() {
     const auto control =
         reinterpret_cast<ControlFn>(context_.linkLibrary->symbol("TavroEmulatorControl"));
     deviceWatch_ = control != nullptr ? control() : nullptr;
-    if (deviceWatch_ != nullptr) {
-        deviceListener_ = std::make_unique<WindowDeviceListener>(*this);
-        deviceWatch_->subscribe(*deviceListener_);
+    if (deviceWatch_ == nullptr) {
+        udevWatch_ = std::make_unique<UdevHidWatch>();
+        deviceWatch_ = udevWatch_.get();
     }
+    deviceListener_ = std::make_unique<WindowDeviceListener>(*this);
+    deviceWatch_->subscribe(*deviceListener_);
 }
 
 void CProgrammerDlg::OnDeviceArrival(const std::string& path) {

@@ -33,6 +33,7 @@ class HexViewControl;
 class StatusPaneProgress;
 class HidDeviceListener;
 class HidDeviceWatch;
+class UdevHidWatch;
 
 class CProgrammerDlg : public QDialog,
                        public ImageTarget,
@@ -162,6 +163,7 @@ private:
     AdapterDetection detection_;
     std::unique_ptr<HidDeviceListener> deviceListener_;
     HidDeviceWatch* deviceWatch_ = nullptr;
+    std::unique_ptr<UdevHidWatch> udevWatch_;
     bool quitRequested_ = false;
     std::string currentFilePath_;
     HexViewControl* hexView_ = nullptr;
