@@ -130,12 +130,7 @@ void CProgrammerDlg::OnInitDialog() {
             [this] { OnUpdateTarget(); });
     detection_.setForcedUpgrade(context_.commandLine.forcedUpgrade);
     // Timer 1: one probe for the adapter shortly after the window is up.
-    QTimer::singleShot(200, this, [this] {
-        // An operation that started first owns the link; the probe then has nothing to add.
-        if (!busy_) {
-            detection_.probe();
-        }
-    });
+    QTimer::singleShot(200, this, [this] { runAdapterCheck([this] { detection_.probe(); }); });
     watchDevices();
 }
 
@@ -164,7 +159,18 @@ void CProgrammerDlg::watchDevices() {
 }
 
 void CProgrammerDlg::OnDeviceArrival(const std::string& path) {
-    detection_.arrived(path);
+    runAdapterCheck([this, &path] { detection_.arrived(path); });
+}
+
+// The probe and the arrival checks run one at a time and never inside an operation: the
+// operation, or the check already showing its warning, holds the link.
+void CProgrammerDlg::runAdapterCheck(const std::function<void()>& check) {
+    if (busy_ || checking_) {
+        return;
+    }
+    checking_ = true;
+    check();
+    checking_ = false;
 }
 
 void CProgrammerDlg::OnDeviceRemoval(const std::string& path) {

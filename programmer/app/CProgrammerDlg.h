@@ -142,6 +142,7 @@ private:
     void loadStartFile();
     QString chooseSavePath();
     void watchDevices();
+    void runAdapterCheck(const std::function<void()>& check);
 
     ProgrammerContext& context_;
     ChipCatalogue catalogue_;
@@ -165,6 +166,7 @@ private:
     HidDeviceWatch* deviceWatch_ = nullptr;
     std::unique_ptr<UdevHidWatch> udevWatch_;
     bool quitRequested_ = false;
+    bool checking_ = false;
     std::string currentFilePath_;
     HexViewControl* hexView_ = nullptr;
     QMenu* systemMenu_ = nullptr;
