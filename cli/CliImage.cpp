@@ -1,6 +1,7 @@
 #include "CliImage.h"
 
 #include "CliSession.h"
+#include "HaldenCli.h"
 
 namespace halden {
 
@@ -92,6 +93,19 @@ void CliImage::selectProjectPart(std::uint16_t partIndex, bool) {
     part.apply(session_.catalogue().partName(partIndex) ? partIndex : 0);
     buffer_.clear();
     buffer_.setCapacity(part.record().flashSize);
+}
+
+int CliImage::build(const std::string& part, const Arguments& arguments) {
+    if (!session_.selectPart(part, err_)) {
+        return HaldenCli::kUsage;
+    }
+    buffer_.clear();
+    buffer_.setCapacity(session_.part().record().flashSize);
+    if (!load(arguments.files, arguments.truncate)) {
+        return HaldenCli::kFailed;
+    }
+    return session_.applySettings(arguments.settings, err_) ? HaldenCli::kSuccess
+                                                            : HaldenCli::kUsage;
 }
 
 bool CliImage::load(const std::vector<FileSpec>& files, bool truncate) {

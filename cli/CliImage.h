@@ -47,6 +47,10 @@ public:
 
     // False when a file did not load; the reason is on err.
     bool load(const std::vector<FileSpec>& files, bool truncate);
+    // The part, the files and then the option settings, as the window takes them:
+    // HaldenCli::kSuccess, kUsage for an unknown part or setting, kFailed when a file
+    // did not load. A project file among the files may change the part.
+    int build(const std::string& part, const Arguments& arguments);
 
     const std::vector<std::uint8_t>& bytes() const { return buffer_.bytes(); }
     bool truncated() const { return truncated_; }

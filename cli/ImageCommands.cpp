@@ -32,12 +32,9 @@ int ImageCommands::image(const std::vector<std::string>& arguments) {
         return HaldenCli::kUsage;
     }
     const std::string& output = args->output;
-    if (!session_.selectPart(args->part, err_) || !session_.applySettings(args->settings, err_)) {
-        return HaldenCli::kUsage;
-    }
     CliImage image(session_, err_);
-    if (!image.load(args->files, args->truncate)) {
-        return HaldenCli::kFailed;
+    if (const int built = image.build(args->part, *args); built != HaldenCli::kSuccess) {
+        return built;
     }
     if (!output.empty()) {
         if (const std::string error = AtomicFile::write(output, image.bytes()); !error.empty()) {

@@ -67,15 +67,11 @@ int ProgramCommands::program(const std::vector<std::string>& arguments) {
         err_ << "halden program: " << error << '\n' << kProgramUsage;
         return HaldenCli::kUsage;
     }
-    if (!session_.selectPart(args->part.empty() ? "RQD-1" : args->part, err_)) {
-        return HaldenCli::kUsage;
-    }
+    // Without --part the project file names the part; any part serves until it is read.
     CliImage image(session_, err_);
-    if (!image.load(args->files, args->truncate)) {
-        return HaldenCli::kFailed;
-    }
-    if (!session_.applySettings(args->settings, err_)) {
-        return HaldenCli::kUsage;
+    if (const int built = image.build(args->part.empty() ? "RQD-1" : args->part, *args);
+        built != HaldenCli::kSuccess) {
+        return built;
     }
     LinkLibrary library;
     if (!loadLink(library)) {

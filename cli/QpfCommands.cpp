@@ -140,15 +140,9 @@ int QpfCommands::save(const std::vector<std::string>& arguments) {
         err_ << "halden qpf save: " << error << '\n' << kUsage;
         return HaldenCli::kUsage;
     }
-    if (!session_.selectPart(args->part, err_)) {
-        return HaldenCli::kUsage;
-    }
     CliImage image(session_, err_);
-    if (!image.load(args->files, args->truncate)) {
-        return HaldenCli::kFailed;
-    }
-    if (!session_.applySettings(args->settings, err_)) {
-        return HaldenCli::kUsage;
+    if (const int built = image.build(args->part, *args); built != HaldenCli::kSuccess) {
+        return built;
     }
     if (image.bytes().empty()) {
         session_.messages().show(u"Code Buffer is empty !", u"Halden Programmer", {});
