@@ -1,12 +1,13 @@
 // TAVRO_EMULATOR text from the environment. Settings that are taken read back the same
-// from their canonical text; the last target= and state= win and are taken as written,
-// with one fault per fault= setting, each carrying just the fields its kind has; a
-// refusal quotes one of the text's comma-separated settings; an error sink changes
+// from their canonical text; the last target=, state= and voltage= win and are taken as
+// written, with one fault per fault= setting, each carrying just the fields its kind has;
+// a refusal quotes one of the text's comma-separated settings; an error sink changes
 // nothing; and no block outgrows the text.
 #include "EmulatorSettings.h"
 #include "FuzzSupport.h"
 
 #include <algorithm>
+#include <charconv>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,19 @@ std::optional<std::string_view> lastValue(std::string_view text, std::string_vie
     return value;
 }
 
+// A decimal or 0x-prefixed hexadecimal number, read wide enough that nothing is cut off.
+std::optional<std::uint64_t> number(std::string_view text) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    text.remove_prefix(hex ? 2 : 0);
+    std::uint64_t value = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, hex ? 16 : 10);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 std::size_t settingsNamed(std::string_view text, std::string_view key) {
     std::size_t count = 0;
     for (const auto item : items(text)) {
@@ -143,6 +157,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                     : *target == "none" ? std::nullopt
                                                         : std::optional<std::string>(*target)));
     FUZZ_CHECK(settings->stateDir == lastValue(text, "state").value_or(""));
+    if (const auto voltage = lastValue(text, "voltage")) {
+        FUZZ_CHECK(number(*voltage) == settings->millivolts);
+    }
     FUZZ_CHECK(settings->faults.size() == settingsNamed(text, "fault"));
     for (const auto& fault : settings->faults) {
         FUZZ_CHECK(wellFormed(fault));
