@@ -31,19 +31,11 @@ DialogTemplate warningTemplate() {
     t.height = 98;
     t.fontFamily = "Tahoma";
     t.fontPointSize = 9;
-    auto add = [&](int id, Kind kind, DialogUnits::Rect rect, bool hidden = false) {
-        DialogTemplate::Control control;
-        control.id = id;
-        control.kind = kind;
-        control.rect = rect;
-        control.hidden = hidden;
-        t.controls.push_back(std::move(control));
-    };
-    add(FirmwareWarningDialog::kTitle, Kind::Static, {3, 4, 290, 36});
-    add(FirmwareWarningDialog::kMessage, Kind::Static, {7, 42, 283, 25});
-    add(FirmwareWarningDialog::kOk, Kind::Button, {97, 77, 50, 14});
-    add(FirmwareWarningDialog::kCancel, Kind::Button, {151, 77, 50, 14});
-    add(FirmwareWarningDialog::kBitmap, Kind::Static, {17, 70, 23, 22}, true);
+    t.add(FirmwareWarningDialog::kTitle, Kind::Static, u"", {3, 4, 290, 36});
+    t.add(FirmwareWarningDialog::kMessage, Kind::Static, u"", {7, 42, 283, 25});
+    t.add(FirmwareWarningDialog::kOk, Kind::Button, u"", {97, 77, 50, 14});
+    t.add(FirmwareWarningDialog::kCancel, Kind::Button, u"", {151, 77, 50, 14});
+    t.add(FirmwareWarningDialog::kBitmap, Kind::Static, u"", {17, 70, 23, 22}).hidden = true;
     return t;
 }
 
