@@ -14,6 +14,7 @@
 // its last two bytes name; the device path names the product shown; the memory keeps to
 // the adapter's limits; and no block outgrows the largest memory the adapter has.
 #include "AdapterCommand.h"
+#include "BuiltInParts.h"
 #include "ByteOrder.h"
 #include "FuzzSupport.h"
 #include "HidDevicePath.h"
@@ -38,6 +39,12 @@ constexpr std::size_t kInfoReplySize = 9;
 constexpr std::uint16_t kMaxStatus = 5;
 constexpr std::size_t kHeaderFixedSize = 69;
 constexpr std::uint16_t kLibraryFirmware = 0x0105;
+
+const EmulatedPartTable& parts() {
+    static const EmulatedPartTable table = BuiltInParts::table();
+    return table;
+}
+
 // Enough to cross report and memory boundaries while a run stays short.
 constexpr std::size_t kMaxOps = 48;
 constexpr std::uint32_t kMaxPhase = 0x2000;
@@ -89,7 +96,7 @@ public:
         settings_.mode =
             shape & 4 ? EmulatorSettings::Mode::BootLoader : EmulatorSettings::Mode::Normal;
         settings_.millivolts = shape & 8 ? 1800 : 3300;
-        emulator_ = TavroEmulator::create(settings_, kLibraryFirmware, nullptr);
+        emulator_ = TavroEmulator::create(settings_, kLibraryFirmware, parts(), nullptr);
         FUZZ_CHECK(emulator_ != nullptr);
         initial_ = emulator_->memory();
         path_ = emulator_->devicePath();
@@ -173,7 +180,7 @@ private:
 
     void reopen() {
         handle_.reset();
-        handle_ = emulator_->open(TavroFrames::kVendorId, emulator_->productId());
+        handle_ = emulator_->open(kTavroVendorId, emulator_->productId());
         FUZZ_CHECK(handle_ != nullptr);
         handlePath_ = emulator_->devicePath();
     }
@@ -186,16 +193,13 @@ private:
         return emulator_->productId() == product;
     }
 
-    bool programmer() const {
-        return alive() && emulator_->productId() == TavroFrames::kProgrammerProduct;
-    }
+    bool programmer() const { return alive() && emulator_->productId() == PRODUCT_PROGRAMMER; }
 
     // After every step: the path names the product, and a new enumeration brings a new
     // model and a new boot loader.
     void observe() {
         const auto path = emulator_->devicePath();
-        FUZZ_CHECK(HidDevicePath::productId(path, TavroFrames::kVendorId) ==
-                   emulator_->productId());
+        FUZZ_CHECK(HidDevicePath::productId(path, kTavroVendorId) == emulator_->productId());
         if (path != path_) {
             path_ = path;
             last_.reset();
@@ -218,7 +222,7 @@ private:
     }
 
     void rawFeature() {
-        if (alive() && emulator_->productId() == TavroFrames::kBootLoaderProduct) {
+        if (alive() && emulator_->productId() == PRODUCT_BOOT_LOADER) {
             bootClean_ = false;
         }
         handle_->sendFeature(bytes(140));
@@ -279,7 +283,7 @@ private:
             CMD_PROGRAM_CODE,       CMD_PROGRAM_OPTIONS,  CMD_STORE_PROJECT_HEADER,
             CMD_STORE_PROJECT_CODE, CMD_READ_TARGET_CODE, CMD_READ_STORED_CODE,
             CMD_CHECK_TARGET,       CMD_OPEN_TARGET,      TavroFrames::kInfo};
-        ready(TavroFrames::kProgrammerProduct);
+        ready(PRODUCT_PROGRAMMER);
         Command c;
         c.code =
             in_.ConsumeBool() ? in_.PickValueInArray(kCodes) : in_.ConsumeIntegral<std::uint8_t>();
@@ -320,7 +324,7 @@ private:
 
     // A data command with the right sum and its reports, as the library sends them.
     void dataPhase() {
-        if (!ready(TavroFrames::kProgrammerProduct)) {
+        if (!ready(PRODUCT_PROGRAMMER)) {
             return;
         }
         static constexpr std::uint8_t kCodes[] = {CMD_PROGRAM_CODE, CMD_PROGRAM_OPTIONS,
@@ -384,7 +388,7 @@ private:
 
     // A read-back command and every report it needs, then one more.
     void readBack() {
-        if (!ready(TavroFrames::kProgrammerProduct)) {
+        if (!ready(PRODUCT_PROGRAMMER)) {
             return;
         }
         Command c;
@@ -422,7 +426,7 @@ private:
     // firmware upgrade does it; only while no raw report has left the boot loader
     // half-way through an image.
     void bootImage() {
-        if (!ready(TavroFrames::kBootLoaderProduct) || !bootClean_) {
+        if (!ready(PRODUCT_BOOT_LOADER) || !bootClean_) {
             return;
         }
         const Bytes image = pattern(in_.ConsumeIntegralInRange<std::size_t>(1, kMaxBootImage));
@@ -452,11 +456,11 @@ private:
         FUZZ_CHECK(send({0, TavroFrames::kBootRestart}));
         observe();
         if (image.size() >= 2) {
-            FUZZ_CHECK(emulator_->productId() == TavroFrames::kProgrammerProduct);
+            FUZZ_CHECK(emulator_->productId() == PRODUCT_PROGRAMMER);
             FUZZ_CHECK(emulator_->memory().firmware ==
                        ByteOrder::readBe16(image, image.size() - 2));
         } else {
-            FUZZ_CHECK(emulator_->productId() == TavroFrames::kBootLoaderProduct);
+            FUZZ_CHECK(emulator_->productId() == PRODUCT_BOOT_LOADER);
         }
     }
 
@@ -478,10 +482,8 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     decodeOne({data, size});
 
-    // The catalogue loads once, before any run's allocations count.
-    static const bool catalogued =
-        TavroEmulator::create(EmulatorSettings{}, kLibraryFirmware, nullptr) != nullptr;
-    FUZZ_CHECK(catalogued);
+    // The part table is made once, before any run's allocations count.
+    FUZZ_CHECK(!parts().parts().empty());
     FuzzedDataProvider in(data, size);
     const fuzz::AllocationWatch watch;
     Session session(in);

@@ -50,7 +50,7 @@ void DataPhase(benchmark::State& state, const char* settings, bool timed) {
     }
     const LinkExports link = library.bindExports();
     using ControlFn = EmulatorControl* (*)();
-    auto* control = reinterpret_cast<ControlFn>(library.symbol("TavroEmulatorControl"))();
+    auto* control = reinterpret_cast<ControlFn>(library.symbol(kEmulatorControlExport))();
     if (!link.complete() || control == nullptr || link.ConnectHIDDevice(0, 0, 1) != 0) {
         state.SkipWithError("no emulated adapter");
         return;

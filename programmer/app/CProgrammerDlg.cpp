@@ -1,9 +1,9 @@
 #include "CProgrammerDlg.h"
 
+#include "AdapterWatch.h"
 #include "CAboutDlg.h"
 #include "CaptionText.h"
 #include "DialogBuilder.h"
-#include "EmulatorControl.h"
 #include "FirmwareWarningDialog.h"
 #include "HexViewControl.h"
 #include "LinkLibrary.h"
@@ -16,7 +16,6 @@
 #include "SeriesTable.h"
 #include "SettingsStore.h"
 #include "StatusPaneProgress.h"
-#include "UdevHidWatch.h"
 #include "UiText.h"
 #include "Unicode.h"
 #include "UpdateTarget.h"
@@ -140,19 +139,13 @@ CProgrammerDlg::~CProgrammerDlg() {
     }
 }
 
-// Arrivals and removals of emulated adapters come from the link library's emulator,
-// those of real ones from udev.
 void CProgrammerDlg::watchDevices() {
-    if (context_.linkLibrary == nullptr || !context_.linkLibrary->loaded()) {
+    if (context_.linkLibrary == nullptr) {
         return;
     }
-    using ControlFn = EmulatorControl* (*)();
-    const auto control =
-        reinterpret_cast<ControlFn>(context_.linkLibrary->symbol("TavroEmulatorControl"));
-    deviceWatch_ = control != nullptr ? control() : nullptr;
-    if (deviceWatch_ == nullptr) {
-        udevWatch_ = std::make_unique<UdevHidWatch>();
-        deviceWatch_ = udevWatch_.get();
+    deviceWatch_ = AdapterWatch::forLibrary(*context_.linkLibrary);
+    if (!deviceWatch_) {
+        return;
     }
     deviceListener_ = std::make_unique<WindowDeviceListener>(*this);
     deviceWatch_->subscribe(*deviceListener_);

@@ -33,7 +33,6 @@ class HexViewControl;
 class StatusPaneProgress;
 class HidDeviceListener;
 class HidDeviceWatch;
-class UdevHidWatch;
 
 class CProgrammerDlg : public QDialog,
                        public ImageTarget,
@@ -163,8 +162,7 @@ private:
     StatusPaneProgress* paneProgress_ = nullptr;
     AdapterDetection detection_;
     std::unique_ptr<HidDeviceListener> deviceListener_;
-    HidDeviceWatch* deviceWatch_ = nullptr;
-    std::unique_ptr<UdevHidWatch> udevWatch_;
+    std::unique_ptr<HidDeviceWatch> deviceWatch_;
     bool quitRequested_ = false;
     bool checking_ = false;
     std::string currentFilePath_;

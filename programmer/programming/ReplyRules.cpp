@@ -1,20 +1,13 @@
 #include "ReplyRules.h"
 
+#include "AdapterStatus.h"
+
 namespace halden {
 
 namespace {
 
 using Notice = ReplyRules::Notice;
 using Step = ReplyRules::Step;
-
-enum Status : std::uint16_t {
-    kDone = 0,
-    kChecksum = 1,
-    kVoltage = 2,
-    kNoResponse = 3,
-    kWrongPart = 5,
-    kDoneToo = 6,
-};
 
 // Data commands and the erase stay silent from 1.8 V to 5.5 V, the target's opening
 // from 2.0 V to 3.6 V.
@@ -31,13 +24,13 @@ bool fitting(int readResult, const std::optional<AdapterReply>& reply, std::uint
 // without a text of their own.
 Notice commandNotice(const AdapterReply& reply, Notice other) {
     switch (reply.status) {
-    case kChecksum:
+    case STATUS_CHECKSUM_MISMATCH:
         return Notice::ChecksumMismatch;
-    case kVoltage:
+    case STATUS_VOLTAGE:
         return ReplyRules::voltageOutside(reply.millivolts, kCommandLow, kCommandHigh)
                    ? Notice::VoltageOutOfRange
                    : Notice::None;
-    case kNoResponse:
+    case STATUS_NO_TARGET:
         return Notice::NoResponse;
     default:
         return other;
@@ -57,7 +50,7 @@ ReplyRules::DataJudgement ReplyRules::dataCommand(int readResult,
     if (!fitting(readResult, reply, tag)) {
         return {false, Notice::None};
     }
-    if (reply->status == kDone) {
+    if (reply->status == STATUS_DONE) {
         return {true, Notice::None};
     }
     return {false, commandNotice(*reply, Notice::None)};
@@ -68,7 +61,7 @@ ReplyRules::eraseChip(int readResult, const std::optional<AdapterReply>& reply, 
     if (!fitting(readResult, reply, tag)) {
         return {kEraseNoReply, Notice::None};
     }
-    if (reply->status == kDone) {
+    if (reply->status == STATUS_DONE) {
         return {0, Notice::None};
     }
     return {kEraseFailed, commandNotice(*reply, Notice::EraseFailed)};
@@ -80,15 +73,15 @@ ReplyRules::openTarget(int readResult, const std::optional<AdapterReply>& reply,
         return {Step::NoReply, Notice::None};
     }
     switch (reply->status) {
-    case kDone:
+    case STATUS_DONE:
         return {Step::Proceed, Notice::None};
-    case kChecksum:
+    case STATUS_CHECKSUM_MISMATCH:
         return {Step::Stop, Notice::ChecksumMismatch};
-    case kVoltage:
+    case STATUS_VOLTAGE:
         return {Step::Stop, voltageOutside(reply->millivolts, kTargetLow, kTargetHigh)
                                 ? Notice::VoltageOutOfRange
                                 : Notice::None};
-    case kNoResponse:
+    case STATUS_NO_TARGET:
         return {Step::Stop, Notice::NoResponse};
     default:
         return {Step::Stop, Notice::UnknownStatus};
@@ -105,14 +98,14 @@ ReplyRules::TargetJudgement ReplyRules::checkTarget(int readResult,
         return {Step::NoReply, Notice::None};
     }
     switch (reply->status) {
-    case kDone:
-    case kDoneToo:
+    case STATUS_DONE:
+    case STATUS_DONE_TOO:
         return {Step::Proceed, Notice::None};
-    case kChecksum:
+    case STATUS_CHECKSUM_MISMATCH:
         return {Step::Stop, Notice::ChecksumMismatch};
-    case kNoResponse:
+    case STATUS_NO_TARGET:
         return {Step::Stop, Notice::NoResponse};
-    case kWrongPart:
+    case STATUS_WRONG_PART:
         return {Step::Stop, Notice::WrongTarget};
     default:
         return {Step::Stop, Notice::None};

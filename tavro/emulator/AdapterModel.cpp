@@ -1,6 +1,7 @@
 #include "AdapterModel.h"
 
 #include "AdapterCommand.h"
+#include "AdapterStatus.h"
 #include "ByteOrder.h"
 
 #include <algorithm>
@@ -8,15 +9,6 @@
 namespace halden {
 
 namespace {
-
-enum Status : std::uint16_t {
-    kDone = 0,
-    kChecksumMismatch = 1,
-    kVoltage = 2,
-    kNoTarget = 3,
-    kFailed = 4,
-    kWrongPart = 5,
-};
 
 constexpr std::size_t kHeaderFixedSize = 69;
 
@@ -27,10 +19,9 @@ bool fits(std::uint32_t address, std::uint32_t length, std::size_t size) {
 } // namespace
 
 AdapterModel::AdapterModel(AdapterMemory& memory, std::optional<EmulatedPart> target,
-                           std::uint16_t millivolts, bool offline,
-                           EmulatedPart::ChipIdLookup chipIdOf)
-    : memory_(memory), target_(target), millivolts_(millivolts), offline_(offline),
-      chipIdOf_(std::move(chipIdOf)) {}
+                           std::uint16_t millivolts, bool offline, const EmulatedPartTable& parts)
+    : memory_(memory), target_(std::move(target)), millivolts_(millivolts), offline_(offline),
+      parts_(parts) {}
 
 TavroFrames::Reply AdapterModel::reply(std::uint8_t tag, std::uint16_t status) const {
     return {tag, status, millivolts_, memory_.firmware, static_cast<std::uint8_t>(offline_)};
@@ -50,7 +41,7 @@ AdapterModel::Effects AdapterModel::onCommand(const TavroFrames::Command& comman
                                   command.parameter1 == kEnterBootloaderParameter1;
         return effects;
     case TavroFrames::kInfo:
-        effects.reply = reply(command.tag, kDone);
+        effects.reply = reply(command.tag, STATUS_DONE);
         return effects;
     case CMD_OPEN_TARGET:
         effects.reply = reply(command.tag, openTarget());
@@ -71,38 +62,38 @@ AdapterModel::Effects AdapterModel::onCommand(const TavroFrames::Command& comman
         effects.reply = reply(command.tag, startReadBack(command));
         return effects;
     default:
-        effects.reply = reply(command.tag, kFailed);
+        effects.reply = reply(command.tag, STATUS_FAILED);
         return effects;
     }
 }
 
 std::uint16_t AdapterModel::openTarget() {
     if (!target_) {
-        return kNoTarget;
+        return STATUS_NO_TARGET;
     }
     if (millivolts_ < kLowestMillivolts || millivolts_ > kHighestMillivolts) {
-        return kVoltage;
+        return STATUS_VOLTAGE;
     }
     open_ = true;
-    return kDone;
+    return STATUS_DONE;
 }
 
 std::uint16_t AdapterModel::checkTarget(const TavroFrames::Command& command) const {
     if (!target_ || !open_) {
-        return kNoTarget;
+        return STATUS_NO_TARGET;
     }
     const auto index = static_cast<std::uint16_t>(command.parameter0 | (command.parameter1 << 8));
-    const auto chipId = chipIdOf_ ? chipIdOf_(index) : std::nullopt;
-    return chipId && *chipId == target_->chipId ? kDone : kWrongPart;
+    const auto chipId = parts_.chipIdOf(index);
+    return chipId && *chipId == target_->chipId ? STATUS_DONE : STATUS_WRONG_PART;
 }
 
 std::uint16_t AdapterModel::eraseChip(unsigned& changed) {
     if (!target_ || !open_) {
-        return kNoTarget;
+        return STATUS_NO_TARGET;
     }
     std::fill(memory_.flash.begin(), memory_.flash.end(), 0xFF);
     changed |= AdapterMemory::kFlash;
-    return kDone;
+    return STATUS_DONE;
 }
 
 std::optional<std::size_t> AdapterModel::dataCapacity(std::uint8_t code) const {
@@ -127,7 +118,7 @@ AdapterModel::Effects AdapterModel::startDataPhase(const TavroFrames::Command& c
     if (!capacity || !fits(address, command.length, *capacity)) {
         Effects effects;
         effects.command = command.code;
-        effects.reply = reply(command.tag, kFailed);
+        effects.reply = reply(command.tag, STATUS_FAILED);
         return effects;
     }
     phase_ = DataPhase{command, {}};
@@ -163,7 +154,7 @@ AdapterModel::Effects AdapterModel::finishDataPhase() {
     const std::uint16_t expected =
         static_cast<std::uint16_t>(phase.command.parameter0 | (phase.command.parameter1 << 8));
     const std::uint16_t status = TavroFrames::checksum(phase.data) != expected
-                                     ? std::uint16_t{kChecksumMismatch}
+                                     ? std::uint16_t{STATUS_CHECKSUM_MISMATCH}
                                      : execute(phase.command, phase.data, effects.changed);
     effects.reply = reply(phase.command.tag, status);
     return effects;
@@ -174,7 +165,7 @@ std::uint16_t AdapterModel::execute(const TavroFrames::Command& command,
     switch (command.code) {
     case CMD_PROGRAM_CODE:
         if (!target_ || !open_) {
-            return kNoTarget;
+            return STATUS_NO_TARGET;
         }
         for (std::size_t i = 0; i < data.size(); ++i) {
             if (!stuck(command.address + i)) {
@@ -182,27 +173,27 @@ std::uint16_t AdapterModel::execute(const TavroFrames::Command& command,
             }
         }
         changed |= AdapterMemory::kFlash;
-        return kDone;
+        return STATUS_DONE;
     case CMD_PROGRAM_OPTIONS:
         if (!target_ || !open_) {
-            return kNoTarget;
+            return STATUS_NO_TARGET;
         }
         memory_.options = data;
         changed |= AdapterMemory::kOptions;
-        return kDone;
+        return STATUS_DONE;
     case CMD_STORE_PROJECT_HEADER:
         if (!validHeader(data)) {
-            return kFailed;
+            return STATUS_FAILED;
         }
         memory_.storedHeader = data;
         changed |= AdapterMemory::kStoredHeader;
-        return kDone;
+        return STATUS_DONE;
     case CMD_STORE_PROJECT_CODE:
         memory_.storedCode = data;
         changed |= AdapterMemory::kStoredCode;
-        return kDone;
+        return STATUS_DONE;
     default:
-        return kFailed;
+        return STATUS_FAILED;
     }
 }
 
@@ -218,15 +209,15 @@ bool AdapterModel::validHeader(std::span<const std::uint8_t> header) {
 std::uint16_t AdapterModel::startReadBack(const TavroFrames::Command& command) {
     const bool fromTarget = command.code == CMD_READ_TARGET_CODE;
     if (fromTarget && (!target_ || !open_)) {
-        return kNoTarget;
+        return STATUS_NO_TARGET;
     }
     const auto& source = fromTarget ? memory_.flash : memory_.storedCode;
     if (!fits(command.address, command.length, source.size())) {
-        return kFailed;
+        return STATUS_FAILED;
     }
     const auto begin = source.begin() + command.address;
     read_ = ReadBack{{begin, begin + command.length}, 0};
-    return kDone;
+    return STATUS_DONE;
 }
 
 bool AdapterModel::readFeature(std::span<std::uint8_t> report) {

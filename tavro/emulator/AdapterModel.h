@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AdapterMemory.h"
-#include "EmulatedPart.h"
+#include "EmulatedPartTable.h"
 #include "TavroFrames.h"
 
 #include <algorithm>
@@ -30,8 +30,9 @@ public:
     static constexpr std::uint16_t kLowestMillivolts = 2000;
     static constexpr std::uint16_t kHighestMillivolts = 3599;
 
+    // parts: what CMD_CHECK_TARGET looks a part index up in.
     AdapterModel(AdapterMemory& memory, std::optional<EmulatedPart> target,
-                 std::uint16_t millivolts, bool offline, EmulatedPart::ChipIdLookup chipIdOf);
+                 std::uint16_t millivolts, bool offline, const EmulatedPartTable& parts);
 
     Effects onCommand(const TavroFrames::Command& command);
     // A data-phase report (byte 0 the report ID, data from byte 1).
@@ -75,7 +76,7 @@ private:
     std::optional<EmulatedPart> target_;
     std::uint16_t millivolts_;
     bool offline_;
-    EmulatedPart::ChipIdLookup chipIdOf_;
+    const EmulatedPartTable& parts_;
     bool open_ = false;
     std::optional<DataPhase> phase_;
     std::optional<ReadBack> read_;

@@ -18,15 +18,15 @@ constexpr std::uint32_t kMaxFlash = 16u << 20;
 std::uint16_t productOf(Mode mode) {
     switch (mode) {
     case Mode::NeedsFirmware:
-        return TavroFrames::kNeedsFirmwareProduct;
+        return PRODUCT_NEEDS_FIRMWARE;
     case Mode::Recovery:
-        return TavroFrames::kRecoveryProduct;
+        return PRODUCT_RECOVERY;
     case Mode::BootLoader:
-        return TavroFrames::kBootLoaderProduct;
+        return PRODUCT_BOOT_LOADER;
     case Mode::Normal:
         break;
     }
-    return TavroFrames::kProgrammerProduct;
+    return PRODUCT_PROGRAMMER;
 }
 
 // The firmware an adapter runs when it is out of step with the library.
@@ -38,17 +38,17 @@ std::uint16_t olderThan(std::uint16_t version) {
 
 std::shared_ptr<TavroEmulator> TavroEmulator::create(std::string_view settings,
                                                      std::uint16_t libraryFirmware,
-                                                     std::string* error) {
+                                                     EmulatedPartTable parts, std::string* error) {
     const auto parsed = EmulatorSettings::parse(settings, error);
-    return parsed ? create(*parsed, libraryFirmware, error) : nullptr;
+    return parsed ? create(*parsed, libraryFirmware, std::move(parts), error) : nullptr;
 }
 
 std::shared_ptr<TavroEmulator> TavroEmulator::create(const EmulatorSettings& settings,
                                                      std::uint16_t libraryFirmware,
-                                                     std::string* error) {
+                                                     EmulatedPartTable parts, std::string* error) {
     std::optional<EmulatedPart> part;
     if (settings.target) {
-        part = EmulatedPart::fromCatalogue(*settings.target);
+        part = parts.find(*settings.target);
         if (!part || part->flashSize > kMaxFlash) {
             if (error) {
                 *error = "TAVRO_EMULATOR: no part \"" + *settings.target + "\" in the catalogue";
@@ -58,12 +58,14 @@ std::shared_ptr<TavroEmulator> TavroEmulator::create(const EmulatorSettings& set
     }
     const std::uint16_t firmware =
         settings.currentFirmware ? libraryFirmware : olderThan(libraryFirmware);
-    return std::shared_ptr<TavroEmulator>(new TavroEmulator(settings, part, firmware));
+    return std::shared_ptr<TavroEmulator>(
+        new TavroEmulator(settings, std::move(parts), std::move(part), firmware));
 }
 
-TavroEmulator::TavroEmulator(const EmulatorSettings& settings, std::optional<EmulatedPart> part,
-                             std::uint16_t firmware)
-    : settings_(settings), part_(part), state_(settings.stateDir),
+TavroEmulator::TavroEmulator(const EmulatorSettings& settings, EmulatedPartTable parts,
+                             std::optional<EmulatedPart> part, std::uint16_t firmware)
+    : settings_(settings), parts_(std::move(parts)), part_(std::move(part)),
+      state_(settings.stateDir),
       timing_(settings.latency == EmulatorSettings::Latency::UsbFullSpeed),
       productId_(productOf(settings.mode)) {
     memory_.firmware = firmware;
@@ -77,8 +79,7 @@ TavroEmulator::TavroEmulator(const EmulatorSettings& settings, std::optional<Emu
 }
 
 void TavroEmulator::resetModel() {
-    model_.emplace(memory_, part_, settings_.millivolts, settings_.offline,
-                   EmulatedPart::catalogueChipIds());
+    model_.emplace(memory_, part_, settings_.millivolts, settings_.offline, parts_);
     std::vector<std::uint32_t> stuck;
     for (const Fault& fault : settings_.faults) {
         if (fault.kind == Fault::Kind::Stuck) {
@@ -87,7 +88,7 @@ void TavroEmulator::resetModel() {
     }
     model_->setStuckCells(std::move(stuck));
     bootLoader_.reset();
-    if (productId_ == TavroFrames::kBootLoaderProduct) {
+    if (productId_ == PRODUCT_BOOT_LOADER) {
         const bool swap =
             std::any_of(settings_.faults.begin(), settings_.faults.end(),
                         [](const Fault& f) { return f.kind == Fault::Kind::BootSwap; });
@@ -96,12 +97,12 @@ void TavroEmulator::resetModel() {
 }
 
 std::string TavroEmulator::pathOf(std::uint16_t productId) const {
-    return HidDevicePath::format(TavroFrames::kVendorId, productId,
+    return HidDevicePath::format(kTavroVendorId, productId,
                                  "7&7a5e0&0&" + std::to_string(generation_));
 }
 
 EmulatedHandle::Lengths TavroEmulator::lengths() const {
-    if (productId_ == TavroFrames::kBootLoaderProduct) {
+    if (productId_ == PRODUCT_BOOT_LOADER) {
         return {TavroFrames::kBootFeatureLength, TavroFrames::kInputLength,
                 TavroFrames::kOutputLength};
     }
@@ -110,15 +111,15 @@ EmulatedHandle::Lengths TavroEmulator::lengths() const {
 
 std::vector<HidDeviceInfo> TavroEmulator::enumerate(std::uint16_t vendorId) {
     const Lock lock(mutex_);
-    if (!plugged_ || vendorId != TavroFrames::kVendorId) {
+    if (!plugged_ || vendorId != kTavroVendorId) {
         return {};
     }
-    return {{TavroFrames::kVendorId, productId_, pathOf(productId_)}};
+    return {{kTavroVendorId, productId_, pathOf(productId_)}};
 }
 
 std::unique_ptr<HidHandle> TavroEmulator::open(std::uint16_t vendorId, std::uint16_t productId) {
     const Lock lock(mutex_);
-    if (!plugged_ || vendorId != TavroFrames::kVendorId || productId != productId_) {
+    if (!plugged_ || vendorId != kTavroVendorId || productId != productId_) {
         return nullptr;
     }
     auto handle = std::make_unique<EmulatedHandle>(shared_from_this(), generation_, lengths());
@@ -214,7 +215,7 @@ bool TavroEmulator::sendFeature(EmulatedHandle& handle, std::span<const std::uin
                 accepted = false;
             } else if (bootLoader_) {
                 accepted = featureToBootLoader(report, events);
-            } else if (productId_ == TavroFrames::kProgrammerProduct) {
+            } else if (productId_ == PRODUCT_PROGRAMMER) {
                 const auto effects = model_->onFeature(report);
                 accepted = effects.accepted;
                 apply(effects, done, events);
@@ -235,7 +236,7 @@ bool TavroEmulator::featureToBootLoader(std::span<const std::uint8_t> report,
         if (const auto version = bootLoader_->completeImageVersion()) {
             memory_.firmware = *version;
             persist(AdapterMemory::kFirmware);
-            reenumerate(TavroFrames::kProgrammerProduct, events);
+            reenumerate(PRODUCT_PROGRAMMER, events);
         }
     }
     return effects.accepted;
@@ -252,7 +253,7 @@ bool TavroEmulator::getFeature(EmulatedHandle& handle, std::span<std::uint8_t> r
                                 Clock::now());
             if (bootLoader_) {
                 accepted = bootLoader_->readFeature(report);
-            } else if (productId_ == TavroFrames::kProgrammerProduct) {
+            } else if (productId_ == PRODUCT_PROGRAMMER) {
                 accepted = model_->readFeature(report);
             }
             statistics_.featureReportsRead += accepted;
@@ -273,8 +274,8 @@ bool TavroEmulator::writeOutput(EmulatedHandle& handle, std::span<const std::uin
             accepted = report[0] == TavroFrames::kCommandReportId;
             if (accepted && !bootLoader_) {
                 if (report[1] == TavroFrames::kSwitchKind) {
-                    reenumerate(TavroFrames::kBootLoaderProduct, events);
-                } else if (productId_ == TavroFrames::kProgrammerProduct) {
+                    reenumerate(PRODUCT_BOOT_LOADER, events);
+                } else if (productId_ == PRODUCT_PROGRAMMER) {
                     accepted = commandFrame(report, done, events);
                 }
             }
@@ -316,7 +317,7 @@ void TavroEmulator::apply(const AdapterModel::Effects& effects, Clock::time_poin
         deliver(*effects.reply, effects.command, done);
     }
     if (effects.enterBootLoader) {
-        reenumerate(TavroFrames::kBootLoaderProduct, events);
+        reenumerate(PRODUCT_BOOT_LOADER, events);
     }
 }
 

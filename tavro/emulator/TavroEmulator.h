@@ -34,12 +34,15 @@ class TavroEmulator : public HidBackend,
                       public std::enable_shared_from_this<TavroEmulator> {
 public:
     // libraryFirmware: the version of the image the link library carries, which
-    // "firmware=current" means. Nothing when the target part is not in the catalogue.
+    // "firmware=current" means; parts: the chips the adapter knows. Nothing when the
+    // target part is not in the table.
     static std::shared_ptr<TavroEmulator> create(const EmulatorSettings& settings,
-                                                 std::uint16_t libraryFirmware, std::string* error);
+                                                 std::uint16_t libraryFirmware,
+                                                 EmulatedPartTable parts, std::string* error);
     // The same from the TAVRO_EMULATOR text.
     static std::shared_ptr<TavroEmulator> create(std::string_view settings,
-                                                 std::uint16_t libraryFirmware, std::string* error);
+                                                 std::uint16_t libraryFirmware,
+                                                 EmulatedPartTable parts, std::string* error);
 
     ~TavroEmulator() override = default;
     TavroEmulator(const TavroEmulator&) = delete;
@@ -68,8 +71,8 @@ private:
         std::string path;
     };
 
-    TavroEmulator(const EmulatorSettings& settings, std::optional<EmulatedPart> part,
-                  std::uint16_t firmware);
+    TavroEmulator(const EmulatorSettings& settings, EmulatedPartTable parts,
+                  std::optional<EmulatedPart> part, std::uint16_t firmware);
 
     bool sendFeature(EmulatedHandle& handle, std::span<const std::uint8_t> report);
     bool getFeature(EmulatedHandle& handle, std::span<std::uint8_t> report);
@@ -97,6 +100,7 @@ private:
     std::string pathOf(std::uint16_t productId) const;
 
     const EmulatorSettings settings_;
+    const EmulatedPartTable parts_;
     const std::optional<EmulatedPart> part_;
     const EmulatorState state_;
     mutable std::mutex mutex_;

@@ -1,5 +1,6 @@
 #include "EmulatorHub.h"
 
+#include "BuiltInParts.h"
 #include "TavroEmulator.h"
 
 #include <algorithm>
@@ -31,7 +32,7 @@ std::shared_ptr<TavroEmulator> EmulatorHub::emulatorFor(const std::string& setti
         if (emulator_ && settings == settings_) {
             return emulator_;
         }
-        created = TavroEmulator::create(settings, libraryFirmware, error);
+        created = TavroEmulator::create(settings, libraryFirmware, BuiltInParts::table(), error);
         if (!created) {
             return nullptr;
         }

@@ -1,6 +1,7 @@
 #include "LinkSession.h"
 
 #include "AdapterCommand.h"
+#include "AdapterStatus.h"
 #include "ByteOrder.h"
 #include "HidapiBackend.h"
 #include "IceLayout.h"
@@ -61,7 +62,7 @@ HidBackend* LinkSession::backend(int& error) {
 int LinkSession::connect(unsigned vendorId, unsigned productId, int mode) {
     const std::lock_guard lock(mutex_);
     const bool programmerMode = vendorId == 0 && productId == 0 && mode == 1;
-    const bool exactDevice = vendorId == TavroFrames::kVendorId && productId <= 0xFFFF && mode == 0;
+    const bool exactDevice = vendorId == kTavroVendorId && productId <= 0xFFFF && mode == 0;
     if (!programmerMode && !exactDevice) {
         return kBadArgument;
     }
@@ -70,9 +71,9 @@ int LinkSession::connect(unsigned vendorId, unsigned productId, int mode) {
     if (source == nullptr) {
         return error;
     }
-    auto handle = source->open(TavroFrames::kVendorId, programmerMode
-                                                           ? TavroFrames::kProgrammerProduct
-                                                           : static_cast<std::uint16_t>(productId));
+    auto handle =
+        source->open(kTavroVendorId, programmerMode ? std::uint16_t{PRODUCT_PROGRAMMER}
+                                                    : static_cast<std::uint16_t>(productId));
     if (!handle) {
         // The adapter that is open stays open: the forced upgrade writes its switch
         // report on it after a failed attempt to open the recovery device.
@@ -194,7 +195,7 @@ int LinkSession::readData(int command, std::uint8_t* destination, std::uint32_t 
     if (const int read = awaitReply(tag, reply)) {
         return read;
     }
-    if (reply.status != 0) {
+    if (reply.status != STATUS_DONE) {
         return kAdapterStatus;
     }
     return readChunks(destination, length);
@@ -217,7 +218,7 @@ int LinkSession::checkFirmware(int* mismatch) {
     if (const int read = awaitReply(tag, reply)) {
         return read;
     }
-    if (reply.status != 0) {
+    if (reply.status != STATUS_DONE) {
         return kAdapterStatus;
     }
     *mismatch = reply.firmware != *carried;
@@ -232,8 +233,8 @@ int LinkSession::checkDevice() {
     if (source == nullptr) {
         return error;
     }
-    for (const auto& device : source->enumerate(TavroFrames::kVendorId)) {
-        if (device.productId == TavroFrames::kProgrammerProduct) {
+    for (const auto& device : source->enumerate(kTavroVendorId)) {
+        if (device.productId == PRODUCT_PROGRAMMER) {
             return 0;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BuiltInParts.h"
 #include "HidHandle.h"
 #include "TavroEmulator.h"
 #include "TavroFrames.h"
@@ -89,7 +90,7 @@ private:
 inline std::shared_ptr<TavroEmulator> makeEmulator(const std::string& settings,
                                                    std::uint16_t firmware = 0x0105) {
     std::string error;
-    auto emulator = TavroEmulator::create(settings, firmware, &error);
+    auto emulator = TavroEmulator::create(settings, firmware, BuiltInParts::table(), &error);
     EXPECT_TRUE(emulator) << error;
     return emulator;
 }

@@ -124,7 +124,7 @@ protected:
 
     EmulatorControl* control() {
         using ControlFn = EmulatorControl* (*)();
-        auto fn = reinterpret_cast<ControlFn>(library.symbol("TavroEmulatorControl"));
+        auto fn = reinterpret_cast<ControlFn>(library.symbol(kEmulatorControlExport));
         return fn ? fn() : nullptr;
     }
 

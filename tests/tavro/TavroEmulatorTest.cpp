@@ -31,16 +31,16 @@ struct Events : HidDeviceListener {
 };
 
 EmulatorClient openProgrammer(TavroEmulator& emulator) {
-    auto handle = emulator.open(TavroFrames::kVendorId, TavroFrames::kProgrammerProduct);
+    auto handle = emulator.open(kTavroVendorId, PRODUCT_PROGRAMMER);
     EXPECT_TRUE(handle);
     return EmulatorClient(std::move(handle));
 }
 
 TEST(TavroEmulator, RefusesATargetTheCatalogueDoesNotKnow) {
     std::string error;
-    EXPECT_FALSE(TavroEmulator::create("target=XYZ-9", 0x0105, &error));
+    EXPECT_FALSE(TavroEmulator::create("target=XYZ-9", 0x0105, BuiltInParts::table(), &error));
     EXPECT_NE(error.find("XYZ-9"), std::string::npos);
-    EXPECT_FALSE(TavroEmulator::create("voltage=high", 0x0105, &error));
+    EXPECT_FALSE(TavroEmulator::create("voltage=high", 0x0105, BuiltInParts::table(), &error));
 }
 
 TEST(TavroEmulator, ShowsUpUnderTheProductIdOfItsModeWithThatModesReportLengths) {
@@ -55,13 +55,13 @@ TEST(TavroEmulator, ShowsUpUnderTheProductIdOfItsModeWithThatModesReportLengths)
                           {"mode=boot", 0x030B, 65}};
     for (const auto& c : cases) {
         auto emulator = makeEmulator(c.settings);
-        const auto devices = emulator->enumerate(TavroFrames::kVendorId);
+        const auto devices = emulator->enumerate(kTavroVendorId);
         ASSERT_EQ(devices.size(), 1u) << c.settings;
         EXPECT_EQ(devices[0].productId, c.product);
         EXPECT_EQ(HidDevicePath::productId(devices[0].path, 0x2E7B), c.product);
         EXPECT_TRUE(emulator->enumerate(0x1234).empty());
-        EXPECT_FALSE(emulator->open(TavroFrames::kVendorId, 0x0999));
-        auto handle = emulator->open(TavroFrames::kVendorId, c.product);
+        EXPECT_FALSE(emulator->open(kTavroVendorId, 0x0999));
+        auto handle = emulator->open(kTavroVendorId, c.product);
         ASSERT_TRUE(handle) << c.settings;
         EXPECT_EQ(handle->featureReportLength(), c.feature);
         EXPECT_EQ(handle->inputReportLength(), 65u);
@@ -98,9 +98,9 @@ TEST(TavroEmulator, ChecksTheChipIdOfThePartIndexItIsAskedAbout) {
     auto emulator = makeEmulator("target=RQD-1");
     auto client = openProgrammer(*emulator);
     ASSERT_EQ(client.simple(CMD_OPEN_TARGET), 0);
-    const auto other = EmulatedPart::fromCatalogue("RQE-1");
+    const auto other = BuiltInParts::table().find("RQE-1");
     ASSERT_TRUE(other);
-    ASSERT_NE(other->chipId, EmulatedPart::fromCatalogue("RQD-1")->chipId);
+    ASSERT_NE(other->chipId, BuiltInParts::table().find("rqd-1")->chipId);
     struct Case {
         std::uint16_t index;
         int status;
@@ -234,8 +234,8 @@ TEST(TavroEmulator, UnplugsAfterTheFaultsCountOfReports) {
     std::vector<std::uint8_t> buffer(65);
     EXPECT_EQ(client.handle().readInput(buffer, 10), HidHandle::kDeviceGone);
     EXPECT_EQ(emulator->productId(), 0);
-    EXPECT_TRUE(emulator->enumerate(TavroFrames::kVendorId).empty());
-    EXPECT_FALSE(emulator->open(TavroFrames::kVendorId, TavroFrames::kProgrammerProduct));
+    EXPECT_TRUE(emulator->enumerate(kTavroVendorId).empty());
+    EXPECT_FALSE(emulator->open(kTavroVendorId, PRODUCT_PROGRAMMER));
     emulator->unsubscribe(events);
 }
 
@@ -349,7 +349,7 @@ TEST(TavroEmulator, TakesNewFirmwareThroughItsBootLoader) {
     EXPECT_EQ(emulator->productId(), 0x030B);
     EXPECT_FALSE(client.command(CMD_OPEN_TARGET)) << "the old handle is gone";
 
-    auto boot = emulator->open(TavroFrames::kVendorId, TavroFrames::kBootLoaderProduct);
+    auto boot = emulator->open(kTavroVendorId, PRODUCT_BOOT_LOADER);
     ASSERT_TRUE(boot);
     Download download(*boot);
     EXPECT_FALSE(download.begin(BootLoader::kMaxImage + 1));
@@ -372,7 +372,7 @@ TEST(TavroEmulator, TakesNewFirmwareThroughItsBootLoader) {
 
 TEST(TavroEmulator, BootLoaderFaultSwapsTheChecksumAndRestartNeedsAnImage) {
     auto emulator = makeEmulator("mode=boot,fault=bootswap");
-    auto boot = emulator->open(TavroFrames::kVendorId, TavroFrames::kBootLoaderProduct);
+    auto boot = emulator->open(kTavroVendorId, PRODUCT_BOOT_LOADER);
     ASSERT_TRUE(boot);
     Download download(*boot);
     EXPECT_TRUE(download.send({0, TavroFrames::kBootRestart}));
@@ -388,14 +388,14 @@ TEST(TavroEmulator, BootLoaderFaultSwapsTheChecksumAndRestartNeedsAnImage) {
 TEST(TavroEmulator, TheSwitchReportSendsAnyModeButTheBootLoaderToIt) {
     for (const char* mode : {"mode=normal", "mode=0331", "mode=0FFF"}) {
         auto emulator = makeEmulator(mode);
-        const auto product = emulator->enumerate(TavroFrames::kVendorId).at(0).productId;
-        auto handle = emulator->open(TavroFrames::kVendorId, product);
+        const auto product = emulator->enumerate(kTavroVendorId).at(0).productId;
+        auto handle = emulator->open(kTavroVendorId, product);
         ASSERT_TRUE(handle);
         EXPECT_TRUE(handle->writeOutput(TavroFrames::switchFrame())) << mode;
         EXPECT_EQ(emulator->productId(), 0x030B) << mode;
     }
     auto stuck = makeEmulator("mode=0FFF");
-    auto handle = stuck->open(TavroFrames::kVendorId, 0x0FFF);
+    auto handle = stuck->open(kTavroVendorId, 0x0FFF);
     EmulatorClient client(std::move(handle));
     EXPECT_EQ(client.simple(CMD_OPEN_TARGET), -1) << "no firmware to answer commands";
 }

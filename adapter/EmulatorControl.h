@@ -29,8 +29,11 @@ struct EmulatorStatistics {
 };
 
 // What a program may ask of an emulated adapter besides its reports: arrivals and
-// removals for its device watcher, and the bus counts. The link library hands it out
-// through its export "TavroEmulatorControl" while TAVRO_EMULATOR is set.
+// removals for its device watcher, and the bus counts. The link library stand-in hands it
+// out through its export kEmulatorControlExport while TAVRO_EMULATOR is set; a library
+// without the export, or returning null, has only real adapters.
+constexpr const char* kEmulatorControlExport = "TavroEmulatorControl";
+
 class EmulatorControl : public HidDeviceWatch {
 public:
     virtual EmulatorStatistics statistics() const = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TavroProduct.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -40,10 +42,8 @@ namespace halden {
 //   bytes 1-128, the last one padded with zeros. Outside a read-back, reading a feature
 //   report is refused.
 //
-// Status codes: 0 done; 1 checksum mismatch; 2 target supply out of range (2000 to
-//   3599 mV); 3 no target answers or the target is not open; 4 the command failed
-//   (unknown command, a length or address outside the memory, no off-line capability,
-//   a malformed project header); 5 the target is not the part asked about.
+// Status codes: AdapterStatus.h. Vendor and product IDs: TavroProduct.h. Command codes:
+//   AdapterCommand.h.
 //
 // Boot loader (product 0x030B): feature 65 bytes, input 65, output 65. Begin (1: 0x33,
 //   5-7: image length, 24-bit BE), then the image in reports of 64 bytes, then Check
@@ -52,12 +52,6 @@ namespace halden {
 //   (its version is the image's last two bytes) when the whole image came.
 class TavroFrames {
 public:
-    static constexpr std::uint16_t kVendorId = 0x2E7B;
-    static constexpr std::uint16_t kProgrammerProduct = 0x0325;
-    static constexpr std::uint16_t kNeedsFirmwareProduct = 0x0331;
-    static constexpr std::uint16_t kRecoveryProduct = 0x0FFF;
-    static constexpr std::uint16_t kBootLoaderProduct = 0x030B;
-
     static constexpr std::size_t kFeatureLength = 129;
     static constexpr std::size_t kInputLength = 65;
     static constexpr std::size_t kOutputLength = 65;
