@@ -30,22 +30,34 @@ int ReportTransport::ReadReply(const HidDeviceObject& device, std::span<std::uin
 }
 
 bool ReportTransport::SendDataPhase(const HidDeviceObject& device,
-                                    std::span<const std::uint8_t> data,
-                                    TransferObserver& observer) {
+                                    std::span<const std::uint8_t> data, TransferObserver& observer,
+                                    std::size_t* reportsSent, bool* refused) {
     auto* handle = static_cast<HidHandle*>(device.handle);
     // A report shorter than 129 bytes cannot carry a data block: nothing goes out, and
     // the adapter's reply (or its silence) decides, as after a refused report.
     const bool canSend = handle != nullptr && device.featureReportLength > kDataPerReport;
     std::vector<std::uint8_t> report(device.featureReportLength);
     std::size_t sent = 0;
+    if (reportsSent != nullptr) {
+        *reportsSent = 0;
+    }
+    if (refused != nullptr) {
+        *refused = !canSend && !data.empty();
+    }
     while (canSend && sent < data.size()) {
         std::fill(report.begin(), report.end(), 0);
         const std::size_t n = std::min(data.size() - sent, kDataPerReport);
         std::copy_n(data.begin() + sent, n, report.begin() + 1);
         if (!handle->sendFeature(report)) {
+            if (refused != nullptr) {
+                *refused = true;
+            }
             break;
         }
         sent += n;
+        if (reportsSent != nullptr) {
+            ++*reportsSent;
+        }
         observer.progress(static_cast<int>(
             std::min<std::uint64_t>(std::uint64_t{sent} * 100 / data.size(), 100)));
         observer.processEvents();

@@ -27,8 +27,11 @@ public:
     // bytes each and zeros after them, drawing progress after each accepted report and
     // handling window events between reports. A refused report ends the sending early;
     // the reply then decides. False only when the application quits meanwhile.
+    // sent and refused (when given): how many reports went out, and whether one was
+    // refused.
     static bool SendDataPhase(const HidDeviceObject& device, std::span<const std::uint8_t> data,
-                              TransferObserver& observer);
+                              TransferObserver& observer, std::size_t* sent = nullptr,
+                              bool* refused = nullptr);
 };
 
 } // namespace halden

@@ -38,13 +38,24 @@ void HaldenCli::printHelp() const {
             "Options:\n"
             "  --help       show this help and exit\n"
             "  --version    show the program's version and exit\n"
+            "  --verbose    print every adapter transaction (command, tag, status, address,\n"
+            "               length, the HID layer's error, time) to standard error\n"
             "\n"
             "Messages that the programmer shows in a message box go to standard error as\n"
             "one line, [caption] text. Exit status: 0 success, 1 the operation failed,\n"
-            "2 wrong usage.\n";
+            "2 wrong usage. An adapter operation that fails without a message of the\n"
+            "programmer's ends with one line, halden: what failed.\n";
 }
 
-int HaldenCli::run(const std::vector<std::string>& arguments) {
+int HaldenCli::run(const std::vector<std::string>& given) {
+    // --verbose stands before the command.
+    auto first = given.begin();
+    bool verbose = false;
+    while (first != given.end() && *first == "--verbose") {
+        verbose = true;
+        ++first;
+    }
+    const std::vector<std::string> arguments(first, given.end());
     if (arguments.empty()) {
         printHelp();
         return kUsage;
@@ -77,7 +88,7 @@ int HaldenCli::run(const std::vector<std::string>& arguments) {
     if (command == "qpf") {
         return QpfCommands(session, out_, err_).run(rest);
     }
-    ProgramCommands programs(session, out_, err_, terminal_);
+    ProgramCommands programs(session, out_, err_, terminal_, verbose);
     if (command == "program") {
         return programs.program(rest);
     }

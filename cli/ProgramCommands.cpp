@@ -1,17 +1,19 @@
 #include "ProgramCommands.h"
 
 #include "AdapterDetection.h"
+#include "AdapterLink.h"
 #include "CliImage.h"
 #include "CliSession.h"
 #include "ConsoleAdapterUi.h"
 #include "ConsoleProgress.h"
 #include "HaldenCli.h"
-#include "IceLayout.h"
 #include "JsonWriter.h"
 #include "LinkLibrary.h"
 #include "LinkLibraryFile.h"
 #include "LinkLibraryLoader.h"
+#include "LinkReport.h"
 #include "SystemError.h"
+#include "TextMessage.h"
 #include "UpdateTarget.h"
 
 #include <filesystem>
@@ -77,17 +79,24 @@ int ProgramCommands::program(const std::vector<std::string>& arguments) {
     if (!loadLink(library)) {
         return HaldenCli::kFailed;
     }
-    const LinkExports link = library.bindExports();
+    const LinkExports exports = library.bindExports();
+    AdapterLink link(exports);
+    LinkReport report(session_.messages(), err_, verbose_);
+    report.attach(link);
+    const TextMessage messages(report, session_.text());
     ConsoleAdapterUi ui(err_, session_.text());
     ConsoleProgress progress(err_, terminal_);
     bool busy = false;
     const std::vector<std::uint8_t> code = image.bytes();
     UpdateTarget update(
-        link, session_.part(), [&code] { return code; }, ui, session_.textMessage(), progress,
-        busy);
+        link, session_.part(), [&code] { return code; }, ui, messages, progress, busy);
     const auto result = update.run();
     progress.progress(-1);
-    return result == UpdateTarget::Result::Ok ? HaldenCli::kSuccess : HaldenCli::kFailed;
+    if (result != UpdateTarget::Result::Ok) {
+        report.failed(link);
+        return HaldenCli::kFailed;
+    }
+    return HaldenCli::kSuccess;
 }
 
 int ProgramCommands::adapter(const std::vector<std::string>& arguments) {
@@ -100,19 +109,22 @@ int ProgramCommands::adapter(const std::vector<std::string>& arguments) {
     if (!loadLink(library)) {
         return HaldenCli::kFailed;
     }
-    const LinkExports link = library.bindExports();
+    const LinkExports exports = library.bindExports();
+    AdapterLink link(exports);
+    LinkReport report(session_.messages(), err_, verbose_);
+    report.attach(link);
     // The start-up probe's order: an adapter that needs new firmware first.
     std::string mode = "none";
     bool checked = false;
     int mismatch = 0;
-    if (link.ConnectHIDDevice(0x2E7B, 0x0FFF, 0) == 0) {
+    if (link.openRecovery() == 0) {
         mode = "needs-firmware";
-    } else if (link.ConnectHIDDevice(0, 0, 1) == 0) {
+    } else if (link.openProgrammer() == 0) {
         mode = "programmer";
-        checked = link.ICE_Check_Firmware(&mismatch) == 0;
+        checked = link.checkFirmware(mismatch) == 0;
     }
-    const bool offline = checked && link.Ice[IceLayout::kOfflineCapable] != 0;
-    link.DisconnectHIDDevice();
+    const bool offline = checked && link.offlineCapable();
+    link.close();
     const char* firmware = !checked ? "unknown" : mismatch != 0 ? "mismatch" : "match";
     if (json) {
         JsonWriter writer;
@@ -129,7 +141,11 @@ int ProgramCommands::adapter(const std::vector<std::string>& arguments) {
         out_ << "adapter: " << mode << "\nfirmware: " << firmware
              << "\noff-line capable: " << (offline ? "yes" : "no") << '\n';
     }
-    return mode == "none" ? HaldenCli::kFailed : HaldenCli::kSuccess;
+    if (mode == "none") {
+        report.failed(link);
+        return HaldenCli::kFailed;
+    }
+    return HaldenCli::kSuccess;
 }
 
 } // namespace halden

@@ -13,8 +13,10 @@ class LinkLibrary;
 // emulator when TAVRO_EMULATOR is set).
 class ProgramCommands {
 public:
-    ProgramCommands(CliSession& session, std::ostream& out, std::ostream& err, bool terminal)
-        : session_(session), out_(out), err_(err), terminal_(terminal) {}
+    // verbose: every adapter transaction's record goes to err.
+    ProgramCommands(CliSession& session, std::ostream& out, std::ostream& err, bool terminal,
+                    bool verbose = false)
+        : session_(session), out_(out), err_(err), terminal_(terminal), verbose_(verbose) {}
 
     int program(const std::vector<std::string>& arguments);
     int adapter(const std::vector<std::string>& arguments);
@@ -26,6 +28,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     bool terminal_;
+    bool verbose_;
 };
 
 } // namespace halden

@@ -24,9 +24,14 @@ public:
 
     // The present devices of the vendor.
     virtual std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId) = 0;
-    // Opens the first present device with these IDs; null when there is none or it
-    // cannot be opened.
-    virtual std::unique_ptr<HidHandle> open(std::uint16_t vendorId, std::uint16_t productId) = 0;
+    // Opens the first present device with these IDs for this process alone; null when
+    // there is none or it cannot be opened, with *inUse (when given) set when the device
+    // is there but another process has it open.
+    virtual std::unique_ptr<HidHandle> open(std::uint16_t vendorId, std::uint16_t productId,
+                                            bool* inUse) = 0;
+    std::unique_ptr<HidHandle> open(std::uint16_t vendorId, std::uint16_t productId) {
+        return open(vendorId, productId, nullptr);
+    }
 };
 
 } // namespace halden

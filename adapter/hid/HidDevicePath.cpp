@@ -41,12 +41,15 @@ std::optional<std::uint16_t> parseHex4(std::string_view text) {
 
 } // namespace
 
-std::string HidDevicePath::format(std::uint16_t vendorId, std::uint16_t productId,
-                                  std::string_view instance) {
+std::string HidDevicePath::prefix(std::uint16_t vendorId, std::uint16_t productId) {
     char ids[32];
     std::snprintf(ids, sizeof ids, "Vid_%04x&Pid_%04x", vendorId, productId);
-    return std::string("\\\\?\\HID#") + ids + "#" + std::string(instance) + "#" +
-           std::string(kInterfaceClass);
+    return std::string("\\\\?\\HID#") + ids + "#";
+}
+
+std::string HidDevicePath::format(std::uint16_t vendorId, std::uint16_t productId,
+                                  std::string_view instance) {
+    return prefix(vendorId, productId) + std::string(instance) + "#" + std::string(kInterfaceClass);
 }
 
 std::optional<std::uint16_t> HidDevicePath::productId(std::string_view path,

@@ -15,6 +15,8 @@ public:
 
     static std::string format(std::uint16_t vendorId, std::uint16_t productId,
                               std::string_view instance);
+    // "\\?\HID#Vid_2e7b&Pid_0325#": what every path of the device begins with.
+    static std::string prefix(std::uint16_t vendorId, std::uint16_t productId);
     // The path's product ID when it is a HID path of this vendor; case does not matter.
     static std::optional<std::uint16_t> productId(std::string_view path, std::uint16_t vendorId);
 };

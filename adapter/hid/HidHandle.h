@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace halden {
 
@@ -38,6 +39,9 @@ public:
     // Ends a readInput that is waiting on another thread with kAborted; no effect when
     // none waits.
     virtual void cancel() = 0;
+    // The platform's text for the last call that failed on this handle (hidapi's
+    // hid_error()); empty when it has none.
+    virtual std::string lastError() const { return {}; }
 };
 
 } // namespace halden

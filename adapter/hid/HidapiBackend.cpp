@@ -2,6 +2,7 @@
 
 #include "HidDevicePath.h"
 #include "HidapiHandle.h"
+#include "ProcessLock.h"
 
 #include <hidapi/hidapi.h>
 
@@ -69,7 +70,8 @@ std::vector<HidDeviceInfo> HidapiBackend::enumerate(std::uint16_t vendorId) {
     return devices;
 }
 
-std::unique_ptr<HidHandle> HidapiBackend::open(std::uint16_t vendorId, std::uint16_t productId) {
+std::unique_ptr<HidHandle> HidapiBackend::open(std::uint16_t vendorId, std::uint16_t productId,
+                                               bool* inUse) {
     if (!initialised_) {
         return nullptr;
     }
@@ -77,9 +79,21 @@ std::unique_ptr<HidHandle> HidapiBackend::open(std::uint16_t vendorId, std::uint
     std::unique_ptr<HidHandle> handle;
     for (const hid_device_info* it = list; it != nullptr && !handle; it = it->next) {
         const auto lengths = it->path ? lengthsOf(it->path) : std::nullopt;
-        hid_device* device = lengths ? hid_open_path(it->path) : nullptr;
+        if (!lengths) {
+            continue;
+        }
+        // The hidraw node is locked for this process before hidapi opens it.
+        auto outcome = ProcessLock::Outcome::Failed;
+        auto lock = ProcessLock::acquire(it->path, false, outcome);
+        if (outcome == ProcessLock::Outcome::InUse) {
+            if (inUse != nullptr) {
+                *inUse = true;
+            }
+            continue;
+        }
+        hid_device* device = hid_open_path(it->path);
         if (device != nullptr) {
-            handle = std::make_unique<HidapiHandle>(device, *lengths);
+            handle = std::make_unique<HidapiHandle>(device, *lengths, std::move(lock));
         }
     }
     hid_free_enumeration(list);

@@ -18,7 +18,9 @@ public:
     HidapiBackend& operator=(const HidapiBackend&) = delete;
 
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId) override;
-    std::unique_ptr<HidHandle> open(std::uint16_t vendorId, std::uint16_t productId) override;
+    using HidBackend::open;
+    std::unique_ptr<HidHandle> open(std::uint16_t vendorId, std::uint16_t productId,
+                                    bool* inUse) override;
 
     // "/dev/hidraw3" -> the lengths in /sys/class/hidraw/hidraw3/device/report_descriptor.
     static std::optional<HidReportDescriptor::Lengths> lengthsOf(const std::string& devicePath);

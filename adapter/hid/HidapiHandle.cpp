@@ -1,5 +1,7 @@
 #include "HidapiHandle.h"
 
+#include "ProcessLock.h"
+
 #include <hidapi/hidapi.h>
 
 #include <algorithm>
@@ -16,19 +18,40 @@ constexpr int kSliceMs = 20;
 
 } // namespace
 
-HidapiHandle::HidapiHandle(hid_device_* device, const HidReportDescriptor::Lengths& lengths)
-    : device_(device), lengths_(lengths) {}
+HidapiHandle::HidapiHandle(hid_device_* device, const HidReportDescriptor::Lengths& lengths,
+                           std::shared_ptr<ProcessLock> lock)
+    : device_(device), lengths_(lengths), lock_(std::move(lock)) {}
 
 HidapiHandle::~HidapiHandle() {
     hid_close(device_);
 }
 
+bool HidapiHandle::noteFailure(bool ok) {
+    if (!ok) {
+        const wchar_t* text = hid_error(device_);
+        std::string narrow;
+        for (const wchar_t* c = text; c != nullptr && *c != 0; ++c) {
+            narrow += *c < 0x80 ? static_cast<char>(*c) : '?';
+        }
+        const std::lock_guard lock(errorMutex_);
+        lastError_ = narrow.empty() ? "the device did not take the report" : narrow;
+    }
+    return ok;
+}
+
+std::string HidapiHandle::lastError() const {
+    const std::lock_guard lock(errorMutex_);
+    return lastError_;
+}
+
 bool HidapiHandle::sendFeature(std::span<const std::uint8_t> report) {
-    return !report.empty() && hid_send_feature_report(device_, report.data(), report.size()) >= 0;
+    return !report.empty() &&
+           noteFailure(hid_send_feature_report(device_, report.data(), report.size()) >= 0);
 }
 
 bool HidapiHandle::getFeature(std::span<std::uint8_t> report) {
-    return !report.empty() && hid_get_feature_report(device_, report.data(), report.size()) >= 0;
+    return !report.empty() &&
+           noteFailure(hid_get_feature_report(device_, report.data(), report.size()) >= 0);
 }
 
 int HidapiHandle::readInput(std::span<std::uint8_t> buffer, int timeoutMs) {
@@ -50,6 +73,7 @@ int HidapiHandle::readInput(std::span<std::uint8_t> buffer, int timeoutMs) {
         const int got = hid_read_timeout(device_, raw.data() + skip, raw.size() - skip,
                                          static_cast<int>(std::min<long long>(left, kSliceMs)));
         if (got < 0) {
+            noteFailure(false);
             return kDeviceGone;
         }
         if (got > 0) {
@@ -64,7 +88,7 @@ int HidapiHandle::readInput(std::span<std::uint8_t> buffer, int timeoutMs) {
 }
 
 bool HidapiHandle::writeOutput(std::span<const std::uint8_t> report) {
-    return !report.empty() && hid_write(device_, report.data(), report.size()) >= 0;
+    return !report.empty() && noteFailure(hid_write(device_, report.data(), report.size()) >= 0);
 }
 
 void HidapiHandle::cancel() {

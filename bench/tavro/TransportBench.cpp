@@ -59,7 +59,8 @@ void DataPhase(benchmark::State& state, const char* settings, bool timed) {
     const UiText text(tables);
     QuietMessages messages;
     QuietObserver observer;
-    CommandProtocol protocol(link, messages, text, observer);
+    AdapterLink adapter(link);
+    CommandProtocol protocol(adapter, messages, text, observer);
     std::vector<std::uint8_t> data(kDataSize);
     for (std::size_t i = 0; i < data.size(); ++i) {
         data[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));

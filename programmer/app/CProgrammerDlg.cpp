@@ -66,7 +66,7 @@ CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
       areaDialogChooser_(context.text, this),
       imageLoader_(catalogue_, partSettings_.record(), projectRecord_, *this, textMessage_),
       projectReader_(catalogue_, partSettings_, projectRecord_, imageLoader_, textMessage_, *this),
-      detection_(linkExports_, *this, context.text) {
+      detection_(adapterLink_, *this, context.text) {
     ProgrammerImages::registerOnce();
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -172,7 +172,7 @@ void CProgrammerDlg::OnDeviceRemoval(const std::string& path) {
 
 void CProgrammerDlg::OnUpdateTarget() {
     UpdateTarget update(
-        linkExports_, partSettings_,
+        adapterLink_, partSettings_,
         [this] {
             return hexView_ != nullptr ? codeBytes(hexView_->length())
                                        : std::vector<std::uint8_t>{};

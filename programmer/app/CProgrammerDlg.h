@@ -160,6 +160,8 @@ private:
     ProjectReader projectReader_;
     QStringList requestFields_;
     StatusPaneProgress* paneProgress_ = nullptr;
+    LinkExports linkExports_;
+    AdapterLink adapterLink_{linkExports_};
     AdapterDetection detection_;
     std::unique_ptr<HidDeviceListener> deviceListener_;
     std::unique_ptr<HidDeviceWatch> deviceWatch_;
@@ -168,7 +170,6 @@ private:
     std::string currentFilePath_;
     HexViewControl* hexView_ = nullptr;
     QMenu* systemMenu_ = nullptr;
-    LinkExports linkExports_;
     QString projectHeaderText_;
     bool busy_ = false;
 };

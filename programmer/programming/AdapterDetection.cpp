@@ -1,6 +1,8 @@
 #include "AdapterDetection.h"
 
 #include "AdapterUi.h"
+#include "HidDevicePath.h"
+#include "TavroProduct.h"
 
 #include <algorithm>
 #include <array>
@@ -22,11 +24,11 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 } // namespace
 
 AdapterDetection::PathKind AdapterDetection::classify(std::string_view path) {
-    static constexpr std::array<std::pair<std::string_view, PathKind>, 4> kPrefixes = {{
-        {"\\\\?\\HID#Vid_2e7b&Pid_0325#", PathKind::Programmer},
-        {"\\\\?\\HID#Vid_2e7b&Pid_0331#", PathKind::NeedsFirmware},
-        {"\\\\?\\HID#Vid_2e7b&Pid_0FFF#", PathKind::Recovery},
-        {"\\\\?\\HID#Vid_2e7b&Pid_030b#", PathKind::BootLoader},
+    static const std::array<std::pair<std::string, PathKind>, 4> kPrefixes = {{
+        {HidDevicePath::prefix(kTavroVendorId, PRODUCT_PROGRAMMER), PathKind::Programmer},
+        {HidDevicePath::prefix(kTavroVendorId, PRODUCT_NEEDS_FIRMWARE), PathKind::NeedsFirmware},
+        {HidDevicePath::prefix(kTavroVendorId, PRODUCT_RECOVERY), PathKind::Recovery},
+        {HidDevicePath::prefix(kTavroVendorId, PRODUCT_BOOT_LOADER), PathKind::BootLoader},
     }};
     for (const auto& [prefix, kind] : kPrefixes) {
         if (startsWithIgnoringCase(path, prefix)) {
@@ -43,36 +45,36 @@ void AdapterDetection::forcedCheck() {
 }
 
 void AdapterDetection::probe() {
-    if (!link_.complete()) {
+    if (!link_.bound()) {
         return;
     }
-    const bool recovery = link_.ConnectHIDDevice(0x2E7B, 0x0FFF, 0) == 0;
+    const bool recovery = link_.openRecovery() == 0;
     ui_.setStatusText(u"");
     if (recovery) {
         forcedUpgrade_ = true;
         firmware_.CheckAdapterFirmware(1);
-    } else if (link_.ConnectHIDDevice(0, 0, 1) == 0) {
+    } else if (link_.openProgrammer() == 0) {
         firmware_.CheckAdapterFirmware(forcedUpgrade_ ? 1 : 0);
     }
     if (!firmware_.upgradeStarted()) {
-        link_.DisconnectHIDDevice();
+        link_.close();
     }
 }
 
 void AdapterDetection::arrived(const std::string& path) {
-    if (!link_.complete()) {
+    if (!link_.bound()) {
         return;
     }
     switch (classify(path)) {
     case PathKind::Programmer:
         if (!upgradeInProgress_) {
-            const bool opened = link_.ConnectHIDDevice(0, 0, 1) == 0;
+            const bool opened = link_.openProgrammer() == 0;
             ui_.setStatusText(u"");
             if (opened) {
                 firmware_.CheckAdapterFirmware(0);
             }
             if (!firmware_.upgradeStarted()) {
-                link_.DisconnectHIDDevice();
+                link_.close();
             }
         }
         break;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "AdapterFirmwareCheck.h"
-#include "LinkExports.h"
 
 #include <string>
 #include <string_view>
@@ -17,7 +16,7 @@ class AdapterDetection {
 public:
     enum class PathKind { Other, Programmer, NeedsFirmware, Recovery, BootLoader };
 
-    AdapterDetection(const LinkExports& link, AdapterUi& ui, const UiText& text)
+    AdapterDetection(AdapterLink& link, AdapterUi& ui, const UiText& text)
         : link_(link), ui_(ui), firmware_(link, ui, text) {}
 
     // The path's adapter state, compared case-insensitively over each prefix.
@@ -38,7 +37,7 @@ public:
 private:
     void forcedCheck();
 
-    const LinkExports& link_;
+    AdapterLink& link_;
     AdapterUi& ui_;
     AdapterFirmwareCheck firmware_;
     bool forcedUpgrade_ = false;

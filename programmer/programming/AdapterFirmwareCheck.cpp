@@ -1,20 +1,19 @@
 #include "AdapterFirmwareCheck.h"
 
 #include "AdapterUi.h"
-#include "IceLayout.h"
 #include "UiText.h"
 
 namespace halden {
 
 bool AdapterFirmwareCheck::CheckAdapterFirmware(int mode) {
     upgradeStarted_ = false;
-    if (!link_.complete()) {
+    if (!link_.bound()) {
         return false;
     }
     if (mode != 0) {
         // The adapter in a mode that needs new firmware: open it for the upgrade, whatever
         // the result, and offer the upgrade without a way round it.
-        link_.ConnectHIDDevice(0x2E7B, 0x0FFF, 0);
+        link_.openRecovery();
         upgradeStarted_ = ui_.showFirmwareWarning(true);
         return false;
     }
@@ -22,11 +21,11 @@ bool AdapterFirmwareCheck::CheckAdapterFirmware(int mode) {
     ui_.wait(std::chrono::milliseconds(500));
     int mismatch = 0;
     bool matches = false;
-    if (link_.ICE_Check_Firmware(&mismatch) == 0) {
+    if (link_.checkFirmware(mismatch) == 0) {
         if (mismatch != 0) {
             upgradeStarted_ = ui_.showFirmwareWarning(false);
         } else {
-            if (link_.Ice[IceLayout::kOfflineCapable] == 0) {
+            if (!link_.offlineCapable()) {
                 ui_.disableUpdateProgrammer();
             }
             matches = true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LinkExports.h"
+#include "AdapterLink.h"
 
 namespace halden {
 
@@ -11,7 +11,7 @@ class UiText;
 // programmer mode) or forced mode (an adapter that needs new firmware).
 class AdapterFirmwareCheck {
 public:
-    AdapterFirmwareCheck(const LinkExports& link, AdapterUi& ui, const UiText& text)
+    AdapterFirmwareCheck(AdapterLink& link, AdapterUi& ui, const UiText& text)
         : link_(link), ui_(ui), text_(text) {}
 
     // True only when the firmware matches. A mismatch, or forced mode, offers the
@@ -20,7 +20,7 @@ public:
     bool upgradeStarted() const { return upgradeStarted_; }
 
 private:
-    const LinkExports& link_;
+    AdapterLink& link_;
     AdapterUi& ui_;
     const UiText& text_;
     bool upgradeStarted_ = false;

@@ -1,11 +1,5 @@
 #include "CommandProtocol.h"
 
-#include "AdapterCommand.h"
-#include "CommandBlock.h"
-#include "IceLayout.h"
-#include "ReportTransport.h"
-#include "RequestTag.h"
-
 #include <algorithm>
 #include <vector>
 
@@ -39,32 +33,6 @@ std::u16string_view literalText(Notice notice) {
 
 } // namespace
 
-std::span<std::uint8_t> CommandProtocol::ice() const {
-    return {link_.Ice, link_.Ice ? IceLayout::kSize : 0};
-}
-
-bool CommandProtocol::linked() const {
-    return link_.complete() && link_.HidDevice->handle != nullptr;
-}
-
-std::uint8_t CommandProtocol::freshTag() {
-    const std::uint8_t tag = RequestTag::make();
-    CommandBlock::setTag(ice(), tag);
-    return tag;
-}
-
-CommandProtocol::Answer CommandProtocol::readAnswer() const {
-    const std::size_t replyLength = link_.HidDevice->inputReportLength;
-    std::vector<std::uint8_t> bytes(std::max<std::size_t>(replyLength, AdapterReply::kSize + 1) -
-                                    1);
-    Answer answer;
-    answer.read = ReportTransport::ReadReply(*link_.HidDevice, bytes);
-    if (answer.read == 0) {
-        answer.reply = AdapterReply::parse(bytes);
-    }
-    return answer;
-}
-
 void CommandProtocol::show(Notice notice, std::u16string_view partName) const {
     const MessageStyle ok{MessageButtons::Ok, MessageIcon::None};
     const MessageStyle error{MessageButtons::Ok, MessageIcon::Error};
@@ -85,46 +53,39 @@ void CommandProtocol::show(Notice notice, std::u16string_view partName) const {
 }
 
 int CommandProtocol::RunDataCommand(std::uint8_t command, std::span<const std::uint8_t> data) {
-    if (!linked()) {
+    if (!link_.isOpen()) {
         return 0;
     }
-    const std::uint16_t checksum = CommandBlock::dataChecksum(data);
-    CommandBlock::prepareDataCommand(ice(), command, static_cast<std::uint32_t>(data.size()),
-                                     checksum);
-    const std::uint8_t tag = freshTag();
-    if (link_.ICE_Write() != 0) {
+    const auto answer = link_.transact(LinkCommand::data(command, data), data, &observer_);
+    if (answer.sent != 0 || answer.quit) {
         return 0;
     }
-    if (!ReportTransport::SendDataPhase(*link_.HidDevice, data, observer_)) {
-        return 0;
-    }
-    const Answer answer = readAnswer();
-    const auto judgement = ReplyRules::dataCommand(answer.read, answer.reply, tag);
+    const auto judgement = ReplyRules::dataCommand(answer.read, answer.reply, answer.tag);
     show(judgement.notice);
     return judgement.success ? 1 : 0;
 }
 
 int CommandProtocol::EraseChip() {
-    if (!link_.complete()) {
+    if (!link_.bound()) {
         return ReplyRules::kEraseNoReply;
     }
-    const std::uint8_t tag = freshTag();
-    if (const int sent = link_.ICE_Send_Command(CMD_ERASE_CHIP, 1)) {
-        return sent;
+    const auto answer = link_.transact(LinkCommand::eraseChip());
+    if (answer.sent != 0) {
+        return answer.sent;
     }
-    const Answer answer = readAnswer();
-    const auto judgement = ReplyRules::eraseChip(answer.read, answer.reply, tag);
+    const auto judgement = ReplyRules::eraseChip(answer.read, answer.reply, answer.tag);
     show(judgement.notice);
     return judgement.result;
 }
 
 CommandProtocol::ReadBack CommandProtocol::readBack(std::uint8_t command,
                                                     std::span<const std::uint8_t> expected) {
-    if (!link_.complete()) {
+    if (!link_.bound()) {
         return ReadBack::ReadFailed;
     }
-    std::uint8_t* area = link_.Ice + IceLayout::kReadBack;
-    if (link_.ICE_Read_Data(command, area, 0, static_cast<std::uint32_t>(expected.size())) != 0) {
+    const std::uint8_t* area =
+        link_.readData(command, 0, static_cast<std::uint32_t>(expected.size()));
+    if (area == nullptr) {
         return ReadBack::ReadFailed;
     }
     return std::equal(expected.begin(), expected.end(), area) ? ReadBack::Match
@@ -132,35 +93,28 @@ CommandProtocol::ReadBack CommandProtocol::readBack(std::uint8_t command,
 }
 
 ReplyRules::Step CommandProtocol::OpenTarget(std::uint8_t parameter0, std::uint8_t parameter1) {
-    if (!link_.complete()) {
+    if (!link_.bound()) {
         return ReplyRules::Step::NoReply;
     }
-    const std::uint8_t tag = freshTag();
-    CommandBlock::setParameters(ice(), parameter0, parameter1);
-    link_.ICE_Send_Command(CMD_OPEN_TARGET, 1);
-    const Answer answer = readAnswer();
-    const auto judgement = ReplyRules::openTarget(answer.read, answer.reply, tag);
+    const auto answer = link_.transact(LinkCommand::openTarget(parameter0, parameter1));
+    const auto judgement = ReplyRules::openTarget(readResult(answer), answer.reply, answer.tag);
     show(judgement.notice);
     return judgement.step;
 }
 
 ReplyRules::Step CommandProtocol::CheckTarget(std::uint16_t partIndex,
                                               std::u16string_view partName) {
-    if (!link_.complete()) {
+    if (!link_.bound()) {
         return ReplyRules::Step::NoReply;
     }
-    const std::uint8_t tag = freshTag();
-    CommandBlock::setParameters(ice(), static_cast<std::uint8_t>(partIndex),
-                                static_cast<std::uint8_t>(partIndex >> 8));
-    link_.ICE_Send_Command(CMD_CHECK_TARGET, 1);
-    const Answer answer = readAnswer();
-    const auto judgement = ReplyRules::checkTarget(answer.read, answer.reply, tag);
+    const auto answer = link_.transact(LinkCommand::checkTarget(partIndex));
+    const auto judgement = ReplyRules::checkTarget(readResult(answer), answer.reply, answer.tag);
     show(judgement.notice, partName);
     return judgement.step;
 }
 
 int CommandProtocol::CloseTarget() {
-    return link_.complete() ? link_.ICE_Send_Command(CMD_CLOSE_TARGET, 1) : 1;
+    return link_.bound() ? link_.transact(LinkCommand::closeTarget()).sent : 1;
 }
 
 } // namespace halden

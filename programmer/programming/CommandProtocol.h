@@ -1,7 +1,6 @@
 #pragma once
 
-#include "AdapterReply.h"
-#include "LinkExports.h"
+#include "AdapterLink.h"
 #include "MessageService.h"
 #include "ReplyRules.h"
 #include "TransferObserver.h"
@@ -13,13 +12,12 @@
 
 namespace halden {
 
-// The adapter transactions that Update Target and Update Programmer are built of: the
-// command goes out through the link library, data and reply travel as reports on the
-// library's open adapter, and failures are told through the message service by the
-// rules of ReplyRules. No command is retried.
+// The adapter transactions that Update Target and Update Programmer are built of: each
+// command goes out as a value through the adapter link, and failures are told through
+// the message service by the rules of ReplyRules. No command is retried.
 class CommandProtocol {
 public:
-    CommandProtocol(const LinkExports& link, MessageService& messages, const UiText& text,
+    CommandProtocol(AdapterLink& link, MessageService& messages, const UiText& text,
                     TransferObserver& observer)
         : link_(link), messages_(messages), text_(text), observer_(observer) {}
 
@@ -48,17 +46,12 @@ public:
     void show(ReplyRules::Notice notice, std::u16string_view partName = {}) const;
 
 private:
-    struct Answer {
-        int read = 0;
-        std::optional<AdapterReply> reply;
-    };
+    // ReplyRules' view of an answer: the read's result, or the send's when it failed.
+    static int readResult(const AdapterLink::Answer& answer) {
+        return answer.sent != 0 ? answer.sent : answer.read;
+    }
 
-    std::span<std::uint8_t> ice() const;
-    bool linked() const;
-    std::uint8_t freshTag();
-    Answer readAnswer() const;
-
-    const LinkExports& link_;
+    AdapterLink& link_;
     MessageService& messages_;
     const UiText& text_;
     TransferObserver& observer_;

@@ -25,7 +25,7 @@ private:
 } // namespace
 
 void UpdateTarget::close() {
-    link_.DisconnectHIDDevice();
+    link_.close();
 }
 
 UpdateTarget::Result UpdateTarget::run() {
@@ -34,14 +34,14 @@ UpdateTarget::Result UpdateTarget::run() {
     }
     BusyGuard guard(busy_);
     upgradeStarted_ = false;
-    if (!link_.complete()) {
+    if (!link_.bound()) {
         messages_.ShowTextMessage(1101, 1110, kError);
         return Result::Failed;
     }
-    if (link_.HidDevice->handle != nullptr) {
+    if (link_.isOpen()) {
         close();
     }
-    const int opened = link_.ConnectHIDDevice(0, 0, 1);
+    const int opened = link_.openProgrammer();
     ui_.setStatusText(u"");
     if (opened != 0) {
         messages_.ShowTextMessage(1101, 1110, kError);

@@ -26,7 +26,7 @@ public:
 
     using CodeSource = std::function<std::vector<std::uint8_t>()>;
 
-    UpdateTarget(const LinkExports& link, PartSettings& part, CodeSource code, AdapterUi& ui,
+    UpdateTarget(AdapterLink& link, PartSettings& part, CodeSource code, AdapterUi& ui,
                  const TextMessage& messages, TransferObserver& observer, bool& busy)
         : link_(link), part_(part), code_(std::move(code)), ui_(ui), messages_(messages),
           observer_(observer), busy_(busy) {}
@@ -40,7 +40,7 @@ private:
     Result finish(CommandProtocol& protocol, int optionResult);
     void close();
 
-    const LinkExports& link_;
+    AdapterLink& link_;
     PartSettings& part_;
     CodeSource code_;
     AdapterUi& ui_;

@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <string>
 
 namespace halden {
 
+class ProcessLock;
 class TavroEmulator;
 
 // An open handle on the emulated adapter. It works until the adapter leaves the bus or
@@ -39,6 +41,7 @@ public:
     int readInput(std::span<std::uint8_t> buffer, int timeoutMs) override;
     bool writeOutput(std::span<const std::uint8_t> report) override;
     void cancel() override;
+    std::string lastError() const override;
 
 private:
     friend class TavroEmulator;
@@ -56,6 +59,8 @@ private:
     Lengths lengths_;
     std::deque<Pending> queue_;
     unsigned cancelCount_ = 0;
+    std::string lastError_;
+    std::shared_ptr<ProcessLock> lock_;
 };
 
 } // namespace halden

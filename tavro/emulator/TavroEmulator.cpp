@@ -1,9 +1,11 @@
 #include "TavroEmulator.h"
 
 #include "HidDevicePath.h"
+#include "ProcessLock.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace halden {
 
@@ -117,14 +119,43 @@ std::vector<HidDeviceInfo> TavroEmulator::enumerate(std::uint16_t vendorId) {
     return {{kTavroVendorId, productId_, pathOf(productId_)}};
 }
 
-std::unique_ptr<HidHandle> TavroEmulator::open(std::uint16_t vendorId, std::uint16_t productId) {
+std::unique_ptr<HidHandle> TavroEmulator::open(std::uint16_t vendorId, std::uint16_t productId,
+                                               bool* inUse) {
     const Lock lock(mutex_);
     if (!plugged_ || vendorId != kTavroVendorId || productId != productId_) {
         return nullptr;
     }
+    auto held = stateLock_.lock();
+    if (!held && !settings_.stateDir.empty()) {
+        auto outcome = ProcessLock::Outcome::Failed;
+        std::error_code ignored;
+        std::filesystem::create_directories(settings_.stateDir, ignored);
+        held = ProcessLock::acquire(settings_.stateDir + "/adapter.lock", true, outcome);
+        if (outcome == ProcessLock::Outcome::InUse) {
+            if (inUse != nullptr) {
+                *inUse = true;
+            }
+            return nullptr;
+        }
+        stateLock_ = held;
+    }
     auto handle = std::make_unique<EmulatedHandle>(shared_from_this(), generation_, lengths());
+    handle->lock_ = std::move(held);
     handles_.push_back(handle.get());
     return handle;
+}
+
+std::string TavroEmulator::errorOf(const EmulatedHandle& handle) const {
+    const Lock lock(mutex_);
+    if (!usable(handle)) {
+        return plugged_ ? "the device re-enumerated: this handle is no longer valid"
+                        : "the device is not connected";
+    }
+    return handle.lastError_;
+}
+
+void TavroEmulator::fail(EmulatedHandle& handle, const char* why) {
+    handle.lastError_ = why;
 }
 
 void TavroEmulator::detach(EmulatedHandle& handle) {
@@ -222,6 +253,9 @@ bool TavroEmulator::sendFeature(EmulatedHandle& handle, std::span<const std::uin
             }
             featuresAccepted_ += accepted;
             ++(accepted ? statistics_.featureReportsSent : statistics_.featureReportsRefused);
+            if (!accepted) {
+                fail(handle, "the device refused the feature report (broken pipe)");
+            }
         }
     }
     finish(events, done);
@@ -257,6 +291,9 @@ bool TavroEmulator::getFeature(EmulatedHandle& handle, std::span<std::uint8_t> r
                 accepted = model_->readFeature(report);
             }
             statistics_.featureReportsRead += accepted;
+            if (!accepted) {
+                fail(handle, "the device refused to give the feature report (broken pipe)");
+            }
         }
     }
     finish(events, done);
@@ -280,6 +317,9 @@ bool TavroEmulator::writeOutput(EmulatedHandle& handle, std::span<const std::uin
                 }
             }
             statistics_.outputReports += accepted;
+            if (!accepted) {
+                fail(handle, "the device refused the output report (broken pipe)");
+            }
         }
     }
     finish(events, done);

@@ -20,6 +20,8 @@
 
 namespace halden {
 
+class ProcessLock;
+
 // A Tavro adapter on an emulated USB bus, with its target chip behind it. It is a model
 // of the adapter (the frames are documented in TavroFrames.h): the target's flash and
 // option bytes, the stored off-line project, the firmware version and the boot loader,
@@ -49,7 +51,11 @@ public:
     TavroEmulator& operator=(const TavroEmulator&) = delete;
 
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId) override;
-    std::unique_ptr<HidHandle> open(std::uint16_t vendorId, std::uint16_t productId) override;
+    using HidBackend::open;
+    // With a state folder the adapter is locked for this process while a handle is open:
+    // another process that shares the folder finds it in use.
+    std::unique_ptr<HidHandle> open(std::uint16_t vendorId, std::uint16_t productId,
+                                    bool* inUse) override;
 
     void subscribe(HidDeviceListener& listener) override;
     void unsubscribe(HidDeviceListener& listener) override;
@@ -80,6 +86,9 @@ private:
     bool writeOutput(EmulatedHandle& handle, std::span<const std::uint8_t> report);
     void cancel(EmulatedHandle& handle);
     void detach(EmulatedHandle& handle);
+    std::string errorOf(const EmulatedHandle& handle) const;
+    // Notes why a call on the handle failed, for its lastError().
+    void fail(EmulatedHandle& handle, const char* why);
 
     bool usable(const EmulatedHandle& handle) const;
     bool hostReport(std::vector<Event>& events);
@@ -113,6 +122,7 @@ private:
     bool plugged_ = true;
     std::uint32_t generation_ = 0;
     std::vector<EmulatedHandle*> handles_;
+    std::weak_ptr<ProcessLock> stateLock_;
     std::vector<HidDeviceListener*> listeners_;
     EmulatorStatistics statistics_;
     std::size_t featuresAccepted_ = 0; // for the refuse fault, never reset

@@ -71,13 +71,15 @@ int LinkSession::connect(unsigned vendorId, unsigned productId, int mode) {
     if (source == nullptr) {
         return error;
     }
-    auto handle =
-        source->open(kTavroVendorId, programmerMode ? std::uint16_t{PRODUCT_PROGRAMMER}
-                                                    : static_cast<std::uint16_t>(productId));
+    bool inUse = false;
+    auto handle = source->open(kTavroVendorId,
+                               programmerMode ? std::uint16_t{PRODUCT_PROGRAMMER}
+                                              : static_cast<std::uint16_t>(productId),
+                               &inUse);
     if (!handle) {
         // The adapter that is open stays open: the forced upgrade writes its switch
         // report on it after a failed attempt to open the recovery device.
-        return kNoDevice;
+        return inUse ? kInUse : kNoDevice;
     }
     if (!usableLength(handle->featureReportLength()) ||
         !usableLength(handle->inputReportLength()) || !usableLength(handle->outputReportLength())) {

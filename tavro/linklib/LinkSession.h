@@ -3,6 +3,7 @@
 #include "EmulatorHub.h"
 #include "HidBackend.h"
 #include "HidDeviceObject.h"
+#include "LinkResult.h"
 #include "TavroFrames.h"
 
 #include <cstdint>
@@ -23,17 +24,18 @@ class HidapiBackend;
 // the link over from the window thread.
 class LinkSession {
 public:
-    // The calls' results besides 0.
+    // The calls' results besides 0: LinkResult.
     enum Result : int {
-        kNoDevice = 1,        // no such adapter on the bus, or it cannot be opened
-        kNotOpen = 2,         // no adapter is open
-        kRefused = 3,         // the adapter refused a report
-        kNoReply = 4,         // no reply within 4000 ms, or the read failed
-        kAdapterStatus = 5,   // the adapter answered with a non-zero status
-        kBadArgument = 6,     // arguments the call cannot take
-        kBadSettings = 7,     // TAVRO_EMULATOR is not a valid settings list
-        kUnusableDevice = 8,  // the device's report lengths do not fit the protocol
-        kNoFirmwareImage = 9, // the library file carries no firmware to compare with
+        kNoDevice = LINK_NO_DEVICE,
+        kNotOpen = LINK_NOT_OPEN,
+        kRefused = LINK_REFUSED,
+        kNoReply = LINK_NO_REPLY,
+        kAdapterStatus = LINK_ADAPTER_STATUS,
+        kBadArgument = LINK_BAD_ARGUMENT,
+        kBadSettings = LINK_BAD_SETTINGS,
+        kUnusableDevice = LINK_UNUSABLE_DEVICE,
+        kNoFirmwareImage = LINK_NO_FIRMWARE_IMAGE,
+        kInUse = LINK_IN_USE,
     };
 
     static constexpr int kReplyTimeoutMs = 4000;

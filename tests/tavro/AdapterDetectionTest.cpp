@@ -38,7 +38,7 @@ protected:
     }
 
     RecordingUi ui;
-    AdapterDetection detection{link, ui, text};
+    AdapterDetection detection{adapter, ui, text};
 };
 
 TEST_F(AdapterDetectionTest, ArrivalsCheckTheFirmwareByMode) {
@@ -64,7 +64,7 @@ TEST_F(AdapterDetectionTest, ProbeFindsTheAdapterInEitherMode) {
     EXPECT_EQ(ui.warnings, std::vector<bool>{true});
     EXPECT_TRUE(detection.forcedUpgrade());
 
-    AdapterDetection fresh(link, ui, text);
+    AdapterDetection fresh(adapter, ui, text);
     ui.warnings.clear();
     arm("offline=0");
     fresh.probe();
@@ -73,7 +73,7 @@ TEST_F(AdapterDetectionTest, ProbeFindsTheAdapterInEitherMode) {
     EXPECT_EQ(link.HidDevice->handle, nullptr);
 
     // Started to upgrade: the probe runs the forced check on a programmer-mode adapter.
-    AdapterDetection forced(link, ui, text);
+    AdapterDetection forced(adapter, ui, text);
     forced.setForcedUpgrade(true);
     arm("");
     forced.probe();

@@ -143,7 +143,8 @@ protected:
     LinkExports link;
     TempDir state;
     int plugs = 0;
-    CommandProtocol protocol{link, messages, text, observer};
+    AdapterLink adapter{link};
+    CommandProtocol protocol{adapter, messages, text, observer};
 };
 
 } // namespace halden::test

@@ -25,7 +25,7 @@ protected:
 
     UpdateTarget::Result run(const Bytes& code) {
         UpdateTarget update(
-            link, part, [code] { return code; }, ui, textMessage, observer, busy);
+            adapter, part, [code] { return code; }, ui, textMessage, observer, busy);
         return update.run();
     }
     std::vector<std::string> texts() const {
@@ -163,7 +163,7 @@ TEST_F(UpdateTargetTest, MissingAdapterAndOldFirmware) {
     ui.startUpgrade = true;
     arm("firmware=old");
     UpdateTarget update(
-        link, part, [] { return Bytes{}; }, ui, textMessage, observer, busy);
+        adapter, part, [] { return Bytes{}; }, ui, textMessage, observer, busy);
     EXPECT_EQ(update.run(), UpdateTarget::Result::Failed);
     EXPECT_TRUE(update.upgradeStarted());
     EXPECT_TRUE(linkOpen());

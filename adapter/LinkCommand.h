@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace halden {
+
+// One adapter command as a value: what goes into the link library's command block and
+// how its answer comes back. Building it is pure; AdapterLink::transact sends it.
+struct LinkCommand {
+    enum class Kind {
+        Reply,   // sent with ICE_Send_Command, one reply report follows
+        Data,    // sent with ICE_Write, a data phase of feature reports, then one reply
+        NoReply, // sent with ICE_Send_Command, the adapter does not answer
+    };
+
+    Kind kind = Kind::Reply;
+    std::uint8_t code = 0;
+    std::uint32_t address = 0;
+    std::uint32_t length = 0;
+    std::uint8_t parameter0 = 0;
+    std::uint8_t parameter1 = 0;
+    // What the command writes into the block before it goes: the system sends the erase
+    // with the parameter bytes the last command left, and the close with the block as
+    // it stands.
+    bool setsParameters = true;
+    bool setsTag = true;
+
+    static LinkCommand openTarget(std::uint8_t parameter0, std::uint8_t parameter1);
+    // The part index, low byte first, in the parameter bytes.
+    static LinkCommand checkTarget(std::uint16_t partIndex);
+    static LinkCommand eraseChip();
+    static LinkCommand closeTarget();
+    // A data command over data: its length, and its 16-bit sum in the parameter bytes.
+    static LinkCommand data(std::uint8_t code, std::span<const std::uint8_t> data);
+
+    // The command block bytes 0 to 13 as the command leaves them (code, address and
+    // length little-endian, the parameter bytes); the tag travels in a byte of its own.
+    std::vector<std::uint8_t> toBytes() const;
+    // Writes the command into the block (IceLayout) as far as it sets it: a data command
+    // clears bytes 12 to 139 first. False for a block that is too short.
+    bool writeTo(std::span<std::uint8_t> ice, std::uint8_t tag) const;
+};
+
+} // namespace halden
