@@ -80,11 +80,10 @@ int ProgramCommands::program(const std::vector<std::string>& arguments) {
     const LinkExports link = library.bindExports();
     ConsoleAdapterUi ui(err_, session_.text());
     ConsoleProgress progress(err_, terminal_);
-    bool busy = false;
     const std::vector<std::uint8_t> code = image.bytes();
     UpdateTarget update(
         link, session_.part(), [&code] { return code; }, ui, session_.textMessage(), progress,
-        busy);
+        session_.core().busy());
     const auto result = update.run();
     progress.progress(-1);
     return result == UpdateTarget::Result::Ok ? HaldenCli::kSuccess : HaldenCli::kFailed;
