@@ -311,6 +311,20 @@ TEST_F(ProjectTest, MagicVersionAndPartRules) {
     }
 }
 
+// Code beyond the part's flash: the buffer keeps what fits, and size and checksum are
+// those of what it keeps, not of the file's code.
+TEST_F(ProjectTest, CodeSizeAndChecksumFollowTheBufferNotTheFile) {
+    apply(42); // 0x40000 bytes of flash
+    Bytes file = save(image(0x18010));
+    const std::size_t trailerLength = ByteOrder::readBe16(file, file.size() - 2);
+    patch(file, trailerLength - 36, {0x00, 0x24}); // part index 36: 0x18000 bytes of flash
+    EXPECT_EQ(load(file), ImageLoader::Outcome::Project);
+    ASSERT_EQ(buffer.bytes().size(), 0x18000u);
+    EXPECT_EQ(part.record().partIndex, 36);
+    EXPECT_EQ(part.record().codeSize, 0x18000u);
+    EXPECT_EQ(part.record().codeChecksum, CodeChecksum::compute(buffer.bytes()));
+}
+
 TEST_F(ProjectTest, NoCodeSelectsTheFilesPartWithAnEmptyBuffer) {
     apply(39);
     save(image(0x10));
