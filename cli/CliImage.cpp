@@ -71,36 +71,20 @@ CliImage::FileSpec CliImage::parseSpec(const std::string& text, bool clearFirst)
     return {text, 0, clearFirst};
 }
 
-CliImage::CliImage(CliSession& session, std::ostream& err)
-    : session_(session), err_(err), buffer_(session.part().record().flashSize),
-      loader_(session.catalogue(), session.part().record(), session.project(), buffer_,
-              session.textMessage()),
-      reader_(session.catalogue(), session.part(), session.project(), loader_,
-              session.textMessage(), *this) {
-    loader_.setProjectReader(
-        [this](const std::string& path, const std::vector<std::uint8_t>& data) {
-            return reader_.ReadProject(path, data) == ProjectReader::Result::Loaded
-                       ? ImageLoader::Outcome::Project
-                       : ImageLoader::Outcome::Refused;
-        });
+CliImage::CliImage(CliSession& session, std::ostream& err) : session_(session), err_(err) {}
+
+const std::vector<std::uint8_t>& CliImage::bytes() const {
+    return session_.code().bytes();
 }
 
-// There are no lists here: the project's part is applied directly, and a part the
-// catalogue does not hold leaves no part applied.
-void CliImage::selectProjectPart(std::uint16_t partIndex, bool) {
-    PartSettings& part = session_.part();
-    part.forceNextApply();
-    part.apply(session_.catalogue().partName(partIndex) ? partIndex : 0);
-    buffer_.clear();
-    buffer_.setCapacity(part.record().flashSize);
+const ImageLoader& CliImage::loader() const {
+    return session_.core().loader();
 }
 
 int CliImage::build(const std::string& part, const Arguments& arguments) {
     if (!session_.selectPart(part, err_)) {
         return HaldenCli::kUsage;
     }
-    buffer_.clear();
-    buffer_.setCapacity(session_.part().record().flashSize);
     if (!load(arguments.files, arguments.truncate)) {
         return HaldenCli::kFailed;
     }
@@ -112,9 +96,11 @@ bool CliImage::load(const std::vector<FileSpec>& files, bool truncate) {
     session_.setSizeWarningAnswer(truncate ? MessageAnswer::Ok : MessageAnswer::Cancel);
     for (const FileSpec& file : files) {
         SpecArea area(file);
-        loader_.setAreaChooser(&area);
+        ProgrammerCore& core = session_.core();
+        core.setAreaChooser(&area);
         const std::size_t warningsBefore = session_.sizeWarnings();
-        const auto outcome = loader_.LoadImageFile(file.path, true);
+        const auto outcome = core.loadFile(file.path, true);
+        core.setAreaChooser(nullptr);
         truncated_ = truncated_ || session_.sizeWarnings() > warningsBefore;
         switch (outcome) {
         case ImageLoader::Outcome::Loaded:

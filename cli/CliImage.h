@@ -1,8 +1,6 @@
 #pragma once
 
 #include "ImageLoader.h"
-#include "MemoryCodeBuffer.h"
-#include "ProjectReader.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,7 +16,7 @@ class CliSession;
 // File does: FILE[@HEXADDR] loads at that address (default 0), "--clear" before a file
 // empties the buffer first. The size warning is answered OK only with --truncate. A
 // project file replaces part, option bytes and code, as it does in the window.
-class CliImage : public ProjectPartHost {
+class CliImage {
 public:
     struct FileSpec {
         std::string path;
@@ -52,19 +50,13 @@ public:
     // did not load. A project file among the files may change the part.
     int build(const std::string& part, const Arguments& arguments);
 
-    const std::vector<std::uint8_t>& bytes() const { return buffer_.bytes(); }
+    const std::vector<std::uint8_t>& bytes() const;
     bool truncated() const { return truncated_; }
-    const ImageLoader& loader() const { return loader_; }
-
-    void selectProjectPart(std::uint16_t partIndex, bool selectSeries) override;
-    void optionBoxesRestored() override {}
+    const ImageLoader& loader() const;
 
 private:
     CliSession& session_;
     std::ostream& err_;
-    MemoryCodeBuffer buffer_;
-    ImageLoader loader_;
-    ProjectReader reader_;
     bool truncated_ = false;
 };
 

@@ -1,36 +1,22 @@
 #include "CliSession.h"
 
-#include "ProgrammerResources.h"
 #include "Unicode.h"
 
 namespace halden {
 
-CliSession::CliSession(std::ostream& err)
-    : tables_(ProgrammerResources::directory()), text_(tables_), catalogue_(tables_),
-      part_(catalogue_), messages_(err,
-                                   [this](std::u16string_view text, MessageStyle style) {
-                                       if (text == text_.text(1108)) {
-                                           ++sizeWarnings_;
-                                           return sizeWarningAnswer_;
-                                       }
-                                       return MessageService::defaultAnswer(style.buttons);
-                                   }),
-      textMessage_(messages_, text_) {
-    project_.ResetProjectRecord();
-    part_.setApplyHook([this] { project_.ResetProjectRecord(); });
-}
+CliSession::CliSession(std::ostream& err) : messages_(err), core_({messages_, code_}) {}
 
 std::string CliSession::partNames() const {
     std::string names;
-    for (const std::uint32_t index : catalogue_.partIndices()) {
-        names += (names.empty() ? "" : ", ") + Unicode::toUtf8(*catalogue_.partName(index));
+    for (const std::uint32_t index : catalogue().partIndices()) {
+        names += (names.empty() ? "" : ", ") + Unicode::toUtf8(*catalogue().partName(index));
     }
     return names;
 }
 
 std::string CliSession::boxLabels() const {
     std::string labels;
-    for (const auto& box : part_.boxes()) {
+    for (const auto& box : core_.part().boxes()) {
         if (box.enabled) {
             labels += (labels.empty() ? "" : ", ") + Unicode::toUtf8(box.label);
         }
@@ -39,13 +25,13 @@ std::string CliSession::boxLabels() const {
 }
 
 bool CliSession::selectPart(const std::string& name, std::ostream& err) {
-    const auto index = catalogue_.findPart(Unicode::toUtf16(name));
+    const auto index = catalogue().findPart(Unicode::toUtf16(name));
     if (!index) {
         err << "halden: unknown part '" << name << "'; choose one of: " << partNames() << '\n';
         return false;
     }
-    part_.forceNextApply();
-    part_.apply(*index, text_.languageIndex());
+    core_.forceNextApply();
+    core_.applyPart(*index);
     return true;
 }
 
@@ -58,20 +44,21 @@ bool CliSession::applySettings(const std::vector<std::string>& settings, std::os
             return false;
         }
         const std::u16string label = Unicode::toUtf16(setting.substr(0, equals));
-        const auto& boxes = part_.boxes();
+        PartSettings& part = core_.part();
+        const auto& boxes = part.boxes();
         std::size_t n = 0;
         while (n < boxes.size() &&
                !(boxes[n].enabled && equalsIgnoringCase(boxes[n].label, label))) {
             ++n;
         }
         if (n == boxes.size()) {
-            err << "halden: " << Unicode::toUtf8(part_.record().partName) << " has no option '"
+            err << "halden: " << Unicode::toUtf8(part.record().partName) << " has no option '"
                 << setting.substr(0, equals) << "'; choose one of: " << boxLabels() << '\n';
             return false;
         }
-        part_.setBox(n, value == "on");
+        part.setBox(n, value == "on");
     }
-    part_.build();
+    core_.part().build();
     return true;
 }
 

@@ -1,12 +1,8 @@
 #pragma once
 
-#include "ChipCatalogue.h"
 #include "ConsoleMessageService.h"
-#include "KeyedTables.h"
-#include "PartSettings.h"
-#include "ProjectRecord.h"
-#include "TextMessage.h"
-#include "UiText.h"
+#include "MemoryCodeBuffer.h"
+#include "ProgrammerCore.h"
 
 #include <ostream>
 #include <string>
@@ -21,16 +17,19 @@ public:
     // Messages go to err as "[caption] text" lines.
     explicit CliSession(std::ostream& err);
 
-    const UiText& text() const { return text_; }
+    ProgrammerCore& core() { return core_; }
+    const UiText& text() const { return core_.text(); }
     MessageService& messages() { return messages_; }
-    const TextMessage& textMessage() const { return textMessage_; }
+    const TextMessage& textMessage() const { return core_.textMessage(); }
     // How the size warning ("File size is too large, ...") is answered, and how often
     // it was asked.
-    void setSizeWarningAnswer(MessageAnswer answer) { sizeWarningAnswer_ = answer; }
-    std::size_t sizeWarnings() const { return sizeWarnings_; }
-    const ChipCatalogue& catalogue() const { return catalogue_; }
-    PartSettings& part() { return part_; }
-    ProjectRecord& project() { return project_; }
+    void setSizeWarningAnswer(MessageAnswer answer) { messages_.setAnswer(kSizeWarning, answer); }
+    std::size_t sizeWarnings() const { return messages_.shown(kSizeWarning); }
+    const ChipCatalogue& catalogue() const { return core_.catalogue(); }
+    PartSettings& part() { return core_.part(); }
+    ProjectRecord& project() { return core_.project(); }
+    // The code buffer the files load into.
+    MemoryCodeBuffer& code() { return code_; }
 
     // Applies the named part (case ignored). False, with a message naming the valid
     // parts on err, for an unknown name.
@@ -44,15 +43,12 @@ public:
     std::string boxLabels() const;
 
 private:
-    KeyedTables tables_;
-    UiText text_;
-    ChipCatalogue catalogue_;
-    PartSettings part_;
-    ProjectRecord project_;
+    // The size warning's text ID.
+    static constexpr std::uint16_t kSizeWarning = 1108;
+
     ConsoleMessageService messages_;
-    TextMessage textMessage_;
-    MessageAnswer sizeWarningAnswer_ = MessageAnswer::Cancel;
-    std::size_t sizeWarnings_ = 0;
+    MemoryCodeBuffer code_;
+    ProgrammerCore core_;
 };
 
 } // namespace halden

@@ -86,10 +86,10 @@ int ProgramCommands::program(const std::vector<std::string>& arguments) {
     const TextMessage messages(report, session_.text());
     ConsoleAdapterUi ui(err_, session_.text());
     ConsoleProgress progress(err_, terminal_);
-    bool busy = false;
     const std::vector<std::uint8_t> code = image.bytes();
     UpdateTarget update(
-        link, session_.part(), [&code] { return code; }, ui, messages, progress, busy);
+        link, session_.part(), [&code] { return code; }, ui, messages, progress,
+        session_.core().busy());
     const auto result = update.run();
     progress.progress(-1);
     if (result != UpdateTarget::Result::Ok) {

@@ -2,13 +2,11 @@
 
 #include "CliImage.h"
 #include "CliSession.h"
-#include "Clock.h"
 #include "FileReader.h"
 #include "HaldenCli.h"
 #include "ImageLoader.h"
 #include "JsonWriter.h"
 #include "ProjectFile.h"
-#include "ProjectSaver.h"
 
 #include <cstdio>
 
@@ -148,9 +146,7 @@ int QpfCommands::save(const std::vector<std::string>& arguments) {
         session_.messages().show(u"Code Buffer is empty !", u"Halden Programmer", {});
         return HaldenCli::kFailed;
     }
-    const SystemClock clock;
-    const std::string failure =
-        ProjectSaver::save(args->output, image.bytes(), session_.part(), session_.project(), clock);
+    const std::string failure = session_.core().saveProject(args->output);
     if (!failure.empty()) {
         err_ << "halden: " << failure << '\n';
         return HaldenCli::kFailed;

@@ -2,19 +2,23 @@
 
 #include "MessageService.h"
 
-#include <functional>
+#include <cstdint>
+#include <map>
 #include <ostream>
 
 namespace halden {
 
 // Messages as single lines "[caption] text" on a stream (standard error in the
-// command line). A question is answered by the answer policy; without one, by the
-// message's default button.
+// command line). A question is answered from the answer table by its text ID; a
+// question the table does not name gets the message's default button.
 class ConsoleMessageService : public MessageService {
 public:
-    using AnswerPolicy = std::function<MessageAnswer(std::u16string_view text, MessageStyle style)>;
+    explicit ConsoleMessageService(std::ostream& out) : out_(out) {}
 
-    explicit ConsoleMessageService(std::ostream& out, AnswerPolicy policy = {});
+    // How the question with UI text textId is answered from now on.
+    void setAnswer(std::uint16_t textId, MessageAnswer answer) { answers_[textId] = answer; }
+    // How often the message with UI text textId was shown.
+    std::size_t shown(std::uint16_t textId) const;
 
     MessageAnswer show(std::u16string_view text, std::u16string_view caption,
                        MessageStyle style) override;
@@ -22,7 +26,8 @@ public:
 
 private:
     std::ostream& out_;
-    AnswerPolicy policy_;
+    std::map<std::uint16_t, MessageAnswer> answers_;
+    std::map<std::uint16_t, std::size_t> shown_;
 };
 
 } // namespace halden

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +15,11 @@ enum class MessageAnswer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 struct MessageStyle {
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
+    // The button Enter presses; none: the first button.
+    std::optional<MessageAnswer> defaultButton{};
+    // The UI text ID of the message, which tells questions apart; 0 for texts that are
+    // not in the text table.
+    std::uint16_t textId = 0;
 };
 
 // Every message the system shows to its user goes through this service: message
@@ -27,7 +34,7 @@ public:
     // The system sound for the icon.
     virtual void beep(MessageIcon icon) = 0;
 
-    // The answer a user gets by pressing Enter: the first button.
+    // The first button of a box.
     static MessageAnswer defaultAnswer(MessageButtons buttons) {
         switch (buttons) {
         case MessageButtons::YesNo:
@@ -36,6 +43,10 @@ public:
         default:
             return MessageAnswer::Ok;
         }
+    }
+    // The answer a user gets by pressing Enter: the message's default button.
+    static MessageAnswer defaultAnswer(const MessageStyle& style) {
+        return style.defaultButton.value_or(defaultAnswer(style.buttons));
     }
 };
 

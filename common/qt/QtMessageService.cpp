@@ -41,6 +41,20 @@ QMessageBox::StandardButtons toButtons(MessageButtons buttons) {
     return QMessageBox::Ok;
 }
 
+QMessageBox::StandardButton toButton(MessageAnswer answer) {
+    switch (answer) {
+    case MessageAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case MessageAnswer::Yes:
+        return QMessageBox::Yes;
+    case MessageAnswer::No:
+        return QMessageBox::No;
+    case MessageAnswer::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
 MessageAnswer toAnswer(int button) {
     switch (button) {
     case QMessageBox::Cancel:
@@ -60,6 +74,7 @@ MessageAnswer QtMessageService::show(std::u16string_view text, std::u16string_vi
                                      MessageStyle style) {
     QMessageBox box(toIcon(style.icon), toQString(caption), toQString(text),
                     toButtons(style.buttons), owner_.data());
+    box.setDefaultButton(toButton(defaultAnswer(style)));
     return toAnswer(box.exec());
 }
 

@@ -64,10 +64,11 @@ bool CProgrammerApp::InitInstance(const std::string& programPath,
     if (!readCommandLine(programPath, arguments)) {
         return false;
     }
-    ProgrammerContext context{
-        text_, messages_, *settings_, &linkLibrary_, hexEdit_.windowClass(), commandLine_};
+    ProgrammerContext context{messages_, *settings_, &linkLibrary_, hexEdit_.windowClass(),
+                              commandLine_};
     context.programPath = programPath;
     context.applicationName = Unicode::toUtf16(applicationName_);
+    context.languageIndex = languageIndex_;
     CProgrammerDlg dialog(context);
     dialog.exec();
     return false;

@@ -11,7 +11,6 @@
 #include "MainWindowTemplate.h"
 #include "MessageService.h"
 #include "ProgrammerImages.h"
-#include "ProjectSaver.h"
 #include "QpfRequestDialog.h"
 #include "SeriesTable.h"
 #include "SettingsStore.h"
@@ -60,13 +59,14 @@ private:
 } // namespace
 
 CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
-    : QDialog(parent), context_(context), catalogue_(context.text.tables()),
-      partSettings_(catalogue_),
-      textMessage_(context.messages, context.text, context.applicationName),
-      areaDialogChooser_(context.text, this),
-      imageLoader_(catalogue_, partSettings_.record(), projectRecord_, *this, textMessage_),
-      projectReader_(catalogue_, partSettings_, projectRecord_, imageLoader_, textMessage_, *this),
-      detection_(adapterLink_, *this, context.text) {
+    : QDialog(parent), context_(context), core_({.messages = context.messages,
+                                                 .code = *this,
+                                                 .partHost = this,
+                                                 .settings = &context.settings,
+                                                 .clock = context.clock,
+                                                 .applicationName = context.applicationName,
+                                                 .languageIndex = context.languageIndex}),
+      areaDialogChooser_(core_.text(), this), detection_(adapterLink_, *this, core_.text()) {
     ProgrammerImages::registerOnce();
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -99,17 +99,7 @@ void CProgrammerDlg::OnInitDialog() {
     // own notifications; the window's own selections apply the part themselves.
     connect(seriesList_, &QComboBox::activated, this, [this] { onSeriesChanged(); });
     connect(partList_, &QComboBox::activated, this, [this] { applyPart(); });
-    projectRecord_.ResetProjectRecord();
-    partSettings_.setApplyHook([this] {
-        projectRecord_.ResetProjectRecord();
-        projectHeaderText_.clear();
-    });
-    imageLoader_.setAreaChooser(&areaDialogChooser_);
-    imageLoader_.setProjectReader(
-        [this](const std::string& path, const std::vector<std::uint8_t>& data) {
-            projectReader_.ReadProject(path, data);
-            return ImageLoader::Outcome::Project;
-        });
+    core_.setAreaChooser(&areaDialogChooser_);
     connect(control<QPushButton>(MainWindowTemplate::kSaveQpf), &QPushButton::clicked, this,
             [this] { OnSaveProject(); });
     connect(control<QPushButton>(MainWindowTemplate::kLoadFile), &QPushButton::clicked, this,
@@ -119,12 +109,12 @@ void CProgrammerDlg::OnInitDialog() {
     projectHeaderText_.clear();
     setUpHexView();
     restoreWindowState();
-    busy_ = false;
+    core_.busy() = false;
     if (context_.linkLibrary != nullptr && context_.linkLibrary->loaded()) {
         linkExports_ = context_.linkLibrary->bindExports();
     }
     paneProgress_ =
-        new StatusPaneProgress(*control<QLabel>(MainWindowTemplate::kFilePathPane), context_.text);
+        new StatusPaneProgress(*control<QLabel>(MainWindowTemplate::kFilePathPane), core_.text());
     connect(control<QPushButton>(MainWindowTemplate::kUpdateTarget), &QPushButton::clicked, this,
             [this] { OnUpdateTarget(); });
     detection_.setForcedUpgrade(context_.commandLine.forcedUpgrade);
@@ -158,7 +148,7 @@ void CProgrammerDlg::OnDeviceArrival(const std::string& path) {
 // The probe and the arrival checks run one at a time and never inside an operation: the
 // operation, or the check already showing its warning, holds the link.
 void CProgrammerDlg::runAdapterCheck(const std::function<void()>& check) {
-    if (busy_ || checking_) {
+    if (core_.busy() || checking_) {
         return;
     }
     checking_ = true;
@@ -172,12 +162,8 @@ void CProgrammerDlg::OnDeviceRemoval(const std::string& path) {
 
 void CProgrammerDlg::OnUpdateTarget() {
     UpdateTarget update(
-        adapterLink_, partSettings_,
-        [this] {
-            return hexView_ != nullptr ? codeBytes(hexView_->length())
-                                       : std::vector<std::uint8_t>{};
-        },
-        *this, textMessage_, *this, busy_);
+        adapterLink_, core_.part(), [this] { return core_.codeBytes(); }, *this,
+        core_.textMessage(), *this, core_.busy());
     update.run();
     // The pane was drawn over during the transfer; redraw it without erasing.
     QWidget::update();
@@ -197,7 +183,7 @@ void CProgrammerDlg::showFilePath() {
 bool CProgrammerDlg::showFirmwareWarning(bool forced) {
     FirmwareWarningDialog::ShowFirmwareWarning(forced ? FirmwareWarningDialog::Mode::Forced
                                                       : FirmwareWarningDialog::Mode::Normal,
-                                               context_.text, this, [](FirmwareWarningDialog*) {});
+                                               core_.text(), this, [](FirmwareWarningDialog*) {});
     return false;
 }
 
@@ -240,7 +226,7 @@ void CProgrammerDlg::buildSystemMenu() {
 void CProgrammerDlg::OnSysCommand(int id) {
     switch (id & 0xFFF0) {
     case kSysCommandAbout: {
-        CAboutDlg about(context_.text, this);
+        CAboutDlg about(core_.text(), this);
         about.exec();
         break;
     }
@@ -260,7 +246,7 @@ void CProgrammerDlg::restoreWindowState() {
     seriesList_->setCurrentIndex(0);
     onSeriesChanged();
     selectStartPart();
-    partSettings_.forceNextApply();
+    core_.forceNextApply();
     applyPart();
     loadStartFile();
 }
@@ -270,8 +256,8 @@ void CProgrammerDlg::loadStartFile() {
     const std::string file = Unicode::toUtf8(path);
     std::error_code error;
     if (!path.empty() && std::filesystem::is_regular_file(file, error)) {
-        imageLoader_.setLoadAddress(0);
-        imageLoader_.LoadImageFile(file, false);
+        core_.loader().setLoadAddress(0);
+        core_.loadFile(file, false);
     }
 }
 
@@ -289,18 +275,17 @@ void CProgrammerDlg::setUpHexView() {
 
 // The hex view's change notification: size and checksum follow the buffer.
 void CProgrammerDlg::onCodeChanged() {
-    PartRecord& record = partSettings_.record();
-    record.codeChecksum = static_cast<std::uint16_t>(hexView_->sum());
+    core_.codeChanged();
+    const PartRecord& record = core_.partRecord();
     setPane(
         MainWindowTemplate::kChecksumPane,
         QString::asprintf("%s = 0x%04X",
-                          QString::fromStdU16String(context_.text.text(1105)).toUtf8().constData(),
+                          QString::fromStdU16String(core_.text().text(1105)).toUtf8().constData(),
                           record.codeChecksum));
-    record.codeSize = static_cast<std::uint32_t>(hexView_->getData(nullptr, 0));
     setPane(
         MainWindowTemplate::kSizePane,
         QString::asprintf("%s = %u Bytes",
-                          QString::fromStdU16String(context_.text.text(1106)).toUtf8().constData(),
+                          QString::fromStdU16String(core_.text().text(1106)).toUtf8().constData(),
                           record.codeSize));
 }
 
@@ -314,6 +299,26 @@ std::vector<std::uint8_t> CProgrammerDlg::codeBytes(std::size_t count) const {
         bytes.resize(hexView_->getData(bytes.data(), count));
     }
     return bytes;
+}
+
+std::size_t CProgrammerDlg::length() const {
+    return hexView_ != nullptr ? hexView_->length() : 0;
+}
+
+std::uint32_t CProgrammerDlg::sum() const {
+    return hexView_ != nullptr ? static_cast<std::uint32_t>(hexView_->sum()) : 0;
+}
+
+void CProgrammerDlg::clear() {
+    if (hexView_ != nullptr) {
+        hexView_->clearAll();
+    }
+}
+
+void CProgrammerDlg::setCapacity(std::size_t capacity) {
+    if (hexView_ != nullptr) {
+        hexView_->setCapacity(capacity);
+    }
 }
 
 void CProgrammerDlg::display(const std::string& path, std::span<const std::uint8_t> image) {
@@ -340,20 +345,20 @@ void CProgrammerDlg::OnLoadFile() {
         return;
     }
     context_.settings.writeString("Settings", "LoadPath", chosen.toStdU16String());
-    imageLoader_.LoadImageFile(chosen.toStdString(), true);
+    core_.loadFile(chosen.toStdString(), true);
     currentFilePath_ = chosen.toStdString();
 }
 
 void CProgrammerDlg::selectProjectPart(std::uint16_t partIndex, bool selectSeries) {
     if (selectSeries) {
         const int series =
-            seriesList_->findData(catalogue_.number(partIndex, ChipCatalogue::kSeries));
+            seriesList_->findData(core_.catalogue().number(partIndex, ChipCatalogue::kSeries));
         seriesList_->setCurrentIndex(series);
         fillPartList();
     }
     const auto item = PartList::findPartIndex(partItems_, partIndex);
     partList_->setCurrentIndex(item ? static_cast<int>(*item) : -1);
-    partSettings_.forceNextApply();
+    core_.forceNextApply();
     applyPart();
 }
 
@@ -382,12 +387,9 @@ void CProgrammerDlg::OnSaveProject() {
         return;
     }
     context_.settings.writeString("Settings", "QpfSavePath", path.toStdU16String());
-    const auto code = codeBytes(hexView_->length());
-    const Clock& clock = context_.clock != nullptr ? *context_.clock : systemClock_;
-    const std::string error =
-        ProjectSaver::save(path.toStdString(), code, partSettings_, projectRecord_, clock);
+    const std::string error = core_.saveProject(path.toStdString());
     if (!error.empty()) {
-        context_.messages.show(Unicode::toUtf16(error), context_.text.text(1101),
+        context_.messages.show(Unicode::toUtf16(error), core_.text().text(1101),
                                {MessageButtons::Ok, MessageIcon::Error});
         return;
     }
@@ -404,7 +406,7 @@ void CProgrammerDlg::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
         control<QCheckBox>(MainWindowTemplate::kAutoReload)->isChecked() &&
         !currentFilePath_.empty()) {
-        imageLoader_.LoadImageFile(currentFilePath_, false);
+        core_.loadFile(currentFilePath_, false);
     }
 }
 
@@ -427,7 +429,7 @@ void CProgrammerDlg::onSeriesChanged() {
 
 void CProgrammerDlg::fillPartList() {
     const std::uint32_t series = seriesList_->currentData().toUInt();
-    partItems_ = PartList::forSeries(catalogue_, series);
+    partItems_ = PartList::forSeries(core_.catalogue(), series);
     partList_->clear();
     for (const auto& item : partItems_) {
         partList_->addItem(QString::fromStdU16String(item.name), item.partIndex);
@@ -461,16 +463,13 @@ std::uint32_t CProgrammerDlg::selectedPartIndex() const {
 }
 
 void CProgrammerDlg::applyPart() {
-    if (!partSettings_.apply(selectedPartIndex(), context_.text.languageIndex())) {
+    if (!core_.applyPart(selectedPartIndex())) {
         return;
     }
+    projectHeaderText_.clear();
     control<QAbstractButton>(MainWindowTemplate::kUserDefine)->setChecked(false);
     control<QAbstractButton>(MainWindowTemplate::kWholeChip)->setChecked(true);
     showOptionBoxes();
-    if (hexView_ != nullptr) {
-        hexView_->clearAll();
-        hexView_->setCapacity(partSettings_.record().flashSize);
-    }
     for (const int pane : {MainWindowTemplate::kChecksumPane, MainWindowTemplate::kSizePane,
                            MainWindowTemplate::kFilePathPane}) {
         control<QLabel>(pane)->clear();
@@ -478,7 +477,7 @@ void CProgrammerDlg::applyPart() {
 }
 
 void CProgrammerDlg::showOptionBoxes() {
-    const auto& boxes = partSettings_.boxes();
+    const auto& boxes = core_.part().boxes();
     for (std::size_t n = 0; n < boxes.size(); ++n) {
         optionBoxes_[n]->setEnabled(boxes[n].enabled);
         optionBoxes_[n]->setText(QString::fromStdU16String(boxes[n].label));
@@ -488,11 +487,11 @@ void CProgrammerDlg::showOptionBoxes() {
 }
 
 void CProgrammerDlg::onOptionClicked(std::size_t n, bool ticked) {
-    partSettings_.setBox(n, ticked);
+    core_.part().setBox(n, ticked);
 }
 
 void CProgrammerDlg::saveOnClose() {
-    partSettings_.save(context_.settings, selectedPartIndex());
+    core_.saveOnClose(selectedPartIndex());
 }
 
 QString CProgrammerDlg::firmwareCaption() const {
@@ -504,13 +503,13 @@ QString CProgrammerDlg::firmwareCaption() const {
     if (image) {
         bytes = *image;
     }
-    return QString::fromStdU16String(CaptionText::withFirmware(context_.text.text(102), bytes));
+    return QString::fromStdU16String(CaptionText::withFirmware(core_.text().text(102), bytes));
 }
 
 void CProgrammerDlg::setControlTexts() {
     for (const int id : MainWindowTemplate::kLabelledIds) {
         QWidget* widget = control(id);
-        const auto text = context_.text.controlText(static_cast<std::uint16_t>(id));
+        const auto text = core_.text().controlText(static_cast<std::uint16_t>(id));
         if (widget == nullptr || !text) {
             continue;
         }
@@ -549,7 +548,7 @@ void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
 // The close box and "Exit" both come here: save the part and its option bytes first.
 void CProgrammerDlg::reject() {
     // Closed during a transfer: the transfer ends first, then asks to close again.
-    if (busy_) {
+    if (core_.busy()) {
         quitRequested_ = true;
         return;
     }

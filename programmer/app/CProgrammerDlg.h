@@ -3,17 +3,11 @@
 #include "AdapterDetection.h"
 #include "AdapterUi.h"
 #include "AreaDialog.h"
-#include "ChipCatalogue.h"
-#include "Clock.h"
-#include "ImageLoader.h"
-#include "ImageTarget.h"
+#include "CodeBuffer.h"
 #include "LinkExports.h"
 #include "PartList.h"
-#include "PartSettings.h"
 #include "ProgrammerContext.h"
-#include "ProjectReader.h"
-#include "ProjectRecord.h"
-#include "TextMessage.h"
+#include "ProgrammerCore.h"
 #include "TransferObserver.h"
 
 #include <QDialog>
@@ -35,7 +29,7 @@ class HidDeviceListener;
 class HidDeviceWatch;
 
 class CProgrammerDlg : public QDialog,
-                       public ImageTarget,
+                       public CodeBuffer,
                        public ProjectPartHost,
                        public AdapterUi,
                        public TransferObserver {
@@ -57,10 +51,11 @@ public:
     QMenu* systemMenu() const { return systemMenu_; }
 
     const LinkExports& linkExports() const { return linkExports_; }
-    const PartSettings& partSettings() const { return partSettings_; }
-    PartSettings& partSettings() { return partSettings_; }
+    ProgrammerCore& core() { return core_; }
+    const PartSettings& partSettings() const { return core_.part(); }
+    PartSettings& partSettings() { return core_.part(); }
     const std::vector<PartList::Item>& partItems() const { return partItems_; }
-    ImageLoader& imageLoader() { return imageLoader_; }
+    ImageLoader& imageLoader() { return core_.loader(); }
     const std::string& currentFilePath() const { return currentFilePath_; }
 
     // Load File (button 1013): the open-file dialog, then the interactive load.
@@ -69,13 +64,13 @@ public:
     using OpenFileChooser = std::function<QString(const QString& initialPath)>;
     void setOpenFileChooser(OpenFileChooser chooser) { openFileChooser_ = std::move(chooser); }
     // The area dialog; replaceable so a test can answer it.
-    void setAreaChooser(AreaChooser* chooser) { imageLoader_.setAreaChooser(chooser); }
+    void setAreaChooser(AreaChooser* chooser) { core_.setAreaChooser(chooser); }
 
     // Save *.QPF (button 1018): the save dialog, the project file, then the request dialog.
     void OnSaveProject();
     using SaveFileChooser = std::function<QString(const QString& initialPath)>;
     void setSaveFileChooser(SaveFileChooser chooser) { saveFileChooser_ = std::move(chooser); }
-    const ProjectRecord& projectRecord() const { return projectRecord_; }
+    const ProjectRecord& projectRecord() const { return core_.project(); }
     // To, From and Part No of the last request dialog.
     const QStringList& requestFields() const { return requestFields_; }
 
@@ -103,11 +98,15 @@ public:
     void selectProjectPart(std::uint16_t partIndex, bool selectSeries) override;
     void optionBoxesRestored() override { showOptionBoxes(); }
 
-    // ImageTarget: the hex view holds the code buffer.
+    // CodeBuffer: the hex view holds the code buffer.
     std::vector<std::uint8_t> codeBytes(std::size_t count) const override;
     void display(const std::string& path, std::span<const std::uint8_t> image) override;
+    std::size_t length() const override;
+    std::uint32_t sum() const override;
+    void clear() override;
+    void setCapacity(std::size_t capacity) override;
     HexViewControl* hexView() const { return hexView_; }
-    bool busy() const { return busy_; }
+    bool busy() const { return core_.busy(); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -144,20 +143,14 @@ private:
     void runAdapterCheck(const std::function<void()>& check);
 
     ProgrammerContext& context_;
-    ChipCatalogue catalogue_;
-    PartSettings partSettings_;
+    ProgrammerCore core_;
     std::vector<PartList::Item> partItems_;
     QComboBox* seriesList_ = nullptr;
     QComboBox* partList_ = nullptr;
     std::array<QCheckBox*, OptionCheckBox::kCount> optionBoxes_{};
-    TextMessage textMessage_;
     AreaDialogChooser areaDialogChooser_;
-    ImageLoader imageLoader_;
     OpenFileChooser openFileChooser_;
     SaveFileChooser saveFileChooser_;
-    SystemClock systemClock_;
-    ProjectRecord projectRecord_;
-    ProjectReader projectReader_;
     QStringList requestFields_;
     StatusPaneProgress* paneProgress_ = nullptr;
     LinkExports linkExports_;
@@ -171,7 +164,6 @@ private:
     HexViewControl* hexView_ = nullptr;
     QMenu* systemMenu_ = nullptr;
     QString projectHeaderText_;
-    bool busy_ = false;
 };
 
 } // namespace halden

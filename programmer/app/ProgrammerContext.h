@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 
+#include <cstdint>
 #include <string>
 
 namespace halden {
@@ -10,13 +11,11 @@ class Clock;
 class LinkLibrary;
 class MessageService;
 class SettingsStore;
-class UiText;
 class WindowClass;
 
 // What start-up hands to the main window: the services it works through and the
-// values start-up found. The tests build one around the real tables and libraries.
+// values start-up found. The tests build one around the real libraries.
 struct ProgrammerContext {
-    const UiText& text;
     MessageService& messages;
     SettingsStore& settings;
     // The loaded link library; null when the window runs without one.
@@ -30,6 +29,8 @@ struct ProgrammerContext {
     std::string programPath{};
     // The program file's base name: the caption of messages that have no caption of their own.
     std::u16string applicationName = u"Halden_Programmer";
+    // The UI texts' language: text table 256 + languageIndex.
+    std::uint16_t languageIndex = 0;
 };
 
 } // namespace halden

@@ -1,7 +1,6 @@
 #include "ImageLoader.h"
 
 #include "ChipCatalogue.h"
-#include "CodeChecksum.h"
 #include "FileReader.h"
 #include "ImageTarget.h"
 #include "TextMessage.h"
@@ -104,8 +103,8 @@ bool ImageLoader::fitToLimit(std::vector<std::uint8_t>& image, bool clipped) {
         return true;
     }
     messages_.messages().beep(MessageIcon::Question);
-    const auto answer =
-        messages_.ShowTextMessage(1107, 1108, {MessageButtons::OkCancel, MessageIcon::Warning});
+    const auto answer = messages_.ShowTextMessage(
+        1107, 1108, {MessageButtons::OkCancel, MessageIcon::Warning, MessageAnswer::Cancel});
     if (answer != MessageAnswer::Ok) {
         return false;
     }
@@ -139,8 +138,6 @@ void ImageLoader::display(const std::string& path, const std::vector<std::uint8_
     if (image.empty()) {
         return;
     }
-    record_.codeSize = static_cast<std::uint32_t>(image.size());
-    record_.codeChecksum = CodeChecksum::compute(image);
     target_.display(path, image);
 }
 

@@ -50,8 +50,8 @@ public:
     std::uint32_t loadAddress() const { return loadAddress_; }
     void setLoadAddress(std::uint32_t address) { loadAddress_ = address; }
 
-    // The display step shared with the project reader: records size and checksum of a
-    // non-empty image and shows it.
+    // The display step shared with the project reader: hands a non-empty image to the
+    // code buffer, whose owner records its size and checksum.
     void display(const std::string& path, const std::vector<std::uint8_t>& image);
 
     // Descriptor key 1 read as the image limit: the first number, or the second when the

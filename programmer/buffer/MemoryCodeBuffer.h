@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ImageTarget.h"
+#include "CodeBuffer.h"
+#include "CodeChecksum.h"
 
 #include <cstdint>
 #include <string>
@@ -10,17 +11,19 @@ namespace halden {
 
 // The code buffer as a plain array, for work without a window: it keeps at most its
 // capacity, as the hex view does.
-class MemoryCodeBuffer : public ImageTarget {
+class MemoryCodeBuffer : public CodeBuffer {
 public:
     explicit MemoryCodeBuffer(std::size_t capacity = 0) : capacity_(capacity) {}
 
-    void setCapacity(std::size_t capacity) {
+    std::size_t length() const override { return bytes_.size(); }
+    std::uint32_t sum() const override { return CodeChecksum::sum(bytes_); }
+    void setCapacity(std::size_t capacity) override {
         capacity_ = capacity;
         if (bytes_.size() > capacity_) {
             bytes_.resize(capacity_);
         }
     }
-    void clear() { bytes_.clear(); }
+    void clear() override { bytes_.clear(); }
 
     std::vector<std::uint8_t> codeBytes(std::size_t count) const override {
         return {bytes_.begin(),

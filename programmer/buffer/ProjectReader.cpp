@@ -50,8 +50,6 @@ ProjectReader::Result ProjectReader::ReadProject(const std::string& path,
     std::array<std::uint8_t, PartRecord::kOptionImageSize> options = part.optionBytes;
     std::copy_n(record_.optionArea.begin(), count, options.begin());
     part_.restoreOptions(options);
-    part.codeSize = record_.codeSize;
-    part.codeChecksum = record_.codeChecksum;
     host_.optionBoxesRestored();
 
     const auto code = file.first(layout->trailerStart);
@@ -73,9 +71,8 @@ bool ProjectReader::checkHeader(const ProjectFile::Layout& layout,
         return false;
     }
     if (version < ProjectRecord::kVersion) {
-        const auto answer =
-            messages_.messages().show(messages_.text().text(2004), messages_.applicationName(),
-                                      {MessageButtons::YesNo, MessageIcon::Question});
+        const auto answer = messages_.showApplicationMessage(
+            2004, {MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes});
         return answer == MessageAnswer::Yes;
     }
     return true;
@@ -83,8 +80,7 @@ bool ProjectReader::checkHeader(const ProjectFile::Layout& layout,
 
 // The application's own message box: its name as caption, stop icon, OK and Cancel.
 void ProjectReader::stopMessage(std::uint16_t textId) {
-    messages_.messages().show(messages_.text().text(textId), messages_.applicationName(),
-                              {MessageButtons::OkCancel, MessageIcon::Error});
+    messages_.showApplicationMessage(textId, {MessageButtons::OkCancel, MessageIcon::Error});
 }
 
 void ProjectReader::reject() {

@@ -12,9 +12,16 @@ public:
                 std::u16string applicationName = u"Halden_Programmer")
         : messages_(messages), text_(text), applicationName_(std::move(applicationName)) {}
 
+    // The message carries textId, so a question is told apart by it.
     MessageAnswer ShowTextMessage(std::uint16_t captionId, std::uint16_t textId,
                                   MessageStyle style) const {
+        style.textId = textId;
         return messages_.show(text_.text(textId), text_.text(captionId), style);
+    }
+    // Text textId under the application's name.
+    MessageAnswer showApplicationMessage(std::uint16_t textId, MessageStyle style) const {
+        style.textId = textId;
+        return messages_.show(text_.text(textId), applicationName_, style);
     }
 
     MessageService& messages() const { return messages_; }

@@ -3,9 +3,7 @@
 #include "CProgrammerDlg.h"
 #include "LinkLibrary.h"
 #include "MemorySettingsStore.h"
-#include "ProgrammerResources.h"
 #include "RecordingMessageService.h"
-#include "UiText.h"
 #include "WindowClassLibrary.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +12,8 @@
 
 namespace halden {
 
-// The main window with the real tables, HexEdit library and link library.
+// The main window, which builds its programmer core, with the real HexEdit library and
+// link library.
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -24,12 +23,10 @@ protected:
 
     std::unique_ptr<CProgrammerDlg> open(CommandLine::Values commandLine = {}) {
         context = std::make_unique<ProgrammerContext>(ProgrammerContext{
-            text, messages, settings, &linkLibrary, hexEdit.windowClass(), commandLine});
+            messages, settings, &linkLibrary, hexEdit.windowClass(), commandLine});
         return std::make_unique<CProgrammerDlg>(*context);
     }
 
-    KeyedTables tables{ProgrammerResources::directory()};
-    UiText text{tables};
     test::RecordingMessageService messages;
     test::MemorySettingsStore settings;
     WindowClassLibrary hexEdit;

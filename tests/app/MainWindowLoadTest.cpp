@@ -2,6 +2,7 @@
 #include "HexViewControl.h"
 #include "MainWindowFixture.h"
 #include "MainWindowTemplate.h"
+#include "QtMessageService.h"
 #include "TempDir.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -146,6 +148,38 @@ TEST_F(MainWindowLoadTest, AutoReloadReadsTheFileAgainOnActivation) {
     QApplication::setActiveWindow(nullptr);
     QApplication::setActiveWindow(dialog.get());
     EXPECT_EQ(buffer(*dialog), Bytes(0x10, 0x02));
+}
+
+// The real message box: Enter at the size warning presses Cancel, so the file is not cut.
+TEST_F(MainWindowLoadTest, EnterAtTheSizeWarningKeepsTheBuffer) {
+    QtMessageService boxes;
+    context = std::make_unique<ProgrammerContext>(
+        ProgrammerContext{boxes, settings, &linkLibrary, hexEdit.windowClass(), {}});
+    CProgrammerDlg dialog(*context);
+    boxes.setOwner(&dialog);
+    const std::string path = file("big.bin", Bytes(0x18001, 0x5A));
+
+    QString shownText;
+    bool cancelIsDefault = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            ADD_FAILURE() << "no message box";
+            QApplication::activeModalWidget()->close();
+            return;
+        }
+        shownText = box->text();
+        cancelIsDefault = box->defaultButton() != nullptr &&
+                          box->defaultButton() == box->button(QMessageBox::Cancel);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(box, &enter);
+    });
+    EXPECT_EQ(dialog.core().loadFile(path, false), ImageLoader::Outcome::Cancelled);
+
+    EXPECT_EQ(shownText, "File size is too large, file data will be truncated !");
+    EXPECT_TRUE(cancelIsDefault);
+    EXPECT_EQ(dialog.hexView()->length(), 0u);
+    EXPECT_EQ(dialog.partSettings().record().codeSize, 0u);
 }
 
 } // namespace

@@ -1,13 +1,11 @@
 #include "ImageLoader.h"
 #include "ChipCatalogue.h"
+#include "CodeBuffer.h"
 #include "CodeChecksum.h"
-#include "ImageTarget.h"
-#include "PartSettings.h"
-#include "ProgrammerResources.h"
+#include "ProgrammerCore.h"
 #include "RecordingMessageService.h"
 #include "ResourceBlobBuilder.h"
 #include "TempDir.h"
-#include "TextMessage.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +14,16 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The code buffer as a plain array, capped at the part's flash like the hex view.
-class ArrayTarget : public ImageTarget {
+// The code buffer as a plain array that counts what was shown in it.
+class ArrayTarget : public CodeBuffer {
 public:
     Bytes codeBytes(std::size_t count) const override {
         return Bytes(buffer.begin(), buffer.begin() + std::min(count, buffer.size()));
     }
+    std::size_t length() const override { return buffer.size(); }
+    std::uint32_t sum() const override { return CodeChecksum::sum(buffer); }
+    void clear() override { buffer.clear(); }
+    void setCapacity(std::size_t) override {}
     void display(const std::string& path, std::span<const std::uint8_t> image) override {
         shownPath = path;
         buffer.assign(image.begin(), image.end());
@@ -45,8 +47,8 @@ public:
 class ImageLoaderTest : public testing::Test {
 protected:
     void SetUp() override {
-        part.apply(36); // RQD-1: 0x18000 bytes of flash, area address 0x16C00
-        loader.setAreaChooser(&area);
+        core.applyPart(36); // RQD-1: 0x18000 bytes of flash, area address 0x16C00
+        core.setAreaChooser(&area);
     }
 
     std::string file(const std::string& name, const Bytes& content) {
@@ -58,16 +60,13 @@ protected:
     }
 
     test::TempDir dir;
-    KeyedTables tables{ProgrammerResources::directory()};
-    ChipCatalogue catalogue{tables};
-    UiText text{tables};
     test::RecordingMessageService messages;
-    TextMessage textMessage{messages, text};
-    PartSettings part{catalogue};
     ArrayTarget target;
     ScriptedArea area;
-    ProjectRecord project;
-    ImageLoader loader{catalogue, part.record(), project, target, textMessage};
+    ProgrammerCore core{{messages, target}};
+    PartSettings& part = core.part();
+    ProjectRecord& project = core.project();
+    ImageLoader& loader = core.loader();
 };
 
 TEST_F(ImageLoaderTest, IapLoadPadsWithFFAndApLoadMergesWithoutGrowing) {
@@ -109,7 +108,7 @@ TEST_F(ImageLoaderTest, SizeWarningAtTheLimit) {
     };
     for (const auto& c : cases) {
         target = ArrayTarget{};
-        part.record().codeSize = 0;
+        core.codeChanged();
         messages.messages.clear();
         messages.beeps.clear();
         if (c.answer) {
@@ -126,6 +125,22 @@ TEST_F(ImageLoaderTest, SizeWarningAtTheLimit) {
             EXPECT_EQ(messages.beeps, std::vector<MessageIcon>{MessageIcon::Question});
         }
     }
+}
+
+// Enter at the size warning must not cut the file: Cancel is the default button.
+TEST_F(ImageLoaderTest, SizeWarningDefaultsToCancel) {
+    const std::string big = file("big.bin", Bytes(0x18001, 0x5A));
+    EXPECT_EQ(load(big, AreaChoice{0, true}), ImageLoader::Outcome::Cancelled);
+    EXPECT_TRUE(target.buffer.empty());
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].style.textId, 1108);
+    EXPECT_EQ(MessageService::defaultAnswer(messages.messages[0].style), MessageAnswer::Cancel);
+
+    // Answered OK by its text ID, it cuts the file to the flash.
+    messages.answersById[1108] = MessageAnswer::Ok;
+    EXPECT_EQ(load(big, AreaChoice{0, true}), ImageLoader::Outcome::Loaded);
+    EXPECT_EQ(target.buffer.size(), 0x18000u);
+    EXPECT_EQ(part.record().codeSize, 0x18000u);
 }
 
 TEST_F(ImageLoaderTest, NothingChangesForFilesThatDoNotLoad) {
@@ -158,9 +173,11 @@ TEST_F(ImageLoaderTest, NothingChangesForFilesThatDoNotLoad) {
 
 TEST_F(ImageLoaderTest, ExtensionChoosesTheFormat) {
     const std::string hex = ":020000041234B4\n:02000000ABCD86\n";
+    messages.answersById[1108] = MessageAnswer::Ok;
     ASSERT_EQ(load(file("code.HEX", Bytes(hex.begin(), hex.end())), AreaChoice{0, true}),
               ImageLoader::Outcome::Loaded);
-    // All of its data lies far beyond the flash: the truncation warning, and nothing fits.
+    // All of its data lies far beyond the flash: the truncation warning, and OK keeps
+    // nothing.
     EXPECT_TRUE(target.buffer.empty());
     EXPECT_EQ(messages.messages.size(), 1u);
 

@@ -1,17 +1,11 @@
 #include "ProjectFile.h"
 #include "ByteOrder.h"
-#include "ChipCatalogue.h"
 #include "Clock.h"
 #include "CodeChecksum.h"
-#include "ImageLoader.h"
 #include "MemoryCodeBuffer.h"
-#include "PartSettings.h"
-#include "ProgrammerResources.h"
-#include "ProjectReader.h"
-#include "ProjectSaver.h"
+#include "ProgrammerCore.h"
 #include "RecordingMessageService.h"
 #include "TempDir.h"
-#include "TextMessage.h"
 
 #include <gtest/gtest.h>
 
@@ -33,44 +27,30 @@ public:
     std::uint32_t ticks = 123456;
 };
 
-// A project's world without a window: the part, the code buffer, the loader and the
-// reader; applying a part also empties and resizes the buffer, as the window does.
+// A project's world without a window: the core with a plain code buffer; a project's
+// part is applied directly, as where there are no lists, and each switch is recorded.
 class ProjectTest : public testing::Test, public ProjectPartHost {
 protected:
-    void SetUp() override {
-        project.ResetProjectRecord();
-        part.setApplyHook([this] { project.ResetProjectRecord(); });
-        apply(36);
-        loader.setProjectReader([this](const std::string& path, const Bytes& data) {
-            lastResult = reader.ReadProject(path, data);
-            return ImageLoader::Outcome::Project;
-        });
-    }
+    void SetUp() override { apply(36); }
 
     void selectProjectPart(std::uint16_t partIndex, bool selectSeries) override {
         selections.push_back({partIndex, selectSeries});
-        part.forceNextApply();
         // Without a list item for it (0xFFFF), nothing is selected: part 0 is applied.
-        apply(catalogue.partName(partIndex) ? partIndex : 0);
+        core.applyProjectPart(partIndex);
     }
     void optionBoxesRestored() override {}
 
-    void apply(std::uint32_t index) {
-        part.apply(index);
-        buffer.clear();
-        buffer.setCapacity(part.record().flashSize);
-    }
+    void apply(std::uint32_t index) { core.applyPart(index); }
     void setCode(const Bytes& code) {
         buffer.display("", code);
-        part.record().codeSize = static_cast<std::uint32_t>(code.size());
-        part.record().codeChecksum = CodeChecksum::compute(code);
+        core.codeChanged();
     }
     Bytes save(const Bytes& code, const std::string& name = "app.bin") {
         setCode(code);
         project.codeFileName = name;
         project.codeFileNameLength = static_cast<std::uint8_t>(name.size());
         const std::string path = (dir / "p.qpf").string();
-        EXPECT_EQ(ProjectSaver::save(path, code, part, project, clock), "");
+        EXPECT_EQ(core.saveProject(path), "");
         return readFile(path);
     }
     static Bytes readFile(const std::filesystem::path& path) {
@@ -80,7 +60,7 @@ protected:
     ImageLoader::Outcome load(const Bytes& file) {
         const std::string path =
             dir.write("in.qpf", std::string(file.begin(), file.end())).string();
-        return loader.LoadImageFile(path, false);
+        return core.loadFile(path, false);
     }
     // Writes a trailer field and signs the trailer again, so only that field differs.
     static void patch(Bytes& file, std::size_t fromEnd, const Bytes& bytes) {
@@ -96,18 +76,12 @@ protected:
 
     test::TempDir dir;
     FixedClock clock;
-    KeyedTables tables{ProgrammerResources::directory()};
-    ChipCatalogue catalogue{tables};
-    UiText text{tables};
     test::RecordingMessageService messages;
-    TextMessage textMessage{messages, text};
-    PartSettings part{catalogue};
-    ProjectRecord project;
     MemoryCodeBuffer buffer;
-    ImageLoader loader{catalogue, part.record(), project, buffer, textMessage};
-    ProjectReader reader{catalogue, part, project, loader, textMessage, *this};
+    ProgrammerCore core{{.messages = messages, .code = buffer, .partHost = this, .clock = &clock}};
+    PartSettings& part = core.part();
+    ProjectRecord& project = core.project();
     std::vector<std::pair<std::uint16_t, bool>> selections;
-    std::optional<ProjectReader::Result> lastResult;
 };
 
 Bytes image(std::size_t size, std::uint8_t seed = 1) {
@@ -159,7 +133,7 @@ TEST_F(ProjectTest, TrailerChecksumKeepsItsLow16Bits) {
               0xFFFFu);
     EXPECT_EQ(ProjectFile::CheckProjectFile(file), 0x17);
     EXPECT_EQ(load(file), ImageLoader::Outcome::Project);
-    EXPECT_EQ(lastResult, ProjectReader::Result::Loaded);
+    EXPECT_EQ(core.lastProjectResult(), ProjectReader::Result::Loaded);
     EXPECT_EQ(project.ispFileName, std::string(250, '\xFF'));
 }
 
@@ -170,7 +144,7 @@ TEST_F(ProjectTest, LoadRestoresPartOptionsAndCode) {
     const Bytes file = save(code);
     apply(42); // another series
     EXPECT_EQ(load(file), ImageLoader::Outcome::Project);
-    ASSERT_EQ(lastResult, ProjectReader::Result::Loaded);
+    ASSERT_EQ(core.lastProjectResult(), ProjectReader::Result::Loaded);
     EXPECT_EQ(part.record().partIndex, 39);
     EXPECT_EQ(part.record().defaultsFlag, 0);
     EXPECT_EQ(part.record().optionBytes[16], 0x83);
@@ -241,7 +215,7 @@ TEST_F(ProjectTest, FilesThatFailTheirChecksChangeNothing) {
     for (const auto& c : cases) {
         messages.messages.clear();
         load(c.file);
-        EXPECT_EQ(lastResult, ProjectReader::Result::Incompatible) << c.name;
+        EXPECT_EQ(core.lastProjectResult(), ProjectReader::Result::Incompatible) << c.name;
         ASSERT_EQ(messages.messages.size(), 1u) << c.name;
         EXPECT_EQ(messages.messages[0].text,
                   "This file is incompatible format and unable to open !");
@@ -312,13 +286,18 @@ TEST_F(ProjectTest, MagicVersionAndPartRules) {
         apply(42);
         setCode(image(8));
         messages.messages.clear();
+        messages.answersById.clear();
         if (c.answer) {
-            messages.answers.push_back(*c.answer);
+            messages.answersById[2004] = *c.answer;
         }
         Bytes file = good;
         patch(file, c.fromEnd, c.patchBytes);
-        load(file);
-        EXPECT_EQ(lastResult, c.result) << c.name;
+        // Only a project that loaded counts as loaded; the others were refused.
+        EXPECT_EQ(load(file), c.result == ProjectReader::Result::Loaded
+                                  ? ImageLoader::Outcome::Project
+                                  : ImageLoader::Outcome::Refused)
+            << c.name;
+        EXPECT_EQ(core.lastProjectResult(), c.result) << c.name;
         ASSERT_EQ(messages.messages.size(), 1u) << c.name;
         EXPECT_EQ(messages.messages[0].text, c.message) << c.name;
         EXPECT_EQ(part.record().partIndex, c.partAfter) << c.name;
@@ -332,6 +311,20 @@ TEST_F(ProjectTest, MagicVersionAndPartRules) {
     }
 }
 
+// Code beyond the part's flash: the buffer keeps what fits, and size and checksum are
+// those of what it keeps, not of the file's code.
+TEST_F(ProjectTest, CodeSizeAndChecksumFollowTheBufferNotTheFile) {
+    apply(42); // 0x40000 bytes of flash
+    Bytes file = save(image(0x18010));
+    const std::size_t trailerLength = ByteOrder::readBe16(file, file.size() - 2);
+    patch(file, trailerLength - 36, {0x00, 0x24}); // part index 36: 0x18000 bytes of flash
+    EXPECT_EQ(load(file), ImageLoader::Outcome::Project);
+    ASSERT_EQ(buffer.bytes().size(), 0x18000u);
+    EXPECT_EQ(part.record().partIndex, 36);
+    EXPECT_EQ(part.record().codeSize, 0x18000u);
+    EXPECT_EQ(part.record().codeChecksum, CodeChecksum::compute(buffer.bytes()));
+}
+
 TEST_F(ProjectTest, NoCodeSelectsTheFilesPartWithAnEmptyBuffer) {
     apply(39);
     save(image(0x10));
@@ -342,7 +335,7 @@ TEST_F(ProjectTest, NoCodeSelectsTheFilesPartWithAnEmptyBuffer) {
     apply(36);
     setCode(image(8));
     load(emptyCode);
-    EXPECT_EQ(lastResult, ProjectReader::Result::Rejected);
+    EXPECT_EQ(core.lastProjectResult(), ProjectReader::Result::Rejected);
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_TRUE(buffer.bytes().empty());
     EXPECT_EQ(selections.back(), std::make_pair(std::uint16_t{39}, false));

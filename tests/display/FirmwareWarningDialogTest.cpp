@@ -43,7 +43,8 @@ protected:
     }
 
     std::unique_ptr<FirmwareWarningDialog> openWarning(Mode mode = Mode::Normal) {
-        auto dialog = std::make_unique<FirmwareWarningDialog>(mode, text, window.get());
+        auto dialog =
+            std::make_unique<FirmwareWarningDialog>(mode, window->core().text(), window.get());
         dialog->show();
         return dialog;
     }
@@ -234,7 +235,7 @@ TEST_F(FirmwareWarningDialogTest, ShowFirmwareWarningRunsModallyUntilTheUpgradeL
     });
     guard.start(10000);
     FirmwareWarningDialog* started = nullptr;
-    FirmwareWarningDialog::ShowFirmwareWarning(Mode::Normal, text, window.get(),
+    FirmwareWarningDialog::ShowFirmwareWarning(Mode::Normal, window->core().text(), window.get(),
                                                [&](FirmwareWarningDialog* dialog) {
                                                    started = dialog;
                                                    dialog->OnFirmwareLoaded();

@@ -35,7 +35,7 @@ protected:
         window->show();
         pane = window->control<QLabel>(MainWindowTemplate::kFilePathPane);
         pane->setText("/tmp/code.bin");
-        progress = new StatusPaneProgress(*pane, text);
+        progress = new StatusPaneProgress(*pane, window->core().text());
     }
 
     PaneScan scan() const {

@@ -4,13 +4,14 @@
 #include "Unicode.h"
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace halden::test {
 
-// Records every message and answers from a queue; with the queue empty, with the
-// message's default button.
+// Records every message and answers a question by its text ID from answersById, else
+// from the queue; with neither, with the message's default button.
 class RecordingMessageService : public MessageService {
 public:
     struct Message {
@@ -22,8 +23,12 @@ public:
     MessageAnswer show(std::u16string_view text, std::u16string_view caption,
                        MessageStyle style) override {
         messages.push_back({Unicode::toUtf8(text), Unicode::toUtf8(caption), style});
+        if (const auto byId = answersById.find(style.textId);
+            style.textId != 0 && byId != answersById.end()) {
+            return byId->second;
+        }
         if (answers.empty()) {
-            return defaultAnswer(style.buttons);
+            return defaultAnswer(style);
         }
         const MessageAnswer answer = answers.front();
         answers.pop_front();
@@ -33,6 +38,7 @@ public:
 
     std::vector<Message> messages;
     std::vector<MessageIcon> beeps;
+    std::map<std::uint16_t, MessageAnswer> answersById;
     std::deque<MessageAnswer> answers;
 };
 

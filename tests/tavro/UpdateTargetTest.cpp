@@ -1,9 +1,8 @@
 #include "UpdateTarget.h"
 #include "AdapterCommand.h"
-#include "ChipCatalogue.h"
 #include "LinkFixture.h"
-#include "PartSettings.h"
-#include "TextMessage.h"
+#include "MemoryCodeBuffer.h"
+#include "ProgrammerCore.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +15,7 @@ class UpdateTargetTest : public LinkTest {
 protected:
     void SetUp() override {
         LinkTest::SetUp();
-        part.apply(36); // RQD-1
+        core.applyPart(36); // RQD-1
     }
     // Plugs in an adapter with these settings without opening it.
     void arm(const std::string& settings) {
@@ -25,7 +24,7 @@ protected:
 
     UpdateTarget::Result run(const Bytes& code) {
         UpdateTarget update(
-            adapter, part, [code] { return code; }, ui, textMessage, observer, busy);
+            adapter, part, [code] { return code; }, ui, core.textMessage(), observer, busy);
         return update.run();
     }
     std::vector<std::string> texts() const {
@@ -41,11 +40,11 @@ protected:
         return std::find(commands.begin(), commands.end(), CMD_CLOSE_TARGET) != commands.end();
     }
 
-    ChipCatalogue catalogue{tables};
-    PartSettings part{catalogue};
-    TextMessage textMessage{messages, text};
+    MemoryCodeBuffer buffer;
+    ProgrammerCore core{{messages, buffer}};
+    PartSettings& part = core.part();
     RecordingUi ui;
-    bool busy = false;
+    bool& busy = core.busy();
 };
 
 Bytes code(std::size_t size) {
@@ -163,7 +162,7 @@ TEST_F(UpdateTargetTest, MissingAdapterAndOldFirmware) {
     ui.startUpgrade = true;
     arm("firmware=old");
     UpdateTarget update(
-        adapter, part, [] { return Bytes{}; }, ui, textMessage, observer, busy);
+        adapter, part, [] { return Bytes{}; }, ui, core.textMessage(), observer, busy);
     EXPECT_EQ(update.run(), UpdateTarget::Result::Failed);
     EXPECT_TRUE(update.upgradeStarted());
     EXPECT_TRUE(linkOpen());
