@@ -5,12 +5,14 @@
 #include "DialogBuilder.h"
 #include "EmulatorControl.h"
 #include "FirmwareWarningDialog.h"
+#include "FormListDialog.h"
 #include "HexViewControl.h"
 #include "LinkLibrary.h"
 #include "LinkLibraryFile.h"
 #include "MainWindowTemplate.h"
 #include "MessageService.h"
 #include "ProgrammerImages.h"
+#include "ProgrammerResources.h"
 #include "ProjectSaver.h"
 #include "QpfRequestDialog.h"
 #include "SeriesTable.h"
@@ -67,6 +69,8 @@ CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
       areaDialogChooser_(context.text, this),
       imageLoader_(catalogue_, partSettings_.record(), projectRecord_, *this, textMessage_),
       projectReader_(catalogue_, partSettings_, projectRecord_, imageLoader_, textMessage_, *this),
+      requestForm_(catalogue_, textMessage_,
+                   RequestForm::loadTemplate(ProgrammerResources::directory())),
       detection_(linkExports_, *this, context.text) {
     ProgrammerImages::registerOnce();
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -403,6 +407,30 @@ void CProgrammerDlg::OnSaveProject() {
         return;
     }
     requestFields_ = {request.to(), request.from(), request.partNo()};
+    showRequestForm(path);
+}
+
+RequestForm::Source CProgrammerDlg::formSource() const {
+    RequestForm::Source source;
+    source.to = requestFields_.value(0).toStdU16String();
+    source.from = requestFields_.value(1).toStdU16String();
+    source.partNo = requestFields_.value(2).toStdU16String();
+    source.selectedPartIndex = partSettings_.record().partIndex;
+    source.partItems = partItems_;
+    source.firstBoxEnabled = optionBoxes_[0]->isEnabled();
+    return source;
+}
+
+// The form of the file just saved; the dialog opens in every case, with an empty form
+// for a part without a layout.
+void CProgrammerDlg::showRequestForm(const QString& projectPath) {
+    DesktopOpener& desktop = context_.desktop != nullptr ? *context_.desktop : desktopOpener_;
+    FormListDialog formList(
+        context_.text, requestForm_, [this] { return formSource(); }, desktop, this);
+    std::u16string text;
+    requestForm_.RenderRequestForm(projectPath.toStdString(), formSource(), text);
+    formList.setFormText(text);
+    formList.exec();
 }
 
 void CProgrammerDlg::changeEvent(QEvent* event) {

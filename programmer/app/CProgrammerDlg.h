@@ -13,6 +13,8 @@
 #include "ProgrammerContext.h"
 #include "ProjectReader.h"
 #include "ProjectRecord.h"
+#include "QtDesktopOpener.h"
+#include "RequestForm.h"
 #include "TextMessage.h"
 #include "TransferObserver.h"
 
@@ -79,6 +81,9 @@ public:
     const ProjectRecord& projectRecord() const { return projectRecord_; }
     // To, From and Part No of the last request dialog.
     const QStringList& requestFields() const { return requestFields_; }
+    // What the request form takes from the window: the request fields, the selected part
+    // and its list, and whether the first option box is enabled.
+    RequestForm::Source formSource() const;
 
     // Update Target (button 1016): programs the chip through the adapter.
     void OnUpdateTarget();
@@ -141,6 +146,7 @@ private:
     void setPane(int id, const QString& text);
     void loadStartFile();
     QString chooseSavePath();
+    void showRequestForm(const QString& projectPath);
     void watchDevices();
     void runAdapterCheck(const std::function<void()>& check);
 
@@ -159,6 +165,8 @@ private:
     SystemClock systemClock_;
     ProjectRecord projectRecord_;
     ProjectReader projectReader_;
+    RequestForm requestForm_;
+    QtDesktopOpener desktopOpener_;
     QStringList requestFields_;
     StatusPaneProgress* paneProgress_ = nullptr;
     AdapterDetection detection_;

@@ -17,6 +17,22 @@
 
 namespace halden {
 
+namespace {
+
+// Every unit as it is: the form's byte-order mark stays when the text goes into the view
+// and back.
+QString unitsOf(const std::u16string& text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()),
+                   static_cast<qsizetype>(text.size()));
+}
+
+std::u16string unitsOf(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.constData()),
+                          static_cast<std::size_t>(text.size()));
+}
+
+} // namespace
+
 FormListDialog::FormListDialog(const UiText& text, const RequestForm& form, SourceProvider source,
                                DesktopOpener& desktop, QWidget* parent)
     : QDialog(parent), form_(form), source_(std::move(source)), desktop_(desktop) {
@@ -76,7 +92,7 @@ void FormListDialog::setControlTexts(const UiText& text) {
 
 void FormListDialog::setFormText(const std::u16string& text) {
     formText_ = text;
-    view_->setText(QString::fromStdU16String(formText_));
+    view_->setText(unitsOf(formText_));
 }
 
 QString FormListDialog::chooseOpenFile() {
@@ -116,9 +132,9 @@ void FormListDialog::OnLoad() {
     }
     form_.RenderRequestForm(path.toStdString(), source_(), formText_);
     if (!formText_.empty()) {
-        view_->setText(QString::fromStdU16String(formText_));
+        view_->setText(unitsOf(formText_));
     } else {
-        formText_ = view_->text().toStdU16String();
+        formText_ = unitsOf(view_->text());
     }
     view_->viewport()->update();
 }
