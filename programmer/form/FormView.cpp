@@ -37,6 +37,8 @@ FormView::FormView(QWidget* parent) : QAbstractScrollArea(parent) {
     setLineWidth(1);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Painting covers the whole view, so the background is never erased first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     const QFont& font = FormFont::screen();
     setFont(font);
     page_ = QImage(1, 1, QImage::Format_RGB32);

@@ -10,12 +10,14 @@
 #include "FormView.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -64,7 +66,10 @@ protected:
             return;
         }
         widget.show();
-        QApplication::processEvents();
+        // Let the window manager map and expose the window before it is grabbed.
+        QEventLoop settle;
+        QTimer::singleShot(500, &settle, &QEventLoop::quit);
+        settle.exec();
         QScreen* screen = widget.screen();
         const QPixmap shot = QGuiApplication::platformName() == "xcb"
                                  ? screen->grabWindow(widget.winId())
