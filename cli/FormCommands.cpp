@@ -47,6 +47,23 @@ std::unique_ptr<QApplication> makeApplication() {
     return std::make_unique<QApplication>(argc, argv);
 }
 
+// What the form's own failures leave unsaid; a refused file has had its message.
+std::string failureReason(RequestForm::Outcome outcome, const std::u16string& partName) {
+    switch (outcome) {
+    case RequestForm::Outcome::NoLayout:
+        return ": " + (partName.empty() ? std::string("the part") : Unicode::toUtf8(partName)) +
+               " has no form layout";
+    case RequestForm::Outcome::Unreadable:
+        return ": the file cannot be read";
+    case RequestForm::Outcome::NoCode:
+        return ": the project holds no code";
+    case RequestForm::Outcome::Refused:
+    case RequestForm::Outcome::Form:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 int FormCommands::form(const std::vector<std::string>& arguments) {
@@ -85,18 +102,13 @@ int FormCommands::form(const std::vector<std::string>& arguments) {
 
     const RequestForm requestForm(catalogue, session_.textMessage(),
                                   RequestForm::loadTemplate(ProgrammerResources::directory()));
-    std::u16string text;
-    requestForm.RenderRequestForm(path, source, text);
-    if (text.empty()) {
-        err_ << "halden: no request form for " << path;
-        if (source.selectedPartIndex && FormOptionSlots::layoutFor(*source.selectedPartIndex) ==
-                                            FormOptionSlots::Layout::None) {
-            err_ << ": " << Unicode::toUtf8(session_.part().record().partName)
-                 << " has no form layout";
-        }
-        err_ << '\n';
+    const RequestForm::Result result = requestForm.build(path, source);
+    if (result.outcome != RequestForm::Outcome::Form) {
+        err_ << "halden: no request form for " << path
+             << failureReason(result.outcome, session_.part().record().partName) << '\n';
         return HaldenCli::kFailed;
     }
+    const std::u16string& text = result.form;
     const std::string bytes = formBytes(text);
     if (const auto output = args->option("-o")) {
         const std::string failure = AtomicFile::write(

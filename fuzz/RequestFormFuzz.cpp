@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         source.selectedPartIndex = selected;
         source.firstBoxEnabled = true;
         const auto page = form.render(file, "fuzz.qpf", source);
-        FUZZ_CHECK(!page || (!page->empty() && (*page)[0] == u'\xFEFF'));
+        FUZZ_CHECK((page.outcome == RequestForm::Outcome::Form) ==
+                   (!page.form.empty() && page.form[0] == u'\xFEFF'));
     }
     return 0;
 }

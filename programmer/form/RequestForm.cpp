@@ -85,44 +85,48 @@ std::u16string RequestForm::loadTemplate(const ResourceDirectory& resources) {
 
 const std::u16string& RequestForm::RenderRequestForm(const std::string& path, const Source& source,
                                                      std::u16string& text) const {
-    if (source.selectedPartIndex &&
-        FormOptionSlots::layoutFor(*source.selectedPartIndex) == FormOptionSlots::Layout::None) {
-        return text;
-    }
-    const auto file = FileReader::readAll(path, kMaxFileSize);
-    if (!file) {
-        return text;
-    }
-    if (auto form = render(*file, path, source)) {
-        text = std::move(*form);
+    Result result = build(path, source);
+    if (result.outcome == Outcome::Form) {
+        text = std::move(result.form);
     }
     return text;
 }
 
-std::optional<std::u16string> RequestForm::render(std::span<const std::uint8_t> file,
-                                                  const std::string& path,
-                                                  const Source& source) const {
+RequestForm::Result RequestForm::build(const std::string& path, const Source& source) const {
     if (source.selectedPartIndex &&
         FormOptionSlots::layoutFor(*source.selectedPartIndex) == FormOptionSlots::Layout::None) {
-        return std::nullopt;
+        return {Outcome::NoLayout, {}};
+    }
+    const auto file = FileReader::readAll(path, kMaxFileSize);
+    if (!file) {
+        return {Outcome::Unreadable, {}};
+    }
+    return render(*file, path, source);
+}
+
+RequestForm::Result RequestForm::render(std::span<const std::uint8_t> file, const std::string& path,
+                                        const Source& source) const {
+    if (source.selectedPartIndex &&
+        FormOptionSlots::layoutFor(*source.selectedPartIndex) == FormOptionSlots::Layout::None) {
+        return {Outcome::NoLayout, {}};
     }
     const auto check = FormProjectFile::check(file);
     if (check != FormProjectFile::Check::Usable) {
         stopMessage(FormProjectFile::messageId(check));
-        return std::nullopt;
+        return {Outcome::Refused, {}};
     }
     const auto record = FormProjectFile::parse(file);
     if (!record) {
         stopMessage(FormProjectFile::messageId(FormProjectFile::Check::Incompatible));
-        return std::nullopt;
+        return {Outcome::Refused, {}};
     }
     if (file.size() == record->trailerLength) {
-        return std::nullopt;
+        return {Outcome::NoCode, {}};
     }
     const std::uint32_t selected = source.selectedPartIndex.value_or(record->partIndex);
     const auto layout = FormOptionSlots::layoutFor(selected);
     if (layout == FormOptionSlots::Layout::None) {
-        return std::nullopt;
+        return {Outcome::NoLayout, {}};
     }
     const auto slots = FormOptionSlots::compute(layout, catalogue_, record->partIndex,
                                                 record->optionArea, source.firstBoxEnabled);
@@ -148,7 +152,7 @@ std::optional<std::u16string> RequestForm::render(std::span<const std::uint8_t> 
             values.push_back(slots[n].mark);
         }
     }
-    return FormTemplateFormatter::format(template_, values);
+    return {Outcome::Form, FormTemplateFormatter::format(template_, values)};
 }
 
 void RequestForm::stopMessage(std::uint16_t textId) const {

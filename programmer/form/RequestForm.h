@@ -37,6 +37,19 @@ public:
         bool firstBoxEnabled = false;
     };
 
+    // Why there is a form or none.
+    enum class Outcome {
+        Form,
+        NoLayout,   // the selected part has no layout (no message)
+        Unreadable, // the file cannot be opened or read (no message)
+        Refused,    // a check failed; its message was shown
+        NoCode,     // no code bytes before the trailer (no message)
+    };
+    struct Result {
+        Outcome outcome = Outcome::Form;
+        std::u16string form; // empty without a form
+    };
+
     // The template TEXT 171: UTF-16LE with its byte-order mark; empty when absent.
     static std::u16string loadTemplate(const ResourceDirectory& resources);
 
@@ -49,9 +62,12 @@ public:
     const std::u16string& RenderRequestForm(const std::string& path, const Source& source,
                                             std::u16string& text) const;
 
-    // The form of a project file's bytes, or nothing (with the file's message, if any).
-    std::optional<std::u16string> render(std::span<const std::uint8_t> file,
-                                         const std::string& path, const Source& source) const;
+    // The form of the project at `path`, or why there is none.
+    Result build(const std::string& path, const Source& source) const;
+    // The form of a project file's bytes, or why there is none (with the file's message
+    // where it has one).
+    Result render(std::span<const std::uint8_t> file, const std::string& path,
+                  const Source& source) const;
 
     const std::u16string& formTemplate() const { return template_; }
 

@@ -148,7 +148,10 @@ TEST_F(HaldenForm, FileThatCannotBeUsedFailsWithItsMessage) {
               std::string::npos)
         << checksum.err;
 
-    EXPECT_EQ(run({"form", (dir / "missing.qpf").string()}).code, HaldenCli::kFailed);
+    const CliResult missing = run({"form", (dir / "missing.qpf").string()});
+    EXPECT_EQ(missing.code, HaldenCli::kFailed);
+    EXPECT_NE(missing.err.find("missing.qpf: the file cannot be read"), std::string::npos)
+        << missing.err;
     EXPECT_EQ(run({"form"}).code, HaldenCli::kUsage);
     EXPECT_EQ(run({"form", project.string(), "--part", "RQZ-9"}).code, HaldenCli::kUsage);
     EXPECT_EQ(run({"form", project.string(), "--colour"}).code, HaldenCli::kUsage);

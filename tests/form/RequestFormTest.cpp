@@ -315,6 +315,18 @@ TEST_F(RequestFormTest, UnusableFilesGiveTheirMessageInCheckOrderAndNoForm) {
     form.RenderRequestForm((dir / "missing.qpf").string(), source(36), out);
     EXPECT_EQ(out, u"previous");
     EXPECT_TRUE(messages.messages.empty());
+
+    // Why, for the command line's last word.
+    using Outcome = RequestForm::Outcome;
+    EXPECT_EQ(form.build((dir / "missing.qpf").string(), source(36)).outcome, Outcome::Unreadable);
+    auto bytes = project(36);
+    bytes.code.clear();
+    EXPECT_EQ(form.build(write(bytes.file()), source(36)).outcome, Outcome::NoCode);
+    EXPECT_EQ(form.build(write(bytes.file()), source(54)).outcome, Outcome::NoLayout);
+    EXPECT_EQ(form.build(write(Bytes(80, 1)), source(36)).outcome, Outcome::Refused);
+    const auto made = form.build(write(project(36).file()), source(36));
+    EXPECT_EQ(made.outcome, Outcome::Form);
+    EXPECT_EQ(lines(made.form).size(), 65u);
 }
 
 TEST_F(RequestFormTest, OlderVersionsAndForeignPartsAreAcceptedWithoutQuestion) {
