@@ -2,6 +2,7 @@
 
 #include "CatalogueCommands.h"
 #include "CliSession.h"
+#include "FormCommands.h"
 #include "ImageCommands.h"
 #include "ProgramCommands.h"
 #include "QpfCommands.h"
@@ -34,6 +35,11 @@ void HaldenCli::printHelp() const {
             "      through the adapter (the emulator when TAVRO_EMULATOR is set)\n"
             "  adapter [--json]\n"
             "      what the start-up probe finds: mode, firmware match, off-line capability\n"
+            "  form PROJECT.qpf [--part NAME] [--to TEXT] [--from TEXT] [--part-no TEXT]\n"
+            "       [-o FORM.txt] [--bmp PICTURE.bmp] [--pdf FORM.pdf]\n"
+            "      the project's request form as text (standard output without -o), as the\n"
+            "      1-bit picture Save Picture makes and as a printed PDF page; --part is the\n"
+            "      selected part that chooses the layout (default the project's own part)\n"
             "\n"
             "Options:\n"
             "  --help       show this help and exit\n"
@@ -87,6 +93,9 @@ int HaldenCli::run(const std::vector<std::string>& given) {
     }
     if (command == "qpf") {
         return QpfCommands(session, out_, err_).run(rest);
+    }
+    if (command == "form") {
+        return FormCommands(session, out_, err_).form(rest);
     }
     ProgramCommands programs(session, out_, err_, terminal_, verbose);
     if (command == "program") {

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
-all=(ProjectReaderFuzz IntelHexFuzz ResourceFuzz HidReportDescriptorFuzz HidDevicePathFuzz
+all=(ProjectReaderFuzz RequestFormFuzz IntelHexFuzz ResourceFuzz HidReportDescriptorFuzz HidDevicePathFuzz
      EmulatorSettingsFuzz EmulatorStateFuzz TavroFramesFuzz)
 targets=("${@:-${all[@]}}")
 cmake --preset fuzz >/dev/null

@@ -5,12 +5,14 @@
 #include "CaptionText.h"
 #include "DialogBuilder.h"
 #include "FirmwareWarningDialog.h"
+#include "FormListDialog.h"
 #include "HexViewControl.h"
 #include "LinkLibrary.h"
 #include "LinkLibraryFile.h"
 #include "MainWindowTemplate.h"
 #include "MessageService.h"
 #include "ProgrammerImages.h"
+#include "ProgrammerResources.h"
 #include "QpfRequestDialog.h"
 #include "SeriesTable.h"
 #include "SettingsStore.h"
@@ -66,7 +68,10 @@ CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
                                                  .clock = context.clock,
                                                  .applicationName = context.applicationName,
                                                  .languageIndex = context.languageIndex}),
-      areaDialogChooser_(core_.text(), this), detection_(adapterLink_, *this, core_.text()) {
+      areaDialogChooser_(core_.text(), this),
+      requestForm_(core_.catalogue(), core_.textMessage(),
+                   RequestForm::loadTemplate(ProgrammerResources::directory())),
+      detection_(adapterLink_, *this, core_.text()) {
     ProgrammerImages::registerOnce();
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -398,6 +403,30 @@ void CProgrammerDlg::OnSaveProject() {
         return;
     }
     requestFields_ = {request.to(), request.from(), request.partNo()};
+    showRequestForm(path);
+}
+
+RequestForm::Source CProgrammerDlg::formSource() const {
+    RequestForm::Source source;
+    source.to = requestFields_.value(0).toStdU16String();
+    source.from = requestFields_.value(1).toStdU16String();
+    source.partNo = requestFields_.value(2).toStdU16String();
+    source.selectedPartIndex = core_.partRecord().partIndex;
+    source.partItems = partItems_;
+    source.firstBoxEnabled = optionBoxes_[0]->isEnabled();
+    return source;
+}
+
+// The form of the file just saved; the dialog opens in every case, with an empty form
+// for a part without a layout.
+void CProgrammerDlg::showRequestForm(const QString& projectPath) {
+    DesktopOpener& desktop = context_.desktop != nullptr ? *context_.desktop : desktopOpener_;
+    FormListDialog formList(
+        core_.text(), requestForm_, [this] { return formSource(); }, desktop, this);
+    std::u16string text;
+    requestForm_.RenderRequestForm(projectPath.toStdString(), formSource(), text);
+    formList.setFormText(text);
+    formList.exec();
 }
 
 void CProgrammerDlg::changeEvent(QEvent* event) {

@@ -8,6 +8,8 @@
 #include "PartList.h"
 #include "ProgrammerContext.h"
 #include "ProgrammerCore.h"
+#include "QtDesktopOpener.h"
+#include "RequestForm.h"
 #include "TransferObserver.h"
 
 #include <QDialog>
@@ -73,6 +75,9 @@ public:
     const ProjectRecord& projectRecord() const { return core_.project(); }
     // To, From and Part No of the last request dialog.
     const QStringList& requestFields() const { return requestFields_; }
+    // What the request form takes from the window: the request fields, the selected part
+    // and its list, and whether the first option box is enabled.
+    RequestForm::Source formSource() const;
 
     // Update Target (button 1016): programs the chip through the adapter.
     void OnUpdateTarget();
@@ -139,6 +144,7 @@ private:
     void setPane(int id, const QString& text);
     void loadStartFile();
     QString chooseSavePath();
+    void showRequestForm(const QString& projectPath);
     void watchDevices();
     void runAdapterCheck(const std::function<void()>& check);
 
@@ -151,6 +157,8 @@ private:
     AreaDialogChooser areaDialogChooser_;
     OpenFileChooser openFileChooser_;
     SaveFileChooser saveFileChooser_;
+    RequestForm requestForm_;
+    QtDesktopOpener desktopOpener_;
     QStringList requestFields_;
     StatusPaneProgress* paneProgress_ = nullptr;
     LinkExports linkExports_;

@@ -8,6 +8,7 @@
 namespace halden {
 
 class Clock;
+class DesktopOpener;
 class LinkLibrary;
 class MessageService;
 class SettingsStore;
@@ -27,6 +28,8 @@ struct ProgrammerContext {
     const Clock* clock = nullptr;
     // The program's own full path: the first suggestion of the save dialog.
     std::string programPath{};
+    // Opens saved pictures with the desktop's default application; null: the desktop's own.
+    DesktopOpener* desktop = nullptr;
     // The program file's base name: the caption of messages that have no caption of their own.
     std::u16string applicationName = u"Halden_Programmer";
     // The UI texts' language: text table 256 + languageIndex.

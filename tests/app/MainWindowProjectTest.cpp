@@ -1,3 +1,4 @@
+#include "FormListDialog.h"
 #include "HexViewControl.h"
 #include "MainWindowFixture.h"
 #include "MainWindowTemplate.h"
@@ -27,9 +28,10 @@ protected:
         std::ifstream in(path, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
     }
-    // Answers the request dialog when it opens.
+    // Answers the request dialog when it opens; after OK, closes the form list dialog
+    // and keeps the form it showed.
     void answerRequest(bool ok, const QStringList& fields = {}) {
-        QTimer::singleShot(0, [ok, fields] {
+        QTimer::singleShot(0, [this, ok, fields] {
             auto* request = qobject_cast<QpfRequestDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(request, nullptr);
             EXPECT_EQ(request->windowTitle(), "QPF Dialog");
@@ -38,9 +40,22 @@ protected:
             for (int i = 0; i < fields.size(); ++i) {
                 request->findChild<QLineEdit*>(QString::number(ids[i]))->setText(fields[i]);
             }
+            if (ok) {
+                QTimer::singleShot(0, [this] {
+                    auto* formList =
+                        qobject_cast<FormListDialog*>(QApplication::activeModalWidget());
+                    ASSERT_NE(formList, nullptr);
+                    shownForm = formList->formText();
+                    formListOpened = true;
+                    formList->findChild<QPushButton*>("2")->click();
+                });
+            }
             request->findChild<QPushButton*>(ok ? "1" : "2")->click();
         });
     }
+
+    bool formListOpened = false;
+    std::u16string shownForm;
 
     test::TempDir dir;
 };
@@ -100,6 +115,15 @@ TEST_F(MainWindowProjectTest, SavedProjectLoadsBackWithItsPartOptionsAndCode) {
     answerRequest(true, {"Factory", "Lab", "PN-42"});
     dialog->OnSaveProject();
     EXPECT_EQ(dialog->requestFields(), QStringList({"Factory", "Lab", "PN-42"}));
+    // The form list shows the saved file's form with the request's fields.
+    ASSERT_TRUE(formListOpened);
+    const QStringList form = QString::fromStdU16String(shownForm).split("\r\n");
+    ASSERT_EQ(form.size(), 65);
+    EXPECT_EQ(form[6].simplified(), "To : Factory");
+    EXPECT_EQ(form[10].simplified(), "Part No : PN-42");
+    EXPECT_EQ(form[14].simplified(), "MCU Body RQD-4");
+    EXPECT_EQ(form[16].simplified(), "QPF File Name rqd4.qpf");
+    EXPECT_EQ(form[36].simplified(), "LOCK : V - : -");
 
     auto* series = dialog->control<QComboBox>(MainWindowTemplate::kSeriesList);
     series->setCurrentIndex(1);
@@ -115,6 +139,27 @@ TEST_F(MainWindowProjectTest, SavedProjectLoadsBackWithItsPartOptionsAndCode) {
     EXPECT_EQ(dialog->codeBytes(100), code);
     EXPECT_EQ(dialog->control<QLabel>(MainWindowTemplate::kFilePathPane)->text(), path);
     EXPECT_EQ(dialog->control<QLabel>(MainWindowTemplate::kSizePane)->text(), "Size = 8 Bytes");
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(MainWindowProjectTest, PartWithoutALayoutStillOpensTheFormListWithAnEmptyForm) {
+    auto dialog = open();
+    auto* series = dialog->control<QComboBox>(MainWindowTemplate::kSeriesList);
+    series->setCurrentIndex(1);
+    emit series->activated(1);
+    auto* parts = dialog->control<QComboBox>(MainWindowTemplate::kPartList);
+    const int rqe3 = parts->findText("RQE-3");
+    ASSERT_GE(rqe3, 0);
+    parts->setCurrentIndex(rqe3);
+    emit parts->activated(rqe3);
+    dialog->hexView()->setData(Bytes(16, 1).data(), 16);
+    const QString path = QString::fromStdString((dir / "rqe3.qpf").string());
+    dialog->setSaveFileChooser([&](const QString&) { return path; });
+    shownForm = u"unset";
+    answerRequest(true, {"Factory"});
+    dialog->OnSaveProject();
+    ASSERT_TRUE(formListOpened);
+    EXPECT_TRUE(shownForm.empty());
     EXPECT_TRUE(messages.messages.empty());
 }
 

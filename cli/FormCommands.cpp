@@ -1,0 +1,163 @@
+#include "FormCommands.h"
+
+#include "AtomicFile.h"
+#include "CliArguments.h"
+#include "CliSession.h"
+#include "FileReader.h"
+#include "FormPicture.h"
+#include "FormPrinter.h"
+#include "FormProjectFile.h"
+#include "HaldenCli.h"
+#include "ProgrammerResources.h"
+#include "RequestForm.h"
+#include "Unicode.h"
+
+#include <QApplication>
+#include <QPrinter>
+
+#include <filesystem>
+#include <memory>
+
+namespace halden {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: halden form PROJECT.qpf [--part NAME] [--to TEXT] [--from TEXT] [--part-no TEXT]\n"
+    "                   [-o FORM.txt] [--bmp PICTURE.bmp] [--pdf FORM.pdf]\n";
+
+// The form as UTF-8 without its byte-order mark; the lines keep their CR LF.
+std::string formBytes(const std::u16string& text) {
+    const std::size_t start = !text.empty() && text[0] == u'\xFEFF' ? 1 : 0;
+    return Unicode::toUtf8(std::u16string_view(text).substr(start));
+}
+
+// The application object that the page font and the printer need; offscreen unless a
+// display platform is asked for.
+std::unique_ptr<QApplication> makeApplication() {
+    if (QApplication::instance() != nullptr) {
+        return nullptr;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    static int argc = 1;
+    static char name[] = "halden";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+// What the form's own failures leave unsaid; a refused file has had its message.
+std::string failureReason(RequestForm::Outcome outcome, const std::u16string& partName) {
+    switch (outcome) {
+    case RequestForm::Outcome::NoLayout:
+        return ": " + (partName.empty() ? std::string("the part") : Unicode::toUtf8(partName)) +
+               " has no form layout";
+    case RequestForm::Outcome::Unreadable:
+        return ": the file cannot be read";
+    case RequestForm::Outcome::NoCode:
+        return ": the project holds no code";
+    case RequestForm::Outcome::Refused:
+    case RequestForm::Outcome::Form:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+int FormCommands::form(const std::vector<std::string>& arguments) {
+    std::string error;
+    const auto args = CliArguments::parse(
+        arguments, {{}, {"--part", "--to", "--from", "--part-no", "-o", "--bmp", "--pdf"}}, error);
+    if (!args || args->positional().size() != 1) {
+        err_ << "halden form: " << (args ? "one PROJECT.qpf is required" : error) << '\n' << kUsage;
+        return HaldenCli::kUsage;
+    }
+    const std::string& path = args->positional()[0];
+    RequestForm::Source source;
+    source.to = Unicode::toUtf16(args->option("--to").value_or(""));
+    source.from = Unicode::toUtf16(args->option("--from").value_or(""));
+    source.partNo = Unicode::toUtf16(args->option("--part-no").value_or(""));
+    const ChipCatalogue& catalogue = session_.catalogue();
+    for (const std::uint32_t index : catalogue.partIndices()) {
+        source.partItems.push_back({*catalogue.partName(index), index});
+    }
+    if (const auto part = args->option("--part")) {
+        if (!session_.selectPart(*part, err_)) {
+            return HaldenCli::kUsage;
+        }
+        source.selectedPartIndex = session_.part().record().partIndex;
+    } else if (const auto file = FileReader::readAll(path, RequestForm::kMaxFileSize)) {
+        // The project's own part, when the file says which; otherwise the form's checks
+        // speak for the file.
+        if (const auto record = FormProjectFile::parse(*file);
+            record && catalogue.partName(record->partIndex)) {
+            session_.part().forceNextApply();
+            session_.part().apply(record->partIndex, session_.text().languageIndex());
+            source.selectedPartIndex = record->partIndex;
+        }
+    }
+    source.firstBoxEnabled = source.selectedPartIndex && session_.part().boxes()[0].enabled;
+
+    const RequestForm requestForm(catalogue, session_.textMessage(),
+                                  RequestForm::loadTemplate(ProgrammerResources::directory()));
+    const RequestForm::Result result = requestForm.build(path, source);
+    if (result.outcome != RequestForm::Outcome::Form) {
+        err_ << "halden: no request form for " << path
+             << failureReason(result.outcome, session_.part().record().partName) << '\n';
+        return HaldenCli::kFailed;
+    }
+    const std::u16string& text = result.form;
+    const std::string bytes = formBytes(text);
+    if (const auto output = args->option("-o")) {
+        const std::string failure = AtomicFile::write(
+            *output, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        if (!failure.empty()) {
+            err_ << "halden: " << failure << '\n';
+            return HaldenCli::kFailed;
+        }
+    } else {
+        out_ << bytes;
+        out_.flush();
+    }
+    const std::string bmp = args->option("--bmp").value_or("");
+    const std::string pdf = args->option("--pdf").value_or("");
+    return bmp.empty() && pdf.empty() ? HaldenCli::kSuccess : writePages(text, bmp, pdf);
+}
+
+int FormCommands::writePages(const std::u16string& text, const std::string& bmp,
+                             const std::string& pdf) {
+    const auto application = makeApplication();
+    const QString page = QString::fromStdU16String(text);
+    if (!bmp.empty()) {
+        if (const std::string failure = FormPicture::save(bmp, page); !failure.empty()) {
+            err_ << "halden: " << failure << '\n';
+            return HaldenCli::kFailed;
+        }
+    }
+    if (!pdf.empty()) {
+        // The printer writes as it goes: into a file beside the target, which replaces
+        // the target only once the page is complete.
+        const std::string partial = pdf + ".partial";
+        bool printed = false;
+        {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(partial));
+            printed = FormPrinter::print(printer, page);
+        }
+        std::error_code failure;
+        if (printed) {
+            std::filesystem::rename(partial, pdf, failure);
+        }
+        if (!printed || failure) {
+            std::filesystem::remove(partial, failure);
+            err_ << "halden: cannot write " << pdf << '\n';
+            return HaldenCli::kFailed;
+        }
+    }
+    return HaldenCli::kSuccess;
+}
+
+} // namespace halden

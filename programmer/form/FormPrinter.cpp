@@ -1,0 +1,26 @@
+#include "FormPrinter.h"
+
+#include "FormFont.h"
+#include "FormPage.h"
+
+#include <QPainter>
+#include <QPrinter>
+
+namespace halden {
+
+bool FormPrinter::print(QPrinter& printer, const QString& text) {
+    printer.setDocName(QString::fromLatin1(kDocumentName));
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    const QRect rect(0, 0, printer.width(), printer.height());
+    painter.setBackgroundMode(Qt::TransparentMode);
+    const QFont& font = FormFont::printer(printer);
+    painter.setFont(font);
+    const QSize cell = FormFont::cell(font, &printer);
+    FormPage::draw(painter, text, rect, FormPageRules::Device::Printer, cell);
+    return painter.end();
+}
+
+} // namespace halden
