@@ -71,8 +71,8 @@ std::string AdapterLink::hidError() const {
 }
 
 void AdapterLink::finish(LinkRecord& record) {
-    if (!record.ok) {
-        lastFailure_ = record;
+    if (!record.ok && !firstFailure_) {
+        firstFailure_ = record;
     }
     if (sink_) {
         sink_(record);

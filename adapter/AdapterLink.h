@@ -63,9 +63,10 @@ public:
 
     // Told of every record as it is made (verbose output, a trace); may be empty.
     void setRecordSink(RecordSink sink) { sink_ = std::move(sink); }
-    // The latest record that failed since clearFailure(); nothing when none did.
-    const std::optional<LinkRecord>& lastFailure() const { return lastFailure_; }
-    void clearFailure() { lastFailure_.reset(); }
+    // The first record that failed since clearFailure() (what the rest followed from);
+    // nothing when none did.
+    const std::optional<LinkRecord>& firstFailure() const { return firstFailure_; }
+    void clearFailure() { firstFailure_.reset(); }
 
 private:
     int open(unsigned vendorId, unsigned productId, int mode, const std::string& what);
@@ -76,7 +77,7 @@ private:
 
     const LinkExports& exports_;
     RecordSink sink_;
-    std::optional<LinkRecord> lastFailure_;
+    std::optional<LinkRecord> firstFailure_;
 };
 
 } // namespace halden

@@ -20,7 +20,7 @@ MessageAnswer LinkReport::show(std::u16string_view text, std::u16string_view cap
 }
 
 void LinkReport::failed(const AdapterLink& link) {
-    const auto& failure = link.lastFailure();
+    const auto& failure = link.firstFailure();
     const bool inUse = failure && failure->result == LINK_IN_USE;
     if (shown_ > 0 && !inUse) {
         return;

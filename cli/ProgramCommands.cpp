@@ -119,9 +119,13 @@ int ProgramCommands::adapter(const std::vector<std::string>& arguments) {
     int mismatch = 0;
     if (link.openRecovery() == 0) {
         mode = "needs-firmware";
-    } else if (link.openProgrammer() == 0) {
-        mode = "programmer";
-        checked = link.checkFirmware(mismatch) == 0;
+    } else {
+        // No adapter needing firmware is the usual case, not a failure worth telling.
+        link.clearFailure();
+        if (link.openProgrammer() == 0) {
+            mode = "programmer";
+            checked = link.checkFirmware(mismatch) == 0;
+        }
     }
     const bool offline = checked && link.offlineCapable();
     link.close();

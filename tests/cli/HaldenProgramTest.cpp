@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 
 namespace halden {
 namespace {
@@ -15,12 +16,15 @@ struct ProcessResult {
     std::string output; // standard output and error together
 };
 
-// Runs the real halden, which loads the link library beside itself.
-ProcessResult halden(const std::string& emulator, const std::string& arguments) {
+// The real halden, which loads the link library beside itself, started in the background.
+FILE* start(const std::string& emulator, const std::string& arguments) {
     const std::string command =
         (emulator.empty() ? "env -u TAVRO_EMULATOR " : "TAVRO_EMULATOR='" + emulator + "' ") +
         std::string(HALDEN_BIN_DIR) + "/halden " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
+    return popen(command.c_str(), "r");
+}
+
+ProcessResult finish(FILE* pipe) {
     std::string output;
     char buffer[256];
     while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
@@ -28,6 +32,19 @@ ProcessResult halden(const std::string& emulator, const std::string& arguments) 
     }
     const int status = pipe != nullptr ? pclose(pipe) : -1;
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+ProcessResult halden(const std::string& emulator, const std::string& arguments) {
+    return finish(start(emulator, arguments));
+}
+
+std::string lastLine(const std::string& output) {
+    const auto end = output.find_last_not_of('\n');
+    if (end == std::string::npos) {
+        return {};
+    }
+    const auto begin = output.rfind('\n', end);
+    return output.substr(begin == std::string::npos ? 0 : begin + 1, end - begin);
 }
 
 std::vector<char> readFile(const std::filesystem::path& path) {
@@ -75,6 +92,110 @@ TEST(HaldenProgram, FailuresExitOneAndSayWhy) {
         EXPECT_EQ(result.code, c.code) << c.arguments << "\n" << result.output;
         EXPECT_NE(result.output.find(c.output), std::string::npos) << result.output;
     }
+}
+
+// Every fault the emulator can inject into an Update Target: each one fails it, and each
+// one the programmer shows no message for ends with a halden: line that names the command
+// and what went wrong. The cases run side by side (a dropped reply waits 4000 ms).
+TEST(HaldenProgram, EveryInjectedFaultFailsAndASilentOneSaysWhichCommand) {
+    test::TempDir dir;
+    const std::string image = std::string(HALDEN_SOURCE_DIR) + "/resources/samples/sample.hex";
+    std::vector<std::string> faults;
+    for (const char* command : {"0x80", "0x25", "0x23", "0x0D", "0x19", "0x1E", "0x1A"}) {
+        faults.push_back(std::string("drop:") + command);
+        faults.push_back(std::string("tag:") + command);
+        for (const char* status : {"1", "2", "3", "4", "5", "9"}) {
+            faults.push_back(std::string("status:") + command + ":" + status);
+        }
+    }
+    for (const char* n : {"0", "1", "4", "7"}) {
+        faults.push_back(std::string("refuse:") + n);
+    }
+    for (const char* n : {"0", "1", "2", "3", "4", "5", "8", "12", "16", "20", "23"}) {
+        faults.push_back(std::string("unplug:") + n);
+    }
+    faults.push_back("stuck:0x10");
+    std::vector<FILE*> running;
+    for (std::size_t i = 0; i < faults.size(); ++i) {
+        const auto state = dir / ("emu" + std::to_string(i));
+        running.push_back(start("fault=" + faults[i] + ",state=" + state.string(),
+                                "program --part RQD-1 " + image));
+    }
+    std::size_t silent = 0;
+    for (std::size_t i = 0; i < faults.size(); ++i) {
+        const auto result = finish(running[i]);
+        SCOPED_TRACE(faults[i] + "\n" + result.output);
+        EXPECT_EQ(result.code, 1);
+        if (result.output.find('[') != std::string::npos) {
+            continue; // the programmer's own message said it
+        }
+        ++silent;
+        const std::string line = lastLine(result.output);
+        EXPECT_EQ(line.rfind("halden: ", 0), 0u);
+        EXPECT_TRUE(line.find("CMD_") != std::string::npos ||
+                    line.find("firmware query") != std::string::npos);
+    }
+    // The programmer is silent about many of them: the check above is not empty.
+    EXPECT_GT(silent, 10u);
+}
+
+TEST(HaldenProgram, VerbosePrintsOneRecordPerTransaction) {
+    test::TempDir dir;
+    const auto image = dir.write("app.bin", std::string(300, '\x11'));
+    const auto result = halden("state=" + (dir / "emu").string(),
+                               "--verbose program --part RQD-1 " + image.string());
+    EXPECT_EQ(result.code, 0) << result.output;
+    const char* records[] = {"open adapter in programmer mode: ok",
+                             "firmware query: ok",
+                             "CMD_OPEN_TARGET (0x25) tag",
+                             "CMD_CHECK_TARGET (0x23) tag",
+                             "CMD_ERASE_CHIP (0x0D) tag",
+                             "CMD_PROGRAM_CODE (0x19) tag",
+                             "read back with CMD_READ_TARGET_CODE (0x1E) address 0x00000000 "
+                             "length 300: ok",
+                             "CMD_PROGRAM_OPTIONS (0x1A) tag",
+                             "CMD_CLOSE_TARGET (0x04)",
+                             "close the adapter: ok"};
+    std::size_t from = 0;
+    for (const char* record : records) {
+        const auto at = result.output.find(std::string("halden: link: ") + record, from);
+        ASSERT_NE(at, std::string::npos) << record << "\n" << result.output;
+        from = at;
+    }
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = result.output.find("halden: link: ", at)) != std::string::npos;
+         ++at) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, std::size(records));
+}
+
+// One process per adapter: a second halden finds the adapter taken, says so, and the
+// chip keeps the first one's image.
+TEST(HaldenProgram, ASecondProcessFindsTheAdapterInUse) {
+    test::TempDir dir;
+    const auto first = dir.write("first.bin", std::string(0x10000, '\x5A'));
+    const auto second = dir.write("second.bin", std::string(0x10000, '\x0F'));
+    // Full-speed timing makes the first programming take about a second.
+    const std::string emulator = "latency=usb-fs,state=" + (dir / "emu").string();
+    FILE* one = start(emulator, "program --part RQD-1 " + first.string());
+    FILE* two = nullptr;
+    // Start the second once the first holds the adapter (its lock file is there).
+    for (int i = 0; i < 400 && !std::filesystem::exists(dir / "emu/adapter.lock"); ++i) {
+        usleep(5000);
+    }
+    usleep(100000);
+    two = start(emulator, "program --part RQD-1 " + second.string());
+    const auto a = finish(one);
+    const auto b = finish(two);
+    EXPECT_EQ(a.code, 0) << a.output;
+    EXPECT_EQ(a.output, "[Pass !] Update Target ok !\n");
+    EXPECT_EQ(b.code, 1) << b.output;
+    EXPECT_NE(b.output.find("[Error !] Tavro is not exist !"), std::string::npos) << b.output;
+    EXPECT_EQ(lastLine(b.output), "halden: the adapter is in use by another process");
+    const auto flash = readFile(dir / "emu/flash.bin");
+    ASSERT_EQ(flash.size(), 0x18000u);
+    EXPECT_EQ(std::string(flash.begin(), flash.begin() + 0x10000), std::string(0x10000, '\x5A'));
 }
 
 } // namespace
