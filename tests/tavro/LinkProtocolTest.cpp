@@ -332,19 +332,6 @@ TEST_F(LinkTest, OpensOnlyTheDeviceAskedForAndKeepsTheOpenOneOnFailure) {
     EXPECT_EQ(control(), nullptr);
 }
 
-TEST_F(LinkTest, WithoutTheEmulatorAndWithoutAnAdapterConnectFailsCleanly) {
-    unsetenv("TAVRO_EMULATOR");
-    EXPECT_EQ(control(), nullptr);
-    if (link.CheckDevice() == 0) {
-        GTEST_SKIP() << "a real adapter is plugged in";
-    }
-    EXPECT_NE(link.ConnectHIDDevice(0, 0, 1), 0);
-    EXPECT_NE(link.ConnectHIDDevice(0x2E7B, 0x0FFF, 0), 0);
-    EXPECT_EQ(link.HidDevice->handle, nullptr);
-    int mismatch = 0;
-    EXPECT_NE(link.ICE_Check_Firmware(&mismatch), 0);
-}
-
 // What the firmware-upgrade worker does through the library: switch, reopen as the boot
 // loader, download, restart, while a watcher on another thread sees the adapter come
 // and go.
