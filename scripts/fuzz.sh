@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 all=(ProjectReaderFuzz IntelHexFuzz ResourceFuzz HidReportDescriptorFuzz HidDevicePathFuzz
-     EmulatorSettingsFuzz EmulatorStateFuzz TavroFramesFuzz)
+     EmulatorSettingsFuzz EmulatorStateFuzz TavroFramesFuzz ProfileIniFuzz)
 targets=("${@:-${all[@]}}")
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}"
