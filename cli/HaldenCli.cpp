@@ -5,6 +5,7 @@
 #include "ImageCommands.h"
 #include "ProgramCommands.h"
 #include "QpfCommands.h"
+#include "UpdateCommands.h"
 
 namespace halden {
 
@@ -34,6 +35,11 @@ void HaldenCli::printHelp() const {
             "      through the adapter (the emulator when TAVRO_EMULATOR is set)\n"
             "  adapter [--json]\n"
             "      what the start-up probe finds: mode, firmware match, off-line capability\n"
+            "  update-check [--startup] [--url URL] [--answer yes|no|cancel] [--json]\n"
+            "      the programmer's update check, as from its menu or (--startup) at start-up,\n"
+            "      against URL or the setting UpdateServer; the question is answered with\n"
+            "      --answer (default: its default button); what would be opened is printed\n"
+            "      as [open] ADDRESS; \"CheckVersion\" is written in the programmer's settings\n"
             "\n"
             "Options:\n"
             "  --help       show this help and exit\n"
@@ -59,6 +65,9 @@ int HaldenCli::run(const std::vector<std::string>& arguments) {
         return kSuccess;
     }
     const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    if (command == "update-check") {
+        return UpdateCommands(out_, err_).updateCheck(rest);
+    }
     CliSession session(err_);
     CatalogueCommands catalogue(session, out_, err_);
     if (command == "parts") {

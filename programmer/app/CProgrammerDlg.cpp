@@ -11,6 +11,7 @@
 #include "MainWindowTemplate.h"
 #include "MessageService.h"
 #include "ProgrammerImages.h"
+#include "ProgrammerUpdateCheck.h"
 #include "ProjectSaver.h"
 #include "QpfRequestDialog.h"
 #include "SeriesTable.h"
@@ -252,6 +253,9 @@ void CProgrammerDlg::OnSysCommand(int id) {
         break;
     }
     case kSysCommandCheckUpdate:
+        ProgrammerUpdateCheck::run(UpdateCheck::Mode::Menu, context_.messages, context_.settings,
+                                   context_.programPath, context_.downloader, context_.opener);
+        // Using the entry turns the start-up check back on, whatever the check did.
         context_.settings.writeInt("Settings", "CheckVersion", 1);
         break;
     default:

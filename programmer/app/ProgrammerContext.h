@@ -7,10 +7,12 @@
 namespace halden {
 
 class Clock;
+class DesktopOpener;
 class LinkLibrary;
 class MessageService;
 class SettingsStore;
 class UiText;
+class WebDownloader;
 class WindowClass;
 
 // What start-up hands to the main window: the services it works through and the
@@ -30,6 +32,10 @@ struct ProgrammerContext {
     std::string programPath{};
     // The program file's base name: the caption of messages that have no caption of their own.
     std::u16string applicationName = u"Halden_Programmer";
+    // The update check's download and the desktop that opens the download page; null:
+    // Qt Network and the desktop's browser.
+    WebDownloader* downloader = nullptr;
+    DesktopOpener* opener = nullptr;
 };
 
 } // namespace halden
