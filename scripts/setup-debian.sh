@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-liberation2 fonts-wqy-microhei
     srecord
+    openssl
 )
 
 missing=()

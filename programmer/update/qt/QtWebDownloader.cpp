@@ -90,8 +90,11 @@ WebDownloader::Result QtWebDownloader::download(const std::string& url, const st
         }
     });
     const auto take = [&] {
+        if (!reply->isOpen() || tooLarge || writeFailed) {
+            return;
+        }
         const QByteArray bytes = reply->readAll();
-        if (bytes.isEmpty() || tooLarge || writeFailed) {
+        if (bytes.isEmpty()) {
             return;
         }
         received += bytes.size();
