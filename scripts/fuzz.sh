@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 all=(ProjectReaderFuzz IntelHexFuzz ResourceFuzz HidReportDescriptorFuzz HidDevicePathFuzz
-     EmulatorSettingsFuzz EmulatorStateFuzz TavroFramesFuzz ProfileIniFuzz)
+     EmulatorSettingsFuzz EmulatorStateFuzz TavroFramesFuzz ProfileIniFuzz
+     UpdateVersionFuzz)
 targets=("${@:-${all[@]}}")
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}"
