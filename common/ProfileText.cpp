@@ -311,11 +311,26 @@ ProfileText::Edit ProfileText::replaceSection(std::string_view section,
     } else if (!old.empty()) {
         position = old.front();
     }
-    // Remove from the back, so the indices in front stay valid.
-    for (std::size_t k = removedEnd; k > head; --k) {
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(old[k - 1]));
+    // One pass, so rewriting a section of any size costs one copy of the file.
+    std::vector<Line> kept;
+    kept.reserve(lines_.size());
+    std::size_t newPosition = 0;
+    std::size_t nextRemoved = head;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (i == position) {
+            newPosition = kept.size();
+        }
+        if (nextRemoved < removedEnd && i == old[nextRemoved]) {
+            ++nextRemoved;
+            continue;
+        }
+        kept.push_back(std::move(lines_[i]));
     }
-    insertLines(position,
+    if (position == lines_.size()) {
+        newPosition = kept.size();
+    }
+    lines_ = std::move(kept);
+    insertLines(newPosition,
                 std::vector<std::string>(entries.begin() + static_cast<std::ptrdiff_t>(head),
                                          entries.end() - static_cast<std::ptrdiff_t>(tail)));
     return Edit::Changed;

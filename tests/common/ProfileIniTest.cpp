@@ -225,6 +225,11 @@ TEST(ProfileIni, WritesReplaceTheFileAndKeepItsPermissions) {
     // Nothing is left beside it.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 
+    // A value longer than any of the system's buffers goes in and comes out whole.
+    const std::string cpuList = "SARMCM3.DLL(" + std::string(600, 'T') + ")";
+    EXPECT_EQ(ini.writeString("ARMADS", "CPUDLL1", cpuList), "");
+    EXPECT_EQ(ini.readString("ARMADS", "CPUDLL1"), cpuList);
+
     EXPECT_NE(ini.writeString("ARMADS", "TDRV1", "a\r\nb"), "");
     EXPECT_EQ(ini.readString("ARMADS", "TDRV1"), "BIN\\M3_Tavro.dll");
 }
