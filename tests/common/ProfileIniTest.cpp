@@ -22,8 +22,8 @@ const std::string kToolsIni = "[UV2]\r\n"
                               "\r\n"
                               "[ARMADS]\r\n"
                               "PATH=\"C:\\Keil_v5\\ARM\\\"\r\n"
-                              "TDRV0=BIN\\UL2CM3.DLL(\"ULINK2/ME Cortex Debugger\")\r\n"
-                              "TDRV1 = BIN\\ULP2CM3.DLL(\"ULINKpro Cortex Debugger\")\r\n"
+                              "TDRV0=BIN\\PRB1CM3.DLL(\"Probe One Debugger\")\r\n"
+                              "TDRV1 = BIN\\PRB2CM3.DLL(\"Probe Two Debugger\")\r\n"
                               "; drivers end here\r\n"
                               "CPUDLL1=SARMCM3.DLL(TDRV0,TDRV1)\r\n"
                               "\r\n";
@@ -39,9 +39,9 @@ TEST(ProfileText, ReadsValuesAsThePrivateProfileCallsDo) {
     const std::string longValue(5000, 'v');
     const Case cases[] = {
         {"names without regard to case", kToolsIni, "armads", "tdrv0",
-         "BIN\\UL2CM3.DLL(\"ULINK2/ME Cortex Debugger\")"},
+         "BIN\\PRB1CM3.DLL(\"Probe One Debugger\")"},
         {"blanks around key and value", kToolsIni, "ARMADS", "TDRV1",
-         "BIN\\ULP2CM3.DLL(\"ULINKpro Cortex Debugger\")"},
+         "BIN\\PRB2CM3.DLL(\"Probe Two Debugger\")"},
         {"double quotes dropped", kToolsIni, "ARMADS", "PATH", "C:\\Keil_v5\\ARM\\"},
         {"Latin-1 bytes as they stand", kToolsIni, "uv2", "Organization", "Caf\xE9 Werk"},
         {"single quotes dropped", "[s]\nk='a b'\n", "s", "k", "a b"},
@@ -68,8 +68,8 @@ TEST(ProfileText, ListsSectionsAndEntries) {
     EXPECT_EQ(text.sectionNames(), (std::vector<std::string>{"UV2", "ARMADS"}));
     EXPECT_EQ(text.section("armads"), (std::vector<std::string>{
                                           "PATH=\"C:\\Keil_v5\\ARM\\\"",
-                                          "TDRV0=BIN\\UL2CM3.DLL(\"ULINK2/ME Cortex Debugger\")",
-                                          "TDRV1=BIN\\ULP2CM3.DLL(\"ULINKpro Cortex Debugger\")",
+                                          "TDRV0=BIN\\PRB1CM3.DLL(\"Probe One Debugger\")",
+                                          "TDRV1=BIN\\PRB2CM3.DLL(\"Probe Two Debugger\")",
                                           "CPUDLL1=SARMCM3.DLL(TDRV0,TDRV1)",
                                       }));
     EXPECT_EQ(text.section("none"), std::nullopt);
@@ -151,8 +151,8 @@ TEST(ProfileText, WritesChangeOnlyTheLinesTheyMust) {
          "\r\n"
          "[ARMADS]\r\n"
          "PATH=\"C:\\Keil_v5\\ARM\\\"\r\n"
-         "TDRV0=BIN\\UL2CM3.DLL(\"ULINK2/ME Cortex Debugger\")\r\n"
-         "TDRV1 = BIN\\ULP2CM3.DLL(\"ULINKpro Cortex Debugger\")\r\n"
+         "TDRV0=BIN\\PRB1CM3.DLL(\"Probe One Debugger\")\r\n"
+         "TDRV1 = BIN\\PRB2CM3.DLL(\"Probe Two Debugger\")\r\n"
          "TDRV2=BIN\\M3_Tavro.dll(\"Tavro\")\r\n"
          "; drivers end here\r\n"
          "CPUDLL1=SARMCM3.DLL(TDRV0,TDRV1)\r\n"
