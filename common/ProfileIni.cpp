@@ -48,6 +48,20 @@ std::optional<std::vector<std::string>> ProfileIni::readSection(std::string_view
     return textOf(load(error)).section(section);
 }
 
+ProfileIni::Fitted ProfileIni::sectionNames(std::size_t size) const {
+    return fitList(sectionNames(), size);
+}
+
+ProfileIni::Fitted ProfileIni::readString(std::string_view section, std::string_view key,
+                                          std::string_view fallback, std::size_t size) const {
+    const auto value = readString(section, key);
+    return fitValue(value ? std::string_view(*value) : fallback, size);
+}
+
+ProfileIni::Fitted ProfileIni::readSection(std::string_view section, std::size_t size) const {
+    return fitList(readSection(section).value_or(std::vector<std::string>{}), size);
+}
+
 template <typename Change> std::string ProfileIni::edit(Change&& change) {
     std::string error;
     const auto bytes = load(error);

@@ -215,6 +215,15 @@ TEST(ProfileIni, WritesReplaceTheFileAndKeepItsPermissions) {
     ProfileIni ini(path.string());
 
     EXPECT_EQ(ini.readString("ARMADS", "PATH"), "C:\\Keil_v5\\ARM\\");
+    // The calls as fixed buffers see them.
+    EXPECT_EQ(ini.readString("ARMADS", "PATH", "none", 260).text, "C:\\Keil_v5\\ARM\\");
+    EXPECT_EQ(ini.readString("ARMADS", "TDRV9", "none", 260).text, "none");
+    EXPECT_EQ(ini.readString("ARMADS", "TDRV0", "", 20).returned, 19u);
+    EXPECT_EQ(ini.sectionNames(256).text, std::string("UV2\0ARMADS\0", 11));
+    EXPECT_EQ(ini.sectionNames(8).returned, 6u);
+    EXPECT_EQ(ini.readSection("ARMADS", 4608).returned,
+              ini.readSection("ARMADS", 4608).text.size());
+    EXPECT_EQ(ini.readSection("NONE", 4608).returned, 0u);
     EXPECT_EQ(ini.writeString("ARMADS", "TDRV1", "BIN\\M3_Tavro.dll"), "");
     EXPECT_EQ(ini.readString("armads", "tdrv1"), "BIN\\M3_Tavro.dll");
     EXPECT_EQ(ini.deleteKey("ARMADS", "TDRV0"), "");
