@@ -34,6 +34,12 @@ bool holdsLineBreakOrNul(std::string_view text) {
 } // namespace
 
 ProfileText::ProfileText(std::string_view bytes) {
+    // A file saved with a UTF-8 mark still starts with its first section.
+    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kUtf8Mark)) {
+        mark_ = kUtf8Mark;
+        bytes.remove_prefix(kUtf8Mark.size());
+    }
     std::size_t start = 0;
     while (start < bytes.size()) {
         const auto newline = bytes.find('\n', start);
@@ -50,7 +56,7 @@ ProfileText::ProfileText(std::string_view bytes) {
 }
 
 std::string ProfileText::bytes() const {
-    std::string out;
+    std::string out = mark_;
     for (const auto& line : lines_) {
         out += line.content;
         out += line.end;

@@ -81,6 +81,7 @@ private:
     void insertLines(std::size_t position, const std::vector<std::string>& contents);
     void appendSection(std::string_view name, const std::vector<std::string>& contents);
 
+    std::string mark_; // a UTF-8 byte order mark before the first line, kept as it was
     std::vector<Line> lines_;
 };
 

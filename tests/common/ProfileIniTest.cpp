@@ -57,6 +57,7 @@ TEST(ProfileText, ReadsValuesAsThePrivateProfileCallsDo) {
         {"[ without ] is an entry", "[s]\n[k=1\n", "s", "[k", "1"},
         {"long value whole", "[s]\nk=" + longValue + "\r\n", "s", "k", longValue},
         {"missing section", kToolsIni, "TOOLS", "PATH", std::nullopt},
+        {"a UTF-8 mark before the first section", "\xEF\xBB\xBF[s]\r\nk=1\r\n", "s", "k", "1"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ProfileText(c.text).value(c.section, c.key), c.value) << c.name;
@@ -134,6 +135,8 @@ TEST(ProfileText, WritesChangeOnlyTheLinesTheyMust) {
         {"a new section at the end, the last line given its line end", "[a]\r\nx=1",
          [](ProfileText& t) { return t.setValue("b", "y", "2"); },
          "[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n"},
+        {"a UTF-8 mark stays", "\xEF\xBB\xBF[a]\nx=1\n",
+         [](ProfileText& t) { return t.setValue("a", "x", "2"); }, "\xEF\xBB\xBF[a]\nx=2\n"},
         {"a new file gets CR LF", "", [](ProfileText& t) { return t.setValue("b", "y", "2"); },
          "[b]\r\ny=2\r\n"},
         {"a key deleted", "[a]\nx=1\nX=2\ny=3\n",
