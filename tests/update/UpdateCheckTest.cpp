@@ -173,11 +173,13 @@ TEST_F(UpdateCheckTest, StartupOffersANewerVersionAndNoStopsTheStartupCheck) {
     EXPECT_EQ(outcome.result, 0u);
     EXPECT_EQ(outcome.remote->text(), "1.13.0.1");
 
-    // The version file over HTTPS's path on the server the setting names, as our agent.
+    // The version file's path on the server the setting names, asked for by our agent.
     const std::string request = server.lastRequest();
     EXPECT_EQ(request.rfind("GET /files/Download/Tools/tools_version.ini HTTP/1.1\r\n", 0), 0u)
         << request;
     EXPECT_NE(request.find("\r\nUser-Agent: Vesk32Agent"), std::string::npos) << request;
+    // Always from the server: no cached copy is asked for.
+    EXPECT_NE(request.find("\r\nCache-Control: no-cache"), std::string::npos) << request;
 }
 
 TEST_F(UpdateCheckTest, AnswersToTheOfferOpenTheRightPageAndSetCheckVersion) {
