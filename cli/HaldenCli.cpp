@@ -6,6 +6,7 @@
 #include "ImageCommands.h"
 #include "ProgramCommands.h"
 #include "QpfCommands.h"
+#include "UpdateCommands.h"
 
 namespace halden {
 
@@ -40,6 +41,11 @@ void HaldenCli::printHelp() const {
             "      the project's request form as text (standard output without -o), as the\n"
             "      1-bit picture Save Picture makes and as a printed PDF page; --part is the\n"
             "      selected part that chooses the layout (default the project's own part)\n"
+            "  update-check [--startup] [--url URL] [--answer yes|no|cancel] [--json]\n"
+            "      the programmer's update check, as from its menu or (--startup) at start-up,\n"
+            "      against URL or the setting UpdateServer; the question is answered with\n"
+            "      --answer (default: its default button); what would be opened is printed\n"
+            "      as [open] ADDRESS; \"CheckVersion\" is written in the programmer's settings\n"
             "\n"
             "Options:\n"
             "  --help       show this help and exit\n"
@@ -76,6 +82,9 @@ int HaldenCli::run(const std::vector<std::string>& given) {
         return kSuccess;
     }
     const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    if (command == "update-check") {
+        return UpdateCommands(out_, err_).updateCheck(rest);
+    }
     CliSession session(err_);
     CatalogueCommands catalogue(session, out_, err_);
     if (command == "parts") {

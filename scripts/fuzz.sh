@@ -5,8 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
-all=(ProjectReaderFuzz RequestFormFuzz IntelHexFuzz ResourceFuzz HidReportDescriptorFuzz HidDevicePathFuzz
-     EmulatorSettingsFuzz EmulatorStateFuzz TavroFramesFuzz)
+all=(ProjectReaderFuzz RequestFormFuzz IntelHexFuzz ResourceFuzz HidReportDescriptorFuzz
+     HidDevicePathFuzz EmulatorSettingsFuzz EmulatorStateFuzz TavroFramesFuzz ProfileIniFuzz
+     UpdateVersionFuzz)
 targets=("${@:-${all[@]}}")
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}"

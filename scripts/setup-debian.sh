@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libhidapi-dev libudev-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-liberation2 fonts-wqy-microhei
-    srecord poppler-utils
+    srecord poppler-utils openssl
 )
 
 missing=()

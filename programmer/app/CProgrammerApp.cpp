@@ -5,6 +5,7 @@
 #include "LinkLibraryLoader.h"
 #include "MessageService.h"
 #include "ProgrammerResources.h"
+#include "ProgrammerUpdateCheck.h"
 #include "QtSettingsStore.h"
 #include "SystemError.h"
 #include "Unicode.h"
@@ -60,7 +61,7 @@ bool CProgrammerApp::InitInstance(const std::string& programPath,
     if (!takeSingleInstance()) {
         return false;
     }
-    runStartupUpdateCheck();
+    runStartupUpdateCheck(programPath);
     if (!readCommandLine(programPath, arguments)) {
         return false;
     }
@@ -114,7 +115,7 @@ bool CProgrammerApp::takeSingleInstance() {
     return true;
 }
 
-void CProgrammerApp::runStartupUpdateCheck() {
+void CProgrammerApp::runStartupUpdateCheck(const std::string& programPath) {
     const int checkVersion = settings_->readInt("Settings", "CheckVersion", 2);
     if (checkVersion == 0) {
         return;
@@ -122,6 +123,9 @@ void CProgrammerApp::runStartupUpdateCheck() {
     if (checkVersion == 2) {
         settings_->writeInt("Settings", "CheckVersion", 1);
     }
+    // Before the window exists, so its messages have no owner; bounded in time, so a
+    // server that never answers cannot keep the window from showing.
+    ProgrammerUpdateCheck::run(UpdateCheck::Mode::Startup, messages_, *settings_, programPath);
 }
 
 bool CProgrammerApp::readCommandLine(const std::string& programPath,

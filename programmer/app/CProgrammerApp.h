@@ -51,7 +51,7 @@ private:
     bool loadHexEdit(const std::string& folder);
     bool loadLinkLibrary(const std::string& folder);
     bool takeSingleInstance();
-    void runStartupUpdateCheck();
+    void runStartupUpdateCheck(const std::string& programPath);
     bool readCommandLine(const std::string& programPath,
                          const std::vector<std::u16string>& arguments);
     void fail(std::u16string_view text, std::u16string_view caption);

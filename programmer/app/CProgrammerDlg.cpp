@@ -13,6 +13,7 @@
 #include "MessageService.h"
 #include "ProgrammerImages.h"
 #include "ProgrammerResources.h"
+#include "ProgrammerUpdateCheck.h"
 #include "QpfRequestDialog.h"
 #include "SeriesTable.h"
 #include "SettingsStore.h"
@@ -236,6 +237,9 @@ void CProgrammerDlg::OnSysCommand(int id) {
         break;
     }
     case kSysCommandCheckUpdate:
+        ProgrammerUpdateCheck::run(UpdateCheck::Mode::Menu, context_.messages, context_.settings,
+                                   context_.programPath, context_.downloader, context_.desktop);
+        // Using the entry turns the start-up check back on, whatever the check did.
         context_.settings.writeInt("Settings", "CheckVersion", 1);
         break;
     default:

@@ -1,5 +1,6 @@
 #include "CAboutDlg.h"
 #include "CProgrammerDlg.h"
+#include "ClosedPort.h"
 #include "DialogBuilder.h"
 #include "HexViewControl.h"
 #include "LinkLibrary.h"
@@ -8,6 +9,7 @@
 #include "ProgrammerResources.h"
 #include "RecordingMessageService.h"
 #include "UiText.h"
+#include "Unicode.h"
 #include "WindowClassLibrary.h"
 
 #include <QApplication>
@@ -144,6 +146,7 @@ TEST_F(MainWindowTest, SystemMenuChecksUpdatesAndShowsAbout) {
               QStringList({"Check update", QString::fromStdU16String(CAboutDlg::kMenuText)}));
 
     settings.writeInt("Settings", "CheckVersion", 0);
+    settings.strings["Settings/UpdateServer"] = Unicode::toUtf16(test::refusingUpdateServer());
     dialog->OnSysCommand(CProgrammerDlg::kSysCommandCheckUpdate | 0x3);
     EXPECT_EQ(settings.readInt("Settings", "CheckVersion", -1), 1);
 

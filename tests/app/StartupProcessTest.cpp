@@ -1,3 +1,4 @@
+#include "ClosedPort.h"
 #include "TempDir.h"
 
 #include <QProcess>
@@ -28,6 +29,10 @@ public:
         fs::create_directories(dir_ / "runtime");
         fs::permissions(dir_ / "runtime", fs::perms::owner_all);
         fs::copy_file(kBin / "Halden_Programmer", program());
+        // The start-up update check goes to a loopback port that refuses it.
+        fs::create_directories(settingsFile().parent_path());
+        std::ofstream(settingsFile())
+            << "[Settings]\nUpdateServer=" << test::refusingUpdateServer() << "\n";
     }
 
     fs::path program() const { return folder_ / "Halden_Programmer"; }

@@ -1,0 +1,25 @@
+#include "ProgrammerUpdateCheck.h"
+
+#include "ProductVersion.h"
+#include "QtDesktopOpener.h"
+#include "QtWebDownloader.h"
+
+namespace halden {
+
+UpdateCheck::Outcome ProgrammerUpdateCheck::run(UpdateCheck::Mode mode, MessageService& messages,
+                                                SettingsStore& settings,
+                                                const std::string& programPath,
+                                                WebDownloader* downloader, DesktopOpener* opener) {
+    QtWebDownloader network;
+    QtDesktopOpener desktop;
+    UpdateCheck check({downloader != nullptr ? *downloader : network, messages, settings,
+                       opener != nullptr ? *opener : desktop},
+                      ProductVersion::number());
+    const auto slash = programPath.find_last_of('/');
+    if (slash != std::string::npos) {
+        check.setFallbackFolder(programPath.substr(0, slash));
+    }
+    return check.run(mode);
+}
+
+} // namespace halden
