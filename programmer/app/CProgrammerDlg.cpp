@@ -13,6 +13,7 @@
 #include "ProgrammerImages.h"
 #include "ProjectSaver.h"
 #include "QpfRequestDialog.h"
+#include "SavePathSuggestion.h"
 #include "SeriesTable.h"
 #include "SettingsStore.h"
 #include "StatusPaneProgress.h"
@@ -35,6 +36,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace halden {
@@ -190,11 +192,19 @@ void CProgrammerDlg::OnUpdateTarget() {
     QWidget::update();
 }
 
+// A text in the status pane ends the progress bar drawn over it, also when the text is
+// the one the pane held before the bar.
 void CProgrammerDlg::setStatusText(std::u16string_view text) {
+    if (paneProgress_ != nullptr) {
+        paneProgress_->clear();
+    }
     setPane(MainWindowTemplate::kFilePathPane, QString::fromStdU16String(std::u16string(text)));
 }
 
 void CProgrammerDlg::showFilePath() {
+    if (paneProgress_ != nullptr) {
+        paneProgress_->clear();
+    }
     if (!currentFilePath_.empty()) {
         setPane(MainWindowTemplate::kFilePathPane, QString::fromStdString(currentFilePath_));
     }
@@ -368,7 +378,10 @@ QString CProgrammerDlg::chooseSavePath() {
     QString initial =
         QString::fromStdU16String(context_.settings.readString("Settings", "QpfSavePath", u""));
     if (initial.isEmpty()) {
-        initial = QString::fromStdString(context_.programPath);
+        initial = QString::fromStdString(SavePathSuggestion::firstSuggestion(
+            context_.programPath,
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString(),
+            Unicode::toUtf8(context_.applicationName)));
     }
     if (saveFileChooser_) {
         return saveFileChooser_(initial);

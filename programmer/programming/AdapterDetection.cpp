@@ -57,6 +57,8 @@ void AdapterDetection::probe() {
     if (!firmware_.upgradeStarted()) {
         link_.DisconnectHIDDevice();
     }
+    // The probe emptied the pane: the loaded file's path comes back.
+    ui_.showFilePath();
 }
 
 void AdapterDetection::arrived(const std::string& path) {
