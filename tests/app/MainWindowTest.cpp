@@ -84,7 +84,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirEnglishLabels) {
 
 TEST_F(MainWindowTest, CaptionCarriesTheLinkLibrarysFirmwareVersion) {
     EXPECT_EQ(open()->windowTitle(), "Halden_Programmer (v1.13.0.0) FW = v1. 5 ");
-    ASSERT_EQ(linkLibrary.load(std::string(HALDEN_TEST_LIB_DIR) + "/nofw/M3_Tavro.so"), 0u);
+    ASSERT_EQ(linkLibrary.load(std::string(HALDEN_TEST_LIB_DIR) + "/M3_Tavro-nofw.fixture.so"), 0u);
     EXPECT_EQ(open()->windowTitle(), "Halden_Programmer (v1.13.0.0) FW = v0. 0 ");
 }
 
