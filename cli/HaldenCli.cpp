@@ -1,6 +1,7 @@
 #include "HaldenCli.h"
 
 #include "CatalogueCommands.h"
+#include "CliArguments.h"
 #include "CliSession.h"
 #include "ImageCommands.h"
 #include "ProgramCommands.h"
@@ -48,7 +49,17 @@ void HaldenCli::printHelp() const {
             "2 wrong usage.\n";
 }
 
-int HaldenCli::run(const std::vector<std::string>& arguments) {
+int HaldenCli::run(const std::vector<std::string>& given) {
+    // --partial-hex may also stand before the command; the command takes it as its own.
+    std::size_t leading = 0;
+    while (leading < given.size() && given[leading] == CliArguments::kPartialHex) {
+        ++leading;
+    }
+    std::vector<std::string> arguments(given.begin() + static_cast<std::ptrdiff_t>(leading),
+                                       given.end());
+    if (leading > 0 && !arguments.empty()) {
+        arguments.push_back(CliArguments::kPartialHex);
+    }
     if (arguments.empty()) {
         printHelp();
         return kUsage;

@@ -306,6 +306,8 @@ TEST(HaldenCli, HexThatLostDataRecordsFailsUnlessPartial) {
     }
     const std::string bad = (dir / "bad.hex").string();
     EXPECT_EQ(run({"hex2bin", bad, "--partial-hex", out}).code, HaldenCli::kSuccess);
+    EXPECT_EQ(run({"--partial-hex", "image", "--part", "RQD-1", bad}).code, HaldenCli::kSuccess);
+    EXPECT_EQ(run({"--partial-hex", "--partial-hex"}).code, HaldenCli::kUsage);
     EXPECT_EQ(readFile(out), std::string(4, '\x5A'));
 
     // An empty file converts to nothing: hex2bin says so, the image commands refuse it.
