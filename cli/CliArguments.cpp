@@ -15,16 +15,34 @@ bool contains(const std::vector<std::string>& names, const std::string& name) {
 std::optional<CliArguments> CliArguments::parse(const std::vector<std::string>& arguments,
                                                 const Spec& spec, std::string& error) {
     CliArguments parsed;
+    std::vector<std::string> pendingMarks;
+    bool optionsEnded = false;
+    const auto addPositional = [&](const std::string& argument) {
+        parsed.positional_.push_back(argument);
+        parsed.marks_.push_back(std::move(pendingMarks));
+        pendingMarks.clear();
+    };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (optionsEnded) {
+            addPositional(arguments[i]);
+            continue;
+        }
         std::string name = arguments[i];
+        if (name == "--") {
+            optionsEnded = true;
+            continue;
+        }
         std::optional<std::string> inlineValue;
         if (const auto equals = name.find('=');
             name.rfind("--", 0) == 0 && equals != std::string::npos) {
             inlineValue = name.substr(equals + 1);
             name.resize(equals);
         }
-        if (contains(spec.flags, name) && !inlineValue) {
+        const bool isFlag = contains(spec.flags, name) || (spec.readsHex && name == kPartialHex);
+        if (isFlag && !inlineValue) {
             parsed.flags_.push_back(name);
+        } else if (contains(spec.markers, name) && !inlineValue) {
+            pendingMarks.push_back(name);
         } else if (contains(spec.options, name)) {
             if (!inlineValue && i + 1 == arguments.size()) {
                 error = "option " + name + " needs a value";
@@ -35,7 +53,7 @@ std::optional<CliArguments> CliArguments::parse(const std::vector<std::string>& 
             error = "unknown option " + arguments[i];
             return std::nullopt;
         } else {
-            parsed.positional_.push_back(arguments[i]);
+            addPositional(arguments[i]);
         }
     }
     return parsed;
@@ -57,6 +75,10 @@ const std::vector<std::string>& CliArguments::all(const std::string& name) const
     static const std::vector<std::string> none;
     const auto it = options_.find(name);
     return it == options_.end() ? none : it->second;
+}
+
+bool CliArguments::marked(std::size_t index, const std::string& marker) const {
+    return index < marks_.size() && contains(marks_[index], marker);
 }
 
 } // namespace halden

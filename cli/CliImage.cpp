@@ -1,7 +1,11 @@
 #include "CliImage.h"
 
+#include "CliArguments.h"
 #include "CliSession.h"
 #include "HaldenCli.h"
+#include "Unicode.h"
+
+#include <algorithm>
 
 namespace halden {
 
@@ -29,36 +33,26 @@ bool isHex(const std::string& text) {
 
 std::optional<CliImage::Arguments>
 CliImage::parseArguments(const std::vector<std::string>& arguments, std::string& error) {
-    Arguments parsed;
-    bool clearNext = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        std::string* value = argument == "--part" ? &parsed.part
-                             : argument == "-o"   ? &parsed.output
-                                                  : nullptr;
-        if ((value != nullptr || argument == "--set") && i + 1 == arguments.size()) {
-            error = argument + " needs a value";
-            return std::nullopt;
-        }
-        if (value != nullptr) {
-            *value = arguments[++i];
-        } else if (argument == "--set") {
-            parsed.settings.push_back(arguments[++i]);
-        } else if (argument == "--truncate") {
-            parsed.truncate = true;
-        } else if (argument == "--json") {
-            parsed.json = true;
-        } else if (argument == "--clear") {
-            clearNext = true;
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            error = "unknown option " + argument;
-            return std::nullopt;
-        } else {
-            parsed.files.push_back(parseSpec(argument, clearNext));
-            clearNext = false;
-        }
+    CliArguments::Spec spec;
+    spec.flags = {"--truncate", "--json"};
+    spec.options = {"--part", "-o", "--set"};
+    spec.markers = {"--clear"};
+    spec.readsHex = true;
+    const auto parsed = CliArguments::parse(arguments, spec, error);
+    if (!parsed) {
+        return std::nullopt;
     }
-    return parsed;
+    Arguments args;
+    args.part = parsed->option("--part").value_or("");
+    args.output = parsed->option("-o").value_or("");
+    args.settings = parsed->all("--set");
+    args.truncate = parsed->flag("--truncate");
+    args.json = parsed->flag("--json");
+    args.partialHex = parsed->partialHex();
+    for (std::size_t i = 0; i < parsed->positional().size(); ++i) {
+        args.files.push_back(parseSpec(parsed->positional()[i], parsed->marked(i, "--clear")));
+    }
+    return args;
 }
 
 CliImage::FileSpec CliImage::parseSpec(const std::string& text, bool clearFirst) {
@@ -71,7 +65,19 @@ CliImage::FileSpec CliImage::parseSpec(const std::string& text, bool clearFirst)
     return {text, 0, clearFirst};
 }
 
-CliImage::CliImage(CliSession& session, std::ostream& err) : session_(session), err_(err) {}
+CliImage::CliImage(CliSession& session, std::ostream& err) : session_(session), err_(err) {
+    session_.core().loader().setHexLossHandler(
+        [this](const std::string& path, const std::string& loss, std::size_t loaded) {
+            if (partialHex_) {
+                err_ << "halden: note: " << path << ", " << loss << "; " << loaded
+                     << " bytes taken as they are (" << CliArguments::kPartialHex << ")\n";
+                return true;
+            }
+            err_ << "halden: " << path << ", " << loss << "; nothing was written ("
+                 << CliArguments::kPartialHex << " takes the " << loaded << " bytes converted)\n";
+            return false;
+        });
+}
 
 const std::vector<std::uint8_t>& CliImage::bytes() const {
     return session_.code().bytes();
@@ -85,15 +91,19 @@ int CliImage::build(const std::string& part, const Arguments& arguments) {
     if (!session_.selectPart(part, err_)) {
         return HaldenCli::kUsage;
     }
-    if (!load(arguments.files, arguments.truncate)) {
+    if (!load(arguments.files, arguments.truncate, arguments.partialHex)) {
         return HaldenCli::kFailed;
+    }
+    if (!arguments.part.empty()) {
+        notePartTaken(arguments.files, arguments.part);
     }
     return session_.applySettings(arguments.settings, err_) ? HaldenCli::kSuccess
                                                             : HaldenCli::kUsage;
 }
 
-bool CliImage::load(const std::vector<FileSpec>& files, bool truncate) {
+bool CliImage::load(const std::vector<FileSpec>& files, bool truncate, bool partialHex) {
     session_.setSizeWarningAnswer(truncate ? MessageAnswer::Ok : MessageAnswer::Cancel);
+    partialHex_ = partialHex;
     for (const FileSpec& file : files) {
         SpecArea area(file);
         ProgrammerCore& core = session_.core();
@@ -101,14 +111,18 @@ bool CliImage::load(const std::vector<FileSpec>& files, bool truncate) {
         const std::size_t warningsBefore = session_.sizeWarnings();
         const auto outcome = core.loadFile(file.path, true);
         core.setAreaChooser(nullptr);
-        truncated_ = truncated_ || session_.sizeWarnings() > warningsBefore;
+        truncated_ = truncated_ || session_.sizeWarnings() > warningsBefore ||
+                     (outcome != ImageLoader::Outcome::HexIncomplete && core.loader().cutToFlash());
         switch (outcome) {
         case ImageLoader::Outcome::Loaded:
         case ImageLoader::Outcome::Project:
             continue;
         case ImageLoader::Outcome::Unreadable:
-            err_ << "halden: cannot read " << file.path << '\n';
+            err_ << "halden: cannot read " << file.path << ": " << core.loader().unreadableReason()
+                 << '\n';
             break;
+        case ImageLoader::Outcome::HexIncomplete:
+            break; // the handler said why
         case ImageLoader::Outcome::Empty:
             err_ << "halden: " << file.path << " is empty\n";
             break;
@@ -123,6 +137,23 @@ bool CliImage::load(const std::vector<FileSpec>& files, bool truncate) {
         return false;
     }
     return true;
+}
+
+// A project file names its own part, which replaces the one --part asked for.
+void CliImage::notePartTaken(const std::vector<FileSpec>& files, const std::string& requestedPart) {
+    const auto project = std::find_if(files.rbegin(), files.rend(), [](const FileSpec& file) {
+        return equalsIgnoringCase(Unicode::toUtf16(ImageLoader::extension(file.path)), u".qpf");
+    });
+    if (project == files.rend()) {
+        return;
+    }
+    const std::string& path = project->path;
+    const auto taken = session_.catalogue().partName(session_.part().record().partIndex);
+    const std::string name = taken ? Unicode::toUtf8(*taken) : "no part";
+    if (!equalsIgnoringCase(Unicode::toUtf16(name), Unicode::toUtf16(requestedPart))) {
+        err_ << "halden: note: " << path << " is a project for " << name
+             << "; the project's own part was taken, not " << requestedPart << '\n';
+    }
 }
 
 } // namespace halden

@@ -25,13 +25,15 @@ public:
     };
 
     // What the image-building commands take: --part NAME, --set LABEL=on|off, -o OUT,
-    // --truncate, --json, and files, each optionally after --clear.
+    // --truncate, --json, --partial-hex, and files, each optionally after --clear; "--"
+    // before file names that begin with '-'.
     struct Arguments {
         std::string part;
         std::string output;
         std::vector<std::string> settings;
         bool truncate = false;
         bool json = false;
+        bool partialHex = false;
         std::vector<FileSpec> files;
     };
 
@@ -43,8 +45,9 @@ public:
 
     CliImage(CliSession& session, std::ostream& err);
 
-    // False when a file did not load; the reason is on err.
-    bool load(const std::vector<FileSpec>& files, bool truncate);
+    // False when a file did not load; the reason is on err. A HEX file that lost data
+    // records fails unless partialHex.
+    bool load(const std::vector<FileSpec>& files, bool truncate, bool partialHex = false);
     // The part, the files and then the option settings, as the window takes them:
     // HaldenCli::kSuccess, kUsage for an unknown part or setting, kFailed when a file
     // did not load. A project file among the files may change the part.
@@ -57,7 +60,11 @@ public:
 private:
     CliSession& session_;
     std::ostream& err_;
+    // The project among the files names its own part, which replaces --part's.
+    void notePartTaken(const std::vector<FileSpec>& files, const std::string& requestedPart);
+
     bool truncated_ = false;
+    bool partialHex_ = false;
 };
 
 } // namespace halden

@@ -1,6 +1,7 @@
 #include "HaldenCli.h"
 
 #include "CatalogueCommands.h"
+#include "CliArguments.h"
 #include "CliSession.h"
 #include "FormCommands.h"
 #include "ImageCommands.h"
@@ -52,6 +53,10 @@ void HaldenCli::printHelp() const {
             "  --version    show the program's version and exit\n"
             "  --verbose    print every adapter transaction (command, tag, status, address,\n"
             "               length, the HID layer's error, time) to standard error\n"
+            "  --partial-hex  (image, hex2bin, qpf save, program) take what an Intel HEX\n"
+            "               file converts to even when the conversion stopped before its\n"
+            "               last data record or found none; without it such a file fails\n"
+            "  --           ends the options: what follows are file names\n"
             "\n"
             "Messages that the programmer shows in a message box go to standard error as\n"
             "one line, [caption] text. Exit status: 0 success, 1 the operation failed,\n"
@@ -60,14 +65,25 @@ void HaldenCli::printHelp() const {
 }
 
 int HaldenCli::run(const std::vector<std::string>& given) {
-    // --verbose stands before the command.
-    auto first = given.begin();
+    // --verbose and --partial-hex may stand before the command; the command takes
+    // --partial-hex as its own.
+    std::size_t leading = 0;
     bool verbose = false;
-    while (first != given.end() && *first == "--verbose") {
-        verbose = true;
-        ++first;
+    bool partialHex = false;
+    for (; leading < given.size(); ++leading) {
+        if (given[leading] == "--verbose") {
+            verbose = true;
+        } else if (given[leading] == CliArguments::kPartialHex) {
+            partialHex = true;
+        } else {
+            break;
+        }
     }
-    const std::vector<std::string> arguments(first, given.end());
+    std::vector<std::string> arguments(given.begin() + static_cast<std::ptrdiff_t>(leading),
+                                       given.end());
+    if (partialHex && !arguments.empty()) {
+        arguments.push_back(CliArguments::kPartialHex);
+    }
     if (arguments.empty()) {
         printHelp();
         return kUsage;

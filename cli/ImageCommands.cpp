@@ -1,6 +1,7 @@
 #include "ImageCommands.h"
 
 #include "AtomicFile.h"
+#include "CliArguments.h"
 #include "CliImage.h"
 #include "CliSession.h"
 #include "CodeChecksum.h"
@@ -17,7 +18,7 @@ namespace {
 
 constexpr const char* kImageUsage =
     "Usage: halden image --part NAME [--clear] FILE[@HEXADDR]... [-o OUT.bin] [--truncate] "
-    "[--json]\n";
+    "[--partial-hex] [--json]\n";
 
 } // namespace
 
@@ -64,36 +65,46 @@ int ImageCommands::image(const std::vector<std::string>& arguments) {
 }
 
 int ImageCommands::hex2bin(const std::vector<std::string>& arguments) {
-    bool json = false;
-    std::vector<std::string> paths;
-    for (const std::string& argument : arguments) {
-        if (argument == "--json") {
-            json = true;
-        } else {
-            paths.push_back(argument);
-        }
-    }
-    if (paths.size() != 2) {
-        err_ << "Usage: halden hex2bin IN.hex OUT.bin [--json]\n";
+    std::string error;
+    CliArguments::Spec spec;
+    spec.flags = {"--json"};
+    spec.readsHex = true;
+    const auto args = CliArguments::parse(arguments, spec, error);
+    if (!args || args->positional().size() != 2) {
+        err_ << (args ? "" : "halden hex2bin: " + error + "\n")
+             << "Usage: halden hex2bin [--partial-hex] IN.hex OUT.bin [--json]\n";
         return HaldenCli::kUsage;
     }
-    const auto text = FileReader::readAll(paths[0], ImageLoader::kMaxFileSize);
-    if (!text) {
-        err_ << "halden: cannot read " << paths[0] << '\n';
+    const std::string& input = args->positional()[0];
+    const auto text = FileReader::read(input, ImageLoader::kMaxFileSize);
+    if (!text.bytes) {
+        err_ << "halden: cannot read " << input << ": " << text.reason << '\n';
         return HaldenCli::kFailed;
     }
     const auto result = IntelHex::toImage(
-        std::string_view(reinterpret_cast<const char*>(text->data()), text->size()), kMaxHexImage);
+        std::string_view(reinterpret_cast<const char*>(text.bytes->data()), text.bytes->size()),
+        kMaxHexImage);
     if (result.clipped) {
-        err_ << "halden: " << paths[0]
+        err_ << "halden: " << input
              << " places data beyond 64 MiB from the start of the flash; nothing was written\n";
         return HaldenCli::kFailed;
     }
-    if (const std::string error = AtomicFile::write(paths[1], result.image); !error.empty()) {
-        err_ << "halden: " << error << '\n';
+    if (!result.complete()) {
+        if (!args->partialHex()) {
+            err_ << "halden: " << input << ", " << IntelHex::loss(result)
+                 << "; nothing was written (" << CliArguments::kPartialHex << " takes the "
+                 << result.image.size() << " bytes converted)\n";
+            return HaldenCli::kFailed;
+        }
+        err_ << "halden: note: " << input << ", " << IntelHex::loss(result) << "; "
+             << result.image.size() << " bytes taken as they are\n";
+    }
+    if (const std::string failure = AtomicFile::write(args->positional()[1], result.image);
+        !failure.empty()) {
+        err_ << "halden: " << failure << '\n';
         return HaldenCli::kFailed;
     }
-    if (json) {
+    if (args->flag("--json")) {
         out_ << "{\"size\":" << result.image.size() << "}\n";
     } else {
         out_ << "Size = " << result.image.size() << " Bytes\n";

@@ -1,5 +1,7 @@
 #include "JsonWriter.h"
 
+#include "Unicode.h"
+
 #include <cstdio>
 
 namespace halden {
@@ -48,10 +50,21 @@ JsonWriter& JsonWriter::key(std::string_view name) {
     return *this;
 }
 
+// Text that is not UTF-8 still makes valid JSON: each byte that is not part of a
+// well-formed sequence is read as the Latin-1 character of its value (\u00XX).
 JsonWriter& JsonWriter::value(std::string_view text) {
     separate();
     text_ += '"';
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        char32_t codePoint = 0;
+        const std::size_t length = Unicode::sequenceAt(text, i, codePoint);
+        if (length > 1) {
+            text_.append(text.substr(i, length));
+            i += length;
+            continue;
+        }
+        ++i;
         switch (c) {
         case '"':
             text_ += "\\\"";
@@ -69,9 +82,9 @@ JsonWriter& JsonWriter::value(std::string_view text) {
             text_ += "\\t";
             break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
+            if (length == 0 || static_cast<unsigned char>(c) < 0x20) {
                 char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
                 text_ += escaped;
             } else {
                 text_ += c;

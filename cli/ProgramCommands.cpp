@@ -24,7 +24,7 @@ namespace {
 
 constexpr const char* kProgramUsage =
     "Usage: halden program [--part NAME] [--set LABEL=on|off]... [--clear] FILE[@HEXADDR]... "
-    "[--truncate]\n";
+    "[--truncate] [--partial-hex]\n";
 
 bool isProject(const std::string& path) {
     const auto dot = path.find_last_of('.');

@@ -1,5 +1,6 @@
 #include "QpfCommands.h"
 
+#include "CliArguments.h"
 #include "CliImage.h"
 #include "CliSession.h"
 #include "FileReader.h"
@@ -7,6 +8,8 @@
 #include "ImageLoader.h"
 #include "JsonWriter.h"
 #include "ProjectFile.h"
+#include "ProjectSaver.h"
+#include "Unicode.h"
 
 #include <cstdio>
 
@@ -15,9 +18,9 @@ namespace halden {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: halden qpf info FILE [--json]\n"
+    "Usage: halden qpf info [--json] [--] FILE\n"
     "       halden qpf save --part NAME [--set LABEL=on|off]... [--clear] FILE[@HEXADDR]... "
-    "-o OUT.qpf [--truncate]\n";
+    "-o OUT.qpf [--truncate] [--partial-hex]\n";
 
 std::string hexText(const std::uint8_t* bytes, std::size_t count) {
     std::string text;
@@ -27,6 +30,33 @@ std::string hexText(const std::uint8_t* bytes, std::size_t count) {
         text += pair;
     }
     return text;
+}
+
+std::string hexNumber(std::uint32_t value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
+    return text;
+}
+
+// A name as the terminal may show it: well-formed UTF-8 stays, a backslash is doubled,
+// and control characters and bytes that are not UTF-8 are spelled \xNN.
+std::string shownName(std::string_view name) {
+    std::string shown;
+    for (std::size_t i = 0; i < name.size();) {
+        char32_t codePoint = 0;
+        const std::size_t length = Unicode::sequenceAt(name, i, codePoint);
+        const bool control = codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0);
+        if (length > 0 && !control) {
+            shown += codePoint == U'\\' ? "\\\\" : std::string(name.substr(i, length));
+            i += length;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(name[i]));
+        shown += escaped;
+        ++i;
+    }
+    return shown;
 }
 
 std::string saveTimeText(const std::array<std::uint8_t, 6>& time) {
@@ -53,35 +83,32 @@ int QpfCommands::run(const std::vector<std::string>& arguments) {
 }
 
 int QpfCommands::info(const std::vector<std::string>& arguments) {
-    bool json = false;
-    std::vector<std::string> paths;
-    for (const auto& argument : arguments) {
-        if (argument == "--json") {
-            json = true;
-        } else {
-            paths.push_back(argument);
-        }
-    }
-    if (paths.size() != 1) {
-        err_ << kUsage;
+    std::string error;
+    const auto args = CliArguments::parse(arguments, {{"--json"}, {}}, error);
+    if (!args || args->positional().size() != 1) {
+        err_ << (args ? "" : "halden qpf info: " + error + "\n") << kUsage;
         return HaldenCli::kUsage;
     }
-    const auto file = FileReader::readAll(paths[0], ImageLoader::kMaxFileSize);
-    if (!file) {
-        err_ << "halden: cannot read " << paths[0] << '\n';
+    const std::string& path = args->positional().front();
+    const auto file = FileReader::read(path, ImageLoader::kMaxFileSize);
+    if (!file.bytes) {
+        err_ << "halden: cannot read " << path << ": " << file.reason << '\n';
         return HaldenCli::kFailed;
     }
-    const auto layout = ProjectFile::locate(*file);
-    if (!layout || ProjectFile::CheckProjectFile(*file) == 0) {
+    const auto layout = ProjectFile::locate(*file.bytes);
+    if (!layout || ProjectFile::CheckProjectFile(*file.bytes) == 0) {
         session_.textMessage().ShowTextMessage(1101, 2002,
                                                {MessageButtons::Ok, MessageIcon::Error});
         return HaldenCli::kFailed;
     }
     ProjectRecord record;
     record.ResetProjectRecord();
-    ProjectFile::parseTrailer(*file, *layout, record);
+    ProjectFile::parseTrailer(*file.bytes, *layout, record);
+    const auto bytesOf = [](const std::string& text) {
+        return hexText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    };
     const std::string optionArea = hexText(record.optionArea.data(), record.optionAreaLength);
-    if (json) {
+    if (args->flag("--json")) {
         JsonWriter writer;
         writer.beginObject()
             .key("codeSize")
@@ -110,21 +137,27 @@ int QpfCommands::info(const std::vector<std::string>& arguments) {
             .value(std::int64_t{record.trailerLength})
             .key("trailerChecksum")
             .value(std::int64_t{record.trailerChecksum})
+            .key("codeFileNameBytes")
+            .value(bytesOf(record.codeFileName))
+            .key("ispFileNameBytes")
+            .value(bytesOf(record.ispFileName))
             .endObject();
         out_ << writer.text() << '\n';
         return HaldenCli::kSuccess;
     }
-    char text[512];
-    std::snprintf(text, sizeof text,
-                  "CodeFile Name   %s\nIsp Code Name   %s\nCode Size       %u\n"
-                  "Code Checksum   0x%04X\nPart Index      %u\nQPF Save Time   %s\n"
-                  "Random Key      0x%08X\nATPG Key        0x%04X\nVersion         0x%04X\n"
-                  "Type            0x%02X\nTrailer Length  %u\nTrailer Sum     0x%04X\n",
-                  record.codeFileName.c_str(), record.ispFileName.c_str(), record.codeSize,
-                  record.codeChecksum, record.partIndex, saveTimeText(record.saveTime).c_str(),
-                  record.randomKey, record.atpgKey, record.version, record.type,
-                  record.trailerLength, record.trailerChecksum);
-    out_ << text << "Option Area     " << optionArea << '\n';
+    out_ << "CodeFile Name   " << shownName(record.codeFileName) << '\n'
+         << "Isp Code Name   " << shownName(record.ispFileName) << '\n'
+         << "Code Size       " << record.codeSize << '\n'
+         << "Code Checksum   " << hexNumber(record.codeChecksum, 4) << '\n'
+         << "Part Index      " << record.partIndex << '\n'
+         << "QPF Save Time   " << saveTimeText(record.saveTime) << '\n'
+         << "Random Key      " << hexNumber(record.randomKey, 8) << '\n'
+         << "ATPG Key        " << hexNumber(record.atpgKey, 4) << '\n'
+         << "Version         " << hexNumber(record.version, 4) << '\n'
+         << "Type            " << hexNumber(record.type, 2) << '\n'
+         << "Trailer Length  " << record.trailerLength << '\n'
+         << "Trailer Sum     " << hexNumber(record.trailerChecksum, 4) << '\n'
+         << "Option Area     " << optionArea << '\n';
     return HaldenCli::kSuccess;
 }
 

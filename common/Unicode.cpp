@@ -56,6 +56,17 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 } // namespace
 
+std::size_t Unicode::sequenceAt(std::string_view text, std::size_t pos, char32_t& codePoint) {
+    std::size_t end = pos;
+    codePoint = decodeUtf8(text, end);
+    // The decoder stops at the first byte that does not fit, so a real U+FFFD in the text
+    // is told from a replacement by its three bytes.
+    if (codePoint == kReplacement && text.substr(pos, 3) != "\xEF\xBF\xBD") {
+        return 0;
+    }
+    return end - pos;
+}
+
 std::u16string Unicode::toUtf16(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());

@@ -11,6 +11,9 @@ class Unicode {
 public:
     static std::u16string toUtf16(std::string_view utf8);
     static std::string toUtf8(std::u16string_view utf16);
+    // The length of the well-formed UTF-8 sequence at text[pos] (1 for ASCII), or 0 when
+    // the bytes there are not one; the code point goes to `codePoint`.
+    static std::size_t sequenceAt(std::string_view text, std::size_t pos, char32_t& codePoint);
 };
 
 } // namespace halden

@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-liberation2 fonts-wqy-microhei
     srecord poppler-utils openssl
+    libclang-rt-14-dev
 )
 
 missing=()
@@ -19,7 +20,16 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
     sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null 2>&1; then
+            echo "setup-debian.sh: these packages are missing: ${missing[*]}" >&2
+            echo "Not root, and sudo is not installed. As root, run:" >&2
+            echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+            echo "then run this command again." >&2
+            exit 1
+        fi
+        sudo="sudo"
+    fi
     echo "Installing: ${missing[*]}"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,7 +1,10 @@
 #include "QtMessageService.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace halden {
 
@@ -72,10 +75,32 @@ MessageAnswer toAnswer(int button) {
 
 MessageAnswer QtMessageService::show(std::u16string_view text, std::u16string_view caption,
                                      MessageStyle style) {
-    QMessageBox box(toIcon(style.icon), toQString(caption), toQString(text),
-                    toButtons(style.buttons), owner_.data());
-    box.setDefaultButton(toButton(defaultAnswer(style)));
-    return toAnswer(box.exec());
+    const auto box = makeBox(text, caption, style, owner_.data());
+    return toAnswer(box->exec());
+}
+
+int QtMessageService::captionWidth(const QString& caption) {
+    // The window icon, the close button and the frame's margins, as most title bars draw them.
+    constexpr int kTitleBarAllowance = 120;
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    return QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarAllowance;
+}
+
+std::unique_ptr<QMessageBox> QtMessageService::makeBox(std::u16string_view text,
+                                                       std::u16string_view caption,
+                                                       MessageStyle style, QWidget* owner) {
+    auto box = std::make_unique<QMessageBox>(toIcon(style.icon), toQString(caption),
+                                             toQString(text), toButtons(style.buttons), owner);
+    box->setDefaultButton(toButton(defaultAnswer(style)));
+    // A message box sizes itself to its text and ignores a minimum width; a spacer across
+    // its grid widens it.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        grid->addItem(new QSpacerItem(captionWidth(box->windowTitle()), 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    return box;
 }
 
 void QtMessageService::beep(MessageIcon) {

@@ -26,7 +26,7 @@ DialogTemplate aboutTemplate() {
     t.add(CAboutDlg::kVersionLine, Kind::Static, u"Corvane Halden_Programmer v 0.78",
           {40, 10, 130, 8});
     t.add(-1, Kind::Static, u"Halden: in-circuit programming for Corvane chips with Tavro.",
-          {40, 25, 188, 8}, "notice");
+          {40, 24, 188, 20}, "notice");
     t.add(1, Kind::Button, u"OK", {178, 7, 50, 14});
     return t;
 }
@@ -40,6 +40,8 @@ CAboutDlg::CAboutDlg(const UiText& text, QWidget* parent) : QDialog(parent) {
         findChild<QLabel*>(QString::number(kVersionLine))
             ->setText(QString::fromStdU16String(*title));
     }
+    // The notice runs over two lines rather than being cut at the box's edge.
+    findChild<QLabel*>("notice")->setWordWrap(true);
     findChild<QPushButton*>("1")->setDefault(true);
 }
 

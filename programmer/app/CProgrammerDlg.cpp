@@ -15,6 +15,7 @@
 #include "ProgrammerResources.h"
 #include "ProgrammerUpdateCheck.h"
 #include "QpfRequestDialog.h"
+#include "SavePathSuggestion.h"
 #include "SeriesTable.h"
 #include "SettingsStore.h"
 #include "StatusPaneProgress.h"
@@ -36,6 +37,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace halden {
@@ -175,11 +177,19 @@ void CProgrammerDlg::OnUpdateTarget() {
     QWidget::update();
 }
 
+// A text in the status pane ends the progress bar drawn over it, also when the text is
+// the one the pane held before the bar.
 void CProgrammerDlg::setStatusText(std::u16string_view text) {
+    if (paneProgress_ != nullptr) {
+        paneProgress_->clear();
+    }
     setPane(MainWindowTemplate::kFilePathPane, QString::fromStdU16String(std::u16string(text)));
 }
 
 void CProgrammerDlg::showFilePath() {
+    if (paneProgress_ != nullptr) {
+        paneProgress_->clear();
+    }
     if (!currentFilePath_.empty()) {
         setPane(MainWindowTemplate::kFilePathPane, QString::fromStdString(currentFilePath_));
     }
@@ -375,7 +385,10 @@ QString CProgrammerDlg::chooseSavePath() {
     QString initial =
         QString::fromStdU16String(context_.settings.readString("Settings", "QpfSavePath", u""));
     if (initial.isEmpty()) {
-        initial = QString::fromStdString(context_.programPath);
+        initial = QString::fromStdString(SavePathSuggestion::firstSuggestion(
+            context_.programPath,
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString(),
+            Unicode::toUtf8(context_.applicationName)));
     }
     if (saveFileChooser_) {
         return saveFileChooser_(initial);

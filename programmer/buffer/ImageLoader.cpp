@@ -45,11 +45,12 @@ std::uint32_t ImageLoader::imageLimit(const ChipCatalogue& catalogue, std::uint3
 }
 
 ImageLoader::Outcome ImageLoader::LoadImageFile(const std::string& path, bool interactive) {
-    auto read = FileReader::readAll(path, kMaxFileSize);
-    if (!read) {
+    auto read = FileReader::read(path, kMaxFileSize);
+    if (!read.bytes) {
+        unreadableReason_ = read.reason;
         return Outcome::Unreadable;
     }
-    std::vector<std::uint8_t> data = std::move(*read);
+    std::vector<std::uint8_t> data = std::move(*read.bytes);
     if (data.empty()) {
         return Outcome::Empty;
     }
@@ -73,6 +74,9 @@ ImageLoader::Outcome ImageLoader::LoadImageFile(const std::string& path, bool in
     if (equalsIgnoringCase(suffix, ".hex")) {
         auto converted = IntelHex::toImage(
             std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), limit);
+        if (!converted.complete() && !acceptHexLoss(path, converted)) {
+            return Outcome::HexIncomplete;
+        }
         image = std::move(converted.image);
         clipped = converted.clipped;
     } else {
@@ -94,6 +98,23 @@ ImageLoader::Outcome ImageLoader::LoadImageFile(const std::string& path, bool in
     recordCodeFileName(path);
     display(path, merge(image, clearBuffer));
     return Outcome::Loaded;
+}
+
+// Data records the conversion did not reach are never dropped silently.
+bool ImageLoader::acceptHexLoss(const std::string& path, const IntelHex::Result& converted) {
+    const std::string loss = IntelHex::loss(converted);
+    const std::size_t loaded = static_cast<std::size_t>(converted.end);
+    if (hexLossHandler_) {
+        return hexLossHandler_(path, loss, loaded);
+    }
+    const auto slash = path.find_last_of('/');
+    char size[64];
+    std::snprintf(size, sizeof size, "%zu bytes (0x%zX)", loaded, loaded);
+    const std::string text = (slash == std::string::npos ? path : path.substr(slash + 1)) + ", " +
+                             loss + ".\nLoaded: " + size + ".";
+    messages_.messages().show(Unicode::toUtf16(text), messages_.text().text(1107),
+                              {MessageButtons::Ok, MessageIcon::Warning});
+    return true;
 }
 
 // The size warning: OK cuts the image to what fits below the limit.
@@ -135,10 +156,15 @@ void ImageLoader::recordCodeFileName(const std::string& path) {
 }
 
 void ImageLoader::display(const std::string& path, const std::vector<std::uint8_t>& image) {
+    cutToFlash_ = false;
     if (image.empty()) {
         return;
     }
-    target_.display(path, image);
+    // The buffer keeps no more than the flash.
+    const auto kept =
+        std::span(image).first(std::min<std::size_t>(image.size(), record_.flashSize));
+    cutToFlash_ = kept.size() < image.size();
+    target_.display(path, kept);
 }
 
 } // namespace halden

@@ -53,6 +53,19 @@ void appendText(std::vector<std::uint8_t>& out, const std::string& text, std::si
 
 } // namespace
 
+void ProjectFile::fillOptionArea(ProjectRecord& record, std::span<const std::uint8_t> optionBytes) {
+    auto& area = record.optionArea;
+    area.fill(0xFF);
+    std::copy_n(optionBytes.begin(), std::min(optionBytes.size(), area.size()), area.begin());
+    std::copy(record.reservedBlock.begin(), record.reservedBlock.end(),
+              area.begin() + ProjectRecord::kReservedBlockOffset);
+    for (int i = 0; i < 4; ++i) {
+        area[ProjectRecord::kRandomKeyOffset + i] =
+            static_cast<std::uint8_t>(record.randomKey >> (24 - 8 * i));
+    }
+    area[ProjectRecord::kReservedByteOffset] = record.reservedByte;
+}
+
 std::uint16_t ProjectFile::trailerChecksum(std::span<const std::uint8_t> trailer) {
     const std::size_t checksumAt = trailer.size() - 4;
     std::uint32_t sum = CodeChecksum::sum(trailer);
@@ -64,9 +77,6 @@ std::vector<std::uint8_t> ProjectFile::BuildProjectTrailer(ProjectRecord& record
                                                            const PartRecord& part,
                                                            const Clock& clock) {
     record.partIndex = part.partIndex;
-    std::copy_n(part.optionBytes.begin(),
-                std::min<std::size_t>(part.optionCount, record.optionAreaLength),
-                record.optionArea.begin());
     record.codeSize = part.codeSize;
     record.codeChecksum = part.codeChecksum;
     record.reservedWord1 = 0;
@@ -98,15 +108,11 @@ std::vector<std::uint8_t> ProjectFile::BuildProjectTrailer(ProjectRecord& record
     ByteOrder::appendBe16(out, record.partIndex);
     out.push_back(0);
     out.push_back(record.optionAreaLength);
-    auto area = record.optionArea;
-    std::copy(record.reservedBlock.begin(), record.reservedBlock.end(),
-              area.begin() + ProjectRecord::kReservedBlockOffset);
-    for (int i = 0; i < 4; ++i) {
-        area[ProjectRecord::kRandomKeyOffset + i] =
-            static_cast<std::uint8_t>(record.randomKey >> (24 - 8 * i));
-    }
-    area[ProjectRecord::kReservedByteOffset] = record.reservedByte;
-    out.insert(out.end(), area.begin(), area.begin() + record.optionAreaLength);
+    fillOptionArea(record,
+                   std::span(part.optionBytes)
+                       .first(std::min<std::size_t>(part.optionCount, part.optionBytes.size())));
+    out.insert(out.end(), record.optionArea.begin(),
+               record.optionArea.begin() + record.optionAreaLength);
     out.push_back(record.reservedAfterOptions1);
     out.push_back(record.reservedAfterOptions2);
     ByteOrder::appendBe16(out, 0);
@@ -145,14 +151,15 @@ std::optional<ProjectFile::Layout> ProjectFile::locate(std::span<const std::uint
         return std::nullopt;
     }
     layout.optionAreaLength = trailer[layout.optionLengthOffset()];
-    if (layout.optionAreaLength < ProjectRecord::kMinOptionArea ||
-        layout.optionAreaLength > ProjectRecord::kOptionAreaSize ||
+    if (layout.optionAreaLength > ProjectRecord::kOptionAreaSize ||
         layout.ispLengthOffset() >= trailer.size()) {
         return std::nullopt;
     }
     layout.ispNameLength = trailer[layout.ispLengthOffset()];
+    // The fields read from the start and those read from the end must not overlap; a
+    // longer trailer leaves unread bytes between the save time and the format version.
     if (std::size_t{layout.codeNameLength} + layout.optionAreaLength + layout.ispNameLength +
-            kFixedTrailerBytes !=
+            kFixedTrailerBytes >
         layout.trailerLength) {
         return std::nullopt;
     }
@@ -194,13 +201,8 @@ void ProjectFile::parseTrailer(std::span<const std::uint8_t> file, const Layout&
     record.partIndex = in.word();
     record.reserved3 = in.byte();
     record.optionAreaLength = in.byte();
-    const std::size_t area = layout.optionLengthOffset() + 1;
-    std::copy_n(trailer.begin() +
-                    static_cast<std::ptrdiff_t>(area + ProjectRecord::kReservedBlockOffset),
-                ProjectRecord::kReservedBlockSize, record.reservedBlock.begin());
-    record.randomKey = ByteOrder::readBe32(trailer, area + ProjectRecord::kRandomKeyOffset);
-    record.reservedByte = trailer[area + ProjectRecord::kReservedByteOffset];
     in.bytes(record.optionArea.data(), record.optionAreaLength);
+    readAreaFields(record);
     record.reservedAfterOptions1 = in.byte();
     record.reservedAfterOptions2 = in.byte();
     record.reservedWord1 = in.word();
@@ -209,11 +211,31 @@ void ProjectFile::parseTrailer(std::span<const std::uint8_t> file, const Layout&
     record.ispFileName = in.text(record.ispFileNameLength);
     record.atpgKey = in.word();
     in.bytes(record.saveTime.data(), record.saveTime.size());
-    record.version = in.word();
-    record.reservedBeforeType = in.word();
-    record.type = in.byte();
-    record.trailerChecksum = in.word();
-    record.trailerLength = in.word();
+    // The last fields are found from the trailer's end.
+    TrailerReader end(trailer, trailer.size() - kEndFieldBytes);
+    record.version = end.word();
+    record.reservedBeforeType = end.word();
+    record.type = end.byte();
+    record.trailerChecksum = end.word();
+    record.trailerLength = end.word();
+}
+
+// The fields kept inside the option area, as far as the area reaches: a shorter area
+// leaves the rest at the record's values.
+void ProjectFile::readAreaFields(ProjectRecord& record) {
+    const std::size_t length = record.optionAreaLength;
+    const auto& area = record.optionArea;
+    for (std::size_t i = 0; i < ProjectRecord::kReservedBlockSize; ++i) {
+        if (ProjectRecord::kReservedBlockOffset + i < length) {
+            record.reservedBlock[i] = area[ProjectRecord::kReservedBlockOffset + i];
+        }
+    }
+    if (ProjectRecord::kRandomKeyOffset + 4 <= length) {
+        record.randomKey = ByteOrder::readBe32(area, ProjectRecord::kRandomKeyOffset);
+    }
+    if (ProjectRecord::kReservedByteOffset < length) {
+        record.reservedByte = area[ProjectRecord::kReservedByteOffset];
+    }
 }
 
 } // namespace halden

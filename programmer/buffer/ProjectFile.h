@@ -18,6 +18,8 @@ class ProjectFile {
 public:
     // Trailer bytes besides the names and the option area.
     static constexpr std::size_t kFixedTrailerBytes = 57;
+    // The fields found from the trailer's end: version, reserved word, type, checksum, T.
+    static constexpr std::size_t kEndFieldBytes = 9;
 
     // Where the trailer's variable parts lie, as found in a file's bytes.
     struct Layout {
@@ -40,16 +42,24 @@ public:
     // checksum hold; otherwise 0. Never reads outside the bytes.
     static std::uint8_t CheckProjectFile(std::span<const std::uint8_t> file);
 
-    // The trailer's layout, when every length in it fits the file: T inside the file and
-    // at least its fields, N + M + S + 57 = T, 165 <= M <= 176, code size within L.
+    // The trailer's layout, when every length in it fits the file: T inside the file,
+    // N + M + S + 57 <= T (the fields from the start and those from the end do not
+    // overlap), M <= 176, code size within L.
     static std::optional<Layout> locate(std::span<const std::uint8_t> file);
 
     // Parses a located trailer into the record, in table order.
     static void parseTrailer(std::span<const std::uint8_t> file, const Layout& layout,
                              ProjectRecord& record);
 
+    // The option area to write: the option bytes, 0xFF up to offset 128 and from 165,
+    // and the reserved block, Random Key and reserved byte of the record between.
+    static void fillOptionArea(ProjectRecord& record, std::span<const std::uint8_t> optionBytes);
+
     // The trailer checksum: the sum of all trailer bytes but the two checksum bytes.
     static std::uint16_t trailerChecksum(std::span<const std::uint8_t> trailer);
+
+private:
+    static void readAreaFields(ProjectRecord& record);
 };
 
 } // namespace halden

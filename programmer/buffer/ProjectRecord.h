@@ -18,8 +18,6 @@ struct ProjectRecord {
     static constexpr std::size_t kReservedBlockSize = 32;
     static constexpr std::size_t kRandomKeyOffset = 160;
     static constexpr std::size_t kReservedByteOffset = 164;
-    // The option area must reach past the reserved byte.
-    static constexpr std::size_t kMinOptionArea = kReservedByteOffset + 1;
 
     // The off-line settings of Update Programmer; kept here, never written to the file.
     struct OfflineSettings {

@@ -59,6 +59,8 @@ void AdapterDetection::probe() {
     if (!firmware_.upgradeStarted()) {
         link_.close();
     }
+    // The probe emptied the pane: the loaded file's path comes back.
+    ui_.showFilePath();
 }
 
 void AdapterDetection::arrived(const std::string& path) {

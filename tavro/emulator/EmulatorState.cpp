@@ -1,5 +1,7 @@
 #include "EmulatorState.h"
 
+#include "AtomicFile.h"
+
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -82,48 +84,44 @@ void EmulatorState::load(AdapterMemory& memory) const {
     }
 }
 
-bool EmulatorState::write(const char* name, const std::vector<std::uint8_t>& bytes) const {
+std::string EmulatorState::write(const char* name, const std::vector<std::uint8_t>& bytes) const {
     // A reader in another process sees the old file or the new one, never half of one.
-    const auto path = dir_ / name;
-    auto temporary = path;
-    temporary += ".new";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file.write(reinterpret_cast<const char*>(bytes.data()),
-                        static_cast<std::streamsize>(bytes.size()))) {
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    return !error;
+    return AtomicFile::write((dir_ / name).string(), bytes);
 }
 
-bool EmulatorState::save(const AdapterMemory& memory, unsigned items) const {
+std::string EmulatorState::save(const AdapterMemory& memory, unsigned items) const {
     if (dir_.empty()) {
-        return true;
+        return {};
     }
     std::error_code error;
     std::filesystem::create_directories(dir_, error);
-    bool ok = !error;
+    if (error) {
+        return "cannot make " + dir_.string() + ": " + error.message();
+    }
+    std::string failures;
+    const auto keep = [&failures](const std::string& failure) {
+        if (!failure.empty()) {
+            failures += (failures.empty() ? "" : "\n") + failure;
+        }
+    };
     if (items & AdapterMemory::kFlash) {
-        ok = write(kFlash, memory.flash) && ok;
+        keep(write(kFlash, memory.flash));
     }
     if (items & AdapterMemory::kOptions) {
-        ok = write(kOptions, memory.options) && ok;
+        keep(write(kOptions, memory.options));
     }
     if (items & AdapterMemory::kStoredHeader) {
-        ok = write(kHeader, memory.storedHeader) && ok;
+        keep(write(kHeader, memory.storedHeader));
     }
     if (items & AdapterMemory::kStoredCode) {
-        ok = write(kCode, memory.storedCode) && ok;
+        keep(write(kCode, memory.storedCode));
     }
     if (items & AdapterMemory::kFirmware) {
         const std::string text = std::to_string(memory.firmware >> 8) + "." +
                                  std::to_string(memory.firmware & 0xFF) + "\n";
-        ok = write(kFirmware, {text.begin(), text.end()}) && ok;
+        keep(write(kFirmware, {text.begin(), text.end()}));
     }
-    return ok;
+    return failures;
 }
 
 } // namespace halden

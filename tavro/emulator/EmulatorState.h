@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace halden {
 
@@ -19,15 +20,15 @@ public:
     // size, the others only within the adapter's limits. A file that does not fit is
     // left alone and the memory keeps its value.
     void load(AdapterMemory& memory) const;
-    // Writes the items (AdapterMemory::Item bits), each replaced as a whole. False when a
-    // file cannot be written.
-    bool save(const AdapterMemory& memory, unsigned items) const;
+    // Writes the items (AdapterMemory::Item bits), each replaced as a whole or left as it
+    // was. Empty on success, otherwise one line for each file that could not be written.
+    std::string save(const AdapterMemory& memory, unsigned items) const;
 
     static std::optional<std::uint16_t> parseFirmware(std::string_view text);
 
 private:
     std::optional<std::vector<std::uint8_t>> read(const char* name, std::size_t maximum) const;
-    bool write(const char* name, const std::vector<std::uint8_t>& bytes) const;
+    std::string write(const char* name, const std::vector<std::uint8_t>& bytes) const;
 
     std::filesystem::path dir_;
 };

@@ -444,9 +444,9 @@ void TavroEmulator::reenumerate(std::uint16_t productId, std::vector<Event>& eve
 }
 
 void TavroEmulator::persist(unsigned items) {
-    if (!state_.save(memory_, items)) {
-        std::fprintf(stderr, "Tavro emulator: cannot write its state to %s\n",
-                     settings_.stateDir.c_str());
+    if (const std::string failure = state_.save(memory_, items); !failure.empty()) {
+        std::fprintf(stderr, "Tavro emulator: cannot write its state to %s:\n%s\n",
+                     settings_.stateDir.c_str(), failure.c_str());
     }
 }
 

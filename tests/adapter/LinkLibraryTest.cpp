@@ -9,9 +9,10 @@ namespace halden {
 namespace {
 
 const std::string kCurrent = std::string(HALDEN_BIN_DIR) + "/M3_Tavro.so";
-const std::string kOld = std::string(HALDEN_TEST_LIB_DIR) + "/v1.2/M3_Tavro.so";
-const std::string kNoFirmware = std::string(HALDEN_TEST_LIB_DIR) + "/nofw/M3_Tavro.so";
-const std::string kIncomplete = std::string(HALDEN_TEST_LIB_DIR) + "/incomplete/M3_Tavro.so";
+const std::string kOld = std::string(HALDEN_TEST_LIB_DIR) + "/M3_Tavro-v1.2.fixture.so";
+const std::string kNoFirmware = std::string(HALDEN_TEST_LIB_DIR) + "/M3_Tavro-nofw.fixture.so";
+const std::string kIncomplete =
+    std::string(HALDEN_TEST_LIB_DIR) + "/M3_Tavro-incomplete.fixture.so";
 
 TEST(LinkLibraryFile, VersionCheckBeforeLoading) {
     test::TempDir dir;

@@ -66,5 +66,20 @@ TEST(UpwardFileSearch, LeavesOutOnlyTheFolderAlreadySearched) {
     EXPECT_EQ(found, file.string());
 }
 
+// The test variants of the link library are built into the tests' tree; a programmer
+// copied to a folder without its library searches the trees above it and must never find
+// one of them under the real library's name.
+TEST(UpwardFileSearch, NoTestVariantCarriesTheRealLibrarysName) {
+    const fs::path tests = fs::path(HALDEN_TEST_LIB_DIR).parent_path();
+    std::string found;
+    const int result = UpwardFileSearch::SearchFileUpward(tests, "M3_Tavro.so", found, tests);
+    EXPECT_EQ(result, 0) << "found " << found;
+    std::size_t variants = 0;
+    for (const auto& entry : fs::directory_iterator(HALDEN_TEST_LIB_DIR)) {
+        variants += entry.path().filename().string().find("M3_Tavro-") == 0;
+    }
+    EXPECT_EQ(variants, 3u);
+}
+
 } // namespace
 } // namespace halden

@@ -9,13 +9,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <fstream>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace halden {
 namespace {
@@ -72,6 +76,61 @@ TEST_F(MainWindowProjectTest, EmptyBufferIsNotSaved) {
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text, "Code Buffer is empty !");
     EXPECT_EQ(messages.messages[0].caption, "Halden Programmer");
+}
+
+// Where the program's folder takes no files from the user, as for an installed program,
+// the first suggestion is a project file in the user's documents folder.
+TEST_F(MainWindowProjectTest, FirstSaveSuggestionFollowsWhetherTheProgramFolderIsWritable) {
+    const std::string documents =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
+    struct Case {
+        std::string programPath;
+        std::string suggested;
+    };
+    const std::string writable = (dir / "Halden_Programmer").string();
+    const Case cases[] = {
+        {writable, writable},
+        {"/no/such/folder/Halden_Programmer", documents + "/Halden_Programmer.qpf"},
+        {"/proc/1/Halden_Programmer", documents + "/Halden_Programmer.qpf"},
+    };
+    for (const auto& c : cases) {
+        auto dialog = open();
+        context->programPath = c.programPath;
+        dialog->hexView()->setData(Bytes(4, 1).data(), 4);
+        QString offered;
+        dialog->setSaveFileChooser([&](const QString& initial) {
+            offered = initial;
+            return QString();
+        });
+        dialog->control<QPushButton>(MainWindowTemplate::kSaveQpf)->click();
+        EXPECT_EQ(offered.toStdString(), c.suggested) << c.programPath;
+    }
+}
+
+// The file dialog keeps its state per user: in the tests that is a temporary home,
+// never the real one.
+TEST(TestHome, FileDialogStateStaysInTheTemporaryHome) {
+    const passwd* user = ::getpwuid(::getuid());
+    ASSERT_NE(user, nullptr);
+    const std::filesystem::path real =
+        std::filesystem::path(user->pw_dir) / ".config/QtProject.conf";
+    std::error_code error;
+    const auto before = std::filesystem::last_write_time(real, error);
+    const bool existed = !error;
+    const std::filesystem::path home = QDir::homePath().toStdString();
+    EXPECT_NE(home, std::filesystem::path(user->pw_dir));
+    EXPECT_NE(home.filename().string().find("halden-home-"), std::string::npos) << home;
+    {
+        QFileDialog dialog(nullptr, {}, QString::fromStdString(home.string()));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        QTimer::singleShot(0, &dialog, &QDialog::reject);
+        dialog.exec();
+    }
+    EXPECT_TRUE(std::filesystem::exists(home / ".config/QtProject.conf"));
+    EXPECT_EQ(std::filesystem::exists(real), existed);
+    if (existed) {
+        EXPECT_EQ(std::filesystem::last_write_time(real), before);
+    }
 }
 
 TEST_F(MainWindowProjectTest, BareNameGetsTheExtensionAndCancelStillLeavesTheFile) {

@@ -7,6 +7,7 @@
 #include "MainWindowFixture.h"
 #include "MainWindowTemplate.h"
 #include "ProgrammerResources.h"
+#include "QtMessageService.h"
 #include "RecordingMessageService.h"
 #include "UiText.h"
 #include "Unicode.h"
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -84,7 +86,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirEnglishLabels) {
 
 TEST_F(MainWindowTest, CaptionCarriesTheLinkLibrarysFirmwareVersion) {
     EXPECT_EQ(open()->windowTitle(), "Halden_Programmer (v1.13.0.0) FW = v1. 5 ");
-    ASSERT_EQ(linkLibrary.load(std::string(HALDEN_TEST_LIB_DIR) + "/nofw/M3_Tavro.so"), 0u);
+    ASSERT_EQ(linkLibrary.load(std::string(HALDEN_TEST_LIB_DIR) + "/M3_Tavro-nofw.fixture.so"), 0u);
     EXPECT_EQ(open()->windowTitle(), "Halden_Programmer (v1.13.0.0) FW = v0. 0 ");
 }
 
@@ -269,6 +271,42 @@ TEST_F(MainWindowTest, ClosingSavesThePartAndTheNextStartSelectsIt) {
 
 TEST_F(MainWindowTest, BindsTheNineExports) {
     EXPECT_TRUE(open()->linkExports().complete());
+}
+
+// Every text of the About box shows whole: a one-line text fits its width, a wrapped one
+// its height.
+TEST_F(MainWindowTest, AboutBoxTextsShowWhole) {
+    auto dialog = open();
+    CAboutDlg about(dialog->core().text(), dialog.get());
+    about.show();
+    const QList<QLabel*> labels = about.findChildren<QLabel*>();
+    ASSERT_GE(labels.size(), 2);
+    for (const QLabel* label : labels) {
+        if (label->text().isEmpty()) {
+            continue;
+        }
+        EXPECT_TRUE(about.rect().contains(label->geometry())) << label->text().toStdString();
+        if (label->wordWrap()) {
+            EXPECT_LE(label->heightForWidth(label->width()), label->height())
+                << label->text().toStdString();
+        } else {
+            EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+        }
+    }
+}
+
+// A message box with a short text is still wide enough for its caption in the title bar.
+TEST(MessageBoxes, AreWideEnoughForTheirCaption) {
+    for (const char16_t* caption : {u"Error occured !", u"Halden_Programmer", u"Pass !"}) {
+        const auto box = QtMessageService::makeBox(
+            u"ERROR", caption, {MessageButtons::Ok, MessageIcon::Error}, nullptr);
+        box->show();
+        const QString title = QString::fromStdU16String(caption);
+        EXPECT_GE(box->width(), QtMessageService::captionWidth(title)) << title.toStdString();
+        EXPECT_GT(QtMessageService::captionWidth(title),
+                  QFontMetrics(box->font()).horizontalAdvance(title));
+        box->hide();
+    }
 }
 
 } // namespace

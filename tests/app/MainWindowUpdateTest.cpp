@@ -2,10 +2,12 @@
 #include "HexViewControl.h"
 #include "MainWindowFixture.h"
 #include "MainWindowTemplate.h"
+#include "StatusPaneProgress.h"
 #include "TempDir.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -55,6 +57,32 @@ TEST_F(MainWindowUpdateTest, ChooseLoadAndUpdateTarget) {
     EXPECT_EQ(dialog->control<QLabel>(MainWindowTemplate::kFilePathPane)->text(),
               QString::fromStdString(file.string()));
     EXPECT_FALSE(dialog->busy());
+}
+
+// The path comes back whole after every operation: the progress bar drawn over it ends
+// although the same path is put back, and the start-up probe puts it back too.
+TEST_F(MainWindowUpdateTest, TheFilePathComesBackAfterEveryOperation) {
+    plug("target=RQD-1");
+    CommandLine::Values values;
+    const auto file = dir.write("start.bin", std::string(3000, '\x21'));
+    values.filePath = QString::fromStdString(file.string()).toStdU16String();
+    auto dialog = open(values);
+    dialog->show();
+    auto* pane = dialog->control<QLabel>(MainWindowTemplate::kFilePathPane);
+    auto* bar = pane->findChild<StatusPaneProgress*>();
+    ASSERT_NE(bar, nullptr);
+    const QString path = QString::fromStdString(file.string());
+
+    QEventLoop loop;
+    QTimer::singleShot(400, &loop, &QEventLoop::quit); // past the 200 ms probe
+    loop.exec();
+    EXPECT_EQ(pane->text(), path);
+
+    dialog->control<QPushButton>(MainWindowTemplate::kUpdateTarget)->click();
+    ASSERT_EQ(texts(), std::vector<std::string>{"[Pass !] Update Target ok !"});
+    pane->repaint();
+    EXPECT_EQ(pane->text(), path);
+    EXPECT_FALSE(bar->percent()) << "the progress bar still covers the path";
 }
 
 TEST_F(MainWindowUpdateTest, MissingAdapterIsReported) {

@@ -40,6 +40,10 @@ public:
         fs::create_directories(dir_ / into);
         fs::copy_file(file, dir_ / into / file.filename());
     }
+    // A test variant of the link library, under the real library's name.
+    void addLinkLibrary(const fs::path& variant) const {
+        fs::copy_file(variant, folder_ / "M3_Tavro.so");
+    }
     fs::path lockFile() const { return dir_ / "tmp/Corvane Halden Programmer with Tavro.lock"; }
     fs::path settingsFile() const {
         return dir_ / "config/Local AppWizard-Generated Applications/Halden_Programmer.conf";
@@ -109,16 +113,20 @@ TEST(Startup, EndsWhenALibraryIsMissingOrRefused) {
          {kBin / "M3_Tavro.so"},
          "[Error Code = 0x0000007E] The specified module could not be found.\n"},
         {"link library 1.2.0.0",
-         {kBin / "HexEdit.so", kLibs / "v1.2/M3_Tavro.so"},
+         {kBin / "HexEdit.so", kLibs / "M3_Tavro-v1.2.fixture.so"},
          "[Error !] This version of dll is not correspond to the application !\n"},
         {"link library without CheckDevice",
-         {kBin / "HexEdit.so", kLibs / "incomplete/M3_Tavro.so"},
+         {kBin / "HexEdit.so", kLibs / "M3_Tavro-incomplete.fixture.so"},
          "does not export \"CheckDevice\""},
     };
     for (const auto& c : cases) {
         Installation installation;
         for (const auto& library : c.libraries) {
-            installation.add(library);
+            if (library.filename().string().find(".fixture") != std::string::npos) {
+                installation.addLinkLibrary(library);
+            } else {
+                installation.add(library);
+            }
         }
         const auto [code, errors] = installation.run();
         EXPECT_EQ(code, 1) << c.name;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace halden {
 namespace {
 
@@ -176,9 +178,9 @@ TEST_F(ImageLoaderTest, ExtensionChoosesTheFormat) {
     messages.answersById[1108] = MessageAnswer::Ok;
     ASSERT_EQ(load(file("code.HEX", Bytes(hex.begin(), hex.end())), AreaChoice{0, true}),
               ImageLoader::Outcome::Loaded);
-    // All of its data lies far beyond the flash: the truncation warning, and OK keeps
-    // nothing.
-    EXPECT_TRUE(target.buffer.empty());
+    // All of its data lies far beyond the flash: the truncation warning, and what fits
+    // is the gap before it.
+    EXPECT_EQ(target.buffer, Bytes(0x18000, 0xFF));
     EXPECT_EQ(messages.messages.size(), 1u);
 
     const std::string text = ":02000000ABCD86\n";
@@ -204,6 +206,68 @@ TEST_F(ImageLoaderTest, NonInteractiveLoadKeepsTheAddressAndMerges) {
     ASSERT_EQ(target.buffer.size(), 0x120u);
     EXPECT_EQ(target.buffer[0x100], 2);
     EXPECT_EQ(target.buffer[0x110], 1);
+}
+
+// Data beyond the flash end is cut by the size warning, not dropped: the gap up to
+// the end stays 0xFF. An empty data record still moves the end.
+TEST_F(ImageLoaderTest, HexDataBeyondTheFlashIsCutAtItsEnd) {
+    const std::string far = ":1000000011111111111111111111111111111111E0\n"
+                            ":020000040001F9\n"
+                            ":109000002222222222222222222222222222222240\n";
+    messages.answers.push_back(MessageAnswer::Ok);
+    ASSERT_EQ(load(file("far.hex", Bytes(far.begin(), far.end())), AreaChoice{0, true}),
+              ImageLoader::Outcome::Loaded);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "File size is too large, file data will be truncated !");
+    ASSERT_EQ(target.buffer.size(), 0x18000u);
+    EXPECT_EQ(Bytes(target.buffer.begin(), target.buffer.begin() + 16), Bytes(16, 0x11));
+    EXPECT_EQ(std::count(target.buffer.begin() + 16, target.buffer.end(), 0xFF), 0x18000 - 16);
+
+    const std::string empty = ":00010000FF\n";
+    load(file("empty.hex", Bytes(empty.begin(), empty.end())), AreaChoice{0, true});
+    EXPECT_EQ(target.buffer, Bytes(0x100, 0xFF));
+}
+
+// A HEX file that lost data records warns with the line and what was loaded, and loads
+// what was converted; a handler may refuse it instead.
+TEST_F(ImageLoaderTest, HexThatLostDataRecordsWarnsAndStillLoads) {
+    const std::string text = ":0400000001020304F2\n:0100040002FF\n:0100050005F5\n";
+    const std::string path = file("cut.hex", Bytes(text.begin(), text.end()));
+    ASSERT_EQ(load(path, AreaChoice{0, true}), ImageLoader::Outcome::Loaded);
+    EXPECT_EQ(target.buffer, (Bytes{1, 2, 3, 4}));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].caption, "Warning !");
+    EXPECT_EQ(messages.messages[0].text,
+              "cut.hex, line 2: checksum error ends the conversion; the data records from line "
+              "2 on were not loaded.\nLoaded: 4 bytes (0x4).");
+
+    const std::string plain = "not a hex file\n";
+    load(file("text.hex", Bytes(plain.begin(), plain.end())), AreaChoice{0, true});
+    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_NE(messages.messages[1].text.find("text.hex, the file holds no data record"),
+              std::string::npos);
+
+    std::string refused;
+    loader.setHexLossHandler([&](const std::string& p, const std::string& loss, std::size_t) {
+        refused = p + ": " + loss;
+        return false;
+    });
+    target = ArrayTarget{};
+    EXPECT_EQ(load(path, AreaChoice{0, true}), ImageLoader::Outcome::HexIncomplete);
+    EXPECT_TRUE(target.buffer.empty());
+    EXPECT_NE(refused.find("cut.hex: line 2"), std::string::npos);
+}
+
+TEST_F(ImageLoaderTest, UnreadableFilesSayWhy) {
+    EXPECT_EQ(load((dir / "none.bin").string(), AreaChoice{0, true}),
+              ImageLoader::Outcome::Unreadable);
+    EXPECT_EQ(loader.unreadableReason(), "No such file or directory");
+    EXPECT_EQ(load(dir.path().string(), AreaChoice{0, true}), ImageLoader::Outcome::Unreadable);
+    EXPECT_NE(loader.unreadableReason().find("not a regular file"), std::string::npos);
+    const auto big = dir / "big.bin";
+    std::filesystem::resize_file(dir.write("big.bin", ""), ImageLoader::kMaxFileSize + 1);
+    EXPECT_EQ(load(big.string(), AreaChoice{0, true}), ImageLoader::Outcome::Unreadable);
+    EXPECT_EQ(loader.unreadableReason(), "larger than 256 MiB");
 }
 
 TEST(ImageLoader, ImageLimitTakesTheSecondNumberWhenGiven) {

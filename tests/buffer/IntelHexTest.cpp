@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -97,14 +98,77 @@ TEST(IntelHex, NeverGrowsPastTheBound) {
     EXPECT_EQ(across.image[0x10001], 4);
     EXPECT_FALSE(across.clipped);
 
+    // The image stops at the bound: up to there it is the gap before the data.
     const auto far = IntelHex::toImage(linear(0x7FFF) + record(0, 0, {1}), kBound);
-    EXPECT_TRUE(far.image.empty());
+    EXPECT_EQ(far.image, Bytes(kBound, 0xFF));
+    EXPECT_EQ(far.end, 0x7FFF0001u);
     EXPECT_TRUE(far.clipped);
 
     const auto straddle = IntelHex::toImage(linear(0x0003) + record(0, 0xFFFE, {1, 2, 3}), kBound);
     EXPECT_EQ(straddle.image.size(), kBound);
     EXPECT_EQ(straddle.image[kBound - 1], 2);
     EXPECT_TRUE(straddle.clipped);
+}
+
+TEST(IntelHex, AnEmptyDataRecordStillMovesTheEnd) {
+    const auto result = IntelHex::toImage(":00010000FF\n", kBound);
+    EXPECT_EQ(result.image, Bytes(0x100, 0xFF));
+    EXPECT_EQ(result.dataRecords, 1u);
+    EXPECT_TRUE(result.complete());
+}
+
+// Data beyond the bound is counted to the image's end, so a caller cuts the image at the
+// bound instead of losing everything after the gap.
+TEST(IntelHex, DataBeyondTheBoundKeepsTheImageUpToIt) {
+    const Bytes first(16, 0x11);
+    const auto result = IntelHex::toImage(
+        record(0, 0, first) + linear(1) + record(0, 0x9000, Bytes(16, 0x22)), 0x18000);
+    EXPECT_EQ(result.end, 0x19010u);
+    EXPECT_TRUE(result.clipped);
+    ASSERT_EQ(result.image.size(), 0x18000u);
+    EXPECT_EQ(Bytes(result.image.begin(), result.image.begin() + 16), first);
+    EXPECT_EQ(std::count(result.image.begin() + 16, result.image.end(), 0xFF), 0x18000 - 16);
+}
+
+TEST(IntelHex, SaysWhichLineLostDataRecords) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::size_t lostLine;
+        std::string loss; // empty: complete
+    };
+    const std::string data = record(0, 0, {1, 2});
+    const Case cases[] = {
+        {"complete, start address after the data",
+         data + record(5, 0, {0, 0, 0, 0}) + record(1, 0, {}), 0, ""},
+        {"bad checksum in the middle", data + ":0100020002FF\n" + record(0, 3, {4}), 2,
+         "line 2: checksum error ends the conversion; the data records from line 2 on were not "
+         "loaded"},
+        {"bad checksum, CR LF lines", data + "\r\n" + record(0, 8, {1}) + ":0100020002FF\r\n", 4,
+         "line 4: checksum error"},
+        {"start segment address before the data", record(3, 0, {0, 0, 0, 0}) + data, 2,
+         "line 1: a record of type 3 (start segment address) ends the conversion; the data "
+         "records from line 2 on"},
+        {"start linear address before the data", record(5, 0, {0, 0, 0, 0}) + data, 2,
+         "type 5 (start linear address)"},
+        {"end of file before more data", data + record(1, 0, {}) + "\n" + data, 4,
+         "line 2: a record of type 1 (end of file)"},
+        {"byte-order mark before the first record",
+         "\xEF\xBB\xBF" + data + record(0, 2, {3}) + record(1, 0, {}), 1,
+         "line 1: a record that does not begin with ':' was skipped"},
+        {"bad checksum on the end record only", data + ":00000001FE\n", 0, ""},
+        {"empty file", "", 0, "the file holds no data record"},
+        {"text", "hello\nworld\n", 0, "the file holds no data record"},
+        {"only an end record", record(1, 0, {}), 0, "the file holds no data record"},
+    };
+    for (const auto& c : cases) {
+        const auto result = IntelHex::toImage(c.text, kBound);
+        EXPECT_EQ(result.lostLine, c.lostLine) << c.name;
+        EXPECT_EQ(result.complete(), c.loss.empty()) << c.name;
+        const std::string loss = IntelHex::loss(result);
+        EXPECT_EQ(loss.empty(), c.loss.empty()) << c.name;
+        EXPECT_NE(loss.find(c.loss), std::string::npos) << c.name << ": " << loss;
+    }
 }
 
 // objcopy writes the HEX; converting it back must give exactly the binary.

@@ -4,6 +4,7 @@
 #include "CodeChecksum.h"
 #include "MemoryCodeBuffer.h"
 #include "ProgrammerCore.h"
+#include "ProjectSaver.h"
 #include "RecordingMessageService.h"
 #include "TempDir.h"
 
@@ -206,10 +207,6 @@ TEST_F(ProjectTest, FilesThatFailTheirChecksChangeNothing) {
              f[t + 39] = 177;
              patch(f, 1, {f.back()});
          })},
-        {"option area too short for the Random Key", variant([t](Bytes& f) {
-             f[t + 39] = 164;
-             patch(f, 1, {f.back()});
-         })},
         {"shorter than a trailer", Bytes(good.end() - 40, good.end())},
     };
     for (const auto& c : cases) {
@@ -339,6 +336,112 @@ TEST_F(ProjectTest, NoCodeSelectsTheFilesPartWithAnEmptyBuffer) {
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_TRUE(buffer.bytes().empty());
     EXPECT_EQ(selections.back(), std::make_pair(std::uint16_t{39}, false));
+}
+
+// Files with an option area shorter than 176 bytes load; their fields inside the area
+// are read only as far as it reaches, and a later save keeps the file's M.
+TEST_F(ProjectTest, ShortOptionAreasLoadAndKeepTheirLength) {
+    struct Case {
+        std::uint32_t part;
+        std::uint8_t optionAreaLength;
+    };
+    for (const Case c : {Case{42, 16}, Case{36, 128}, Case{36, 162}}) {
+        apply(c.part);
+        part.setBox(0, true);
+        const Bytes expectedOptions(part.record().optionBytes.begin(),
+                                    part.record().optionBytes.begin() + part.record().optionCount);
+        project.optionAreaLength = c.optionAreaLength;
+        const Bytes file = save(image(0x40, 5));
+        ASSERT_EQ(file.size(), 0x40u + 7 + c.optionAreaLength + 57) << int{c.optionAreaLength};
+        ASSERT_EQ(ProjectFile::CheckProjectFile(file), 0x17);
+
+        apply(39);
+        messages.messages.clear();
+        EXPECT_EQ(load(file), ImageLoader::Outcome::Project);
+        ASSERT_EQ(core.lastProjectResult(), ProjectReader::Result::Loaded) << int{c.optionAreaLength};
+        EXPECT_TRUE(messages.messages.empty());
+        EXPECT_EQ(part.record().partIndex, c.part);
+        const std::size_t kept = std::min<std::size_t>(c.optionAreaLength, expectedOptions.size());
+        EXPECT_TRUE(std::equal(expectedOptions.begin(), expectedOptions.begin() + kept,
+                               part.record().optionBytes.begin()));
+        EXPECT_EQ(buffer.bytes(), image(0x40, 5));
+        // Not in the file: the reset values stay.
+        EXPECT_EQ(project.reservedByte, 5);
+        EXPECT_EQ(project.randomKey, 0u);
+
+        const Bytes again = save(image(0x40, 5));
+        EXPECT_EQ(again.size(), file.size());
+        EXPECT_EQ(ProjectFile::CheckProjectFile(again), 0x17);
+        EXPECT_EQ(again[0x40 + 39], c.optionAreaLength);
+    }
+}
+
+// Filler in the option area is written as 0xFF whatever the loaded file held there,
+// while the reserved block and reserved byte travel on.
+TEST_F(ProjectTest, SavingALoadedProjectWritesFreshFiller) {
+    apply(42); // 16 option bytes
+    Bytes file = save(image(0x20));
+    const std::size_t area = 0x20 + 40;
+    for (std::size_t i = 16; i < 176; ++i) {
+        file[area + i] = static_cast<std::uint8_t>(i);
+    }
+    patch(file, 1, {file.back()});
+    ASSERT_EQ(load(file), ImageLoader::Outcome::Project);
+    ASSERT_EQ(core.lastProjectResult(), ProjectReader::Result::Loaded);
+    const Bytes again = save(image(0x20));
+    for (std::size_t i = 16; i < 176; ++i) {
+        const bool carried = (i >= 128 && i < 160) || i == 164;
+        const bool key = i >= 160 && i < 164;
+        if (!key) {
+            EXPECT_EQ(again[area + i], carried ? i : 0xFF) << "option area byte " << i;
+        }
+    }
+}
+
+// A trailer longer than its fields: the fields are read from its start and its end, the
+// bytes between are not read, and the next save writes the trailer's own length.
+TEST_F(ProjectTest, ALongerTrailerReadsFromBothEnds) {
+    apply(39);
+    const Bytes saved = save(image(0x30, 2));
+    Bytes file(saved.begin(), saved.end() - 9);
+    file.insert(file.end(), 8, 0xAB);
+    file.insert(file.end(), saved.end() - 9, saved.end());
+    const std::uint16_t longer = ByteOrder::readBe16(saved, saved.size() - 2) + 8;
+    patch(file, 2, {static_cast<std::uint8_t>(longer >> 8), static_cast<std::uint8_t>(longer)});
+    apply(36);
+    EXPECT_EQ(load(file), ImageLoader::Outcome::Project);
+    ASSERT_EQ(core.lastProjectResult(), ProjectReader::Result::Loaded);
+    EXPECT_EQ(part.record().partIndex, 39);
+    EXPECT_EQ(project.trailerLength, longer);
+    EXPECT_EQ(project.version, 0x0302);
+    EXPECT_EQ(project.type, 0x17);
+    EXPECT_EQ(project.codeFileName, "app.bin");
+    EXPECT_EQ(project.saveTime, (std::array<std::uint8_t, 6>{0x18, 0x03, 0x05, 0x0E, 0x07, 0x09}));
+    EXPECT_EQ(buffer.bytes(), image(0x30, 2));
+    EXPECT_EQ(save(image(0x30, 2)).size(), saved.size());
+}
+
+// A project whose code is longer than its part's flash: the buffer keeps the flash, and
+// size and checksum, and so the next save, follow what it keeps.
+TEST_F(ProjectTest, CodeLongerThanTheFlashIsCutAndSavedAsCut) {
+    apply(36); // 0x18000 bytes of flash
+    const Bytes code = image(0x18010, 3);
+    project.codeFileName = "big.bin";
+    project.codeFileNameLength = 7;
+    const std::string path = (dir / "big.qpf").string();
+    ASSERT_EQ(ProjectSaver::save(path, code, part, project, clock), "");
+    apply(39);
+    load(readFile(path));
+    ASSERT_EQ(core.lastProjectResult(), ProjectReader::Result::Loaded);
+    const Bytes kept(code.begin(), code.begin() + 0x18000);
+    EXPECT_EQ(buffer.bytes(), kept);
+    EXPECT_TRUE(core.loader().cutToFlash());
+    EXPECT_EQ(part.record().codeSize, 0x18000u);
+    EXPECT_EQ(part.record().codeChecksum, CodeChecksum::compute(kept));
+    ASSERT_EQ(ProjectSaver::save(path, buffer.bytes(), part, project, clock), "");
+    const Bytes again = readFile(path);
+    EXPECT_EQ(ProjectFile::CheckProjectFile(again), 0x17);
+    EXPECT_EQ(ByteOrder::readBe32(again, 0x18000 + 24), 0x18000u);
 }
 
 } // namespace

@@ -234,5 +234,195 @@ TEST(HaldenCli, QpfFailures) {
     EXPECT_FALSE(std::filesystem::exists(dir / "x.qpf"));
 }
 
+// One record line with its checksum.
+std::string hexRecord(std::uint8_t type, std::uint16_t address, const std::string& data) {
+    std::string line = ":";
+    std::uint8_t sum = 0;
+    char pair[4];
+    const std::string bytes = std::string(1, static_cast<char>(data.size())) +
+                              static_cast<char>(address >> 8) + static_cast<char>(address) +
+                              static_cast<char>(type) + data;
+    for (const char byte : bytes) {
+        std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(byte));
+        line += pair;
+        sum = static_cast<std::uint8_t>(sum + static_cast<unsigned char>(byte));
+    }
+    std::snprintf(pair, sizeof pair, "%02X", static_cast<std::uint8_t>(-sum));
+    return line + pair + "\n";
+}
+
+TEST(HaldenCli, HexBeyondTheFlashIsCutToItNotDropped) {
+    test::TempDir dir;
+    const std::string hex = dir.write("far.hex", hexRecord(0, 0, std::string(16, '\x11')) +
+                                                     hexRecord(4, 0, std::string("\x00\x01", 2)) +
+                                                     hexRecord(0, 0x9000, std::string(16, '\x22')))
+                                .string();
+    const std::string out = (dir / "far.bin").string();
+    EXPECT_EQ(run({"image", "--part", "RQD-1", hex, "-o", out}).code, HaldenCli::kFailed);
+    const CliResult cut = run({"image", "--part", "RQD-1", hex, "--truncate", "-o", out, "--json"});
+    ASSERT_EQ(cut.code, HaldenCli::kSuccess) << cut.err;
+    EXPECT_NE(cut.out.find("\"size\":98304"), std::string::npos) << cut.out;
+    EXPECT_EQ(readFile(out), std::string(16, '\x11') + std::string(0x18000 - 16, '\xFF'));
+}
+
+// Every command that reads HEX fails on one that lost data records, naming the file
+// and the line, unless --partial-hex (anywhere among the options) takes what was
+// converted.
+TEST(HaldenCli, HexThatLostDataRecordsFailsUnlessPartial) {
+    test::TempDir dir;
+    const std::string data = hexRecord(0, 0, std::string(4, '\x5A'));
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"bad.hex", data + ":0100040002FF\n" + hexRecord(0, 5, "x"), "line 2: checksum error"},
+        {"type3.hex", hexRecord(3, 0, std::string(4, '\0')) + data, "line 1: a record of type 3"},
+        {"type5.hex", hexRecord(5, 0, std::string(4, '\0')) + data, "line 1: a record of type 5"},
+        {"bom.hex", "\xEF\xBB\xBF" + data + hexRecord(0, 4, "y"),
+         "line 1: a record that does not begin with ':'"},
+        {"text.hex", "just some text\n", "the file holds no data record"},
+    };
+    const std::string out = (dir / "out.bin").string();
+    for (const auto& c : cases) {
+        const std::string hex = dir.write(c.name, c.text).string();
+        const CliResult hex2bin = run({"hex2bin", hex, out});
+        EXPECT_EQ(hex2bin.code, HaldenCli::kFailed) << c.name;
+        EXPECT_NE(hex2bin.err.find(hex + ", " + c.line), std::string::npos) << hex2bin.err;
+        const CliResult image = run({"image", "--part", "RQD-1", hex, "-o", out});
+        EXPECT_EQ(image.code, HaldenCli::kFailed) << c.name;
+        EXPECT_NE(image.err.find(hex + ", " + c.line), std::string::npos) << image.err;
+        const CliResult saved = run({"qpf", "save", "--part", "RQD-1", hex, "-o", out});
+        EXPECT_EQ(saved.code, HaldenCli::kFailed) << c.name;
+        const CliResult program = run({"program", "--part", "RQD-1", hex});
+        EXPECT_EQ(program.code, HaldenCli::kFailed) << c.name;
+        EXPECT_NE(program.err.find(c.line), std::string::npos) << program.err;
+        EXPECT_EQ(program.err.find("Update Target ok"), std::string::npos);
+
+        EXPECT_EQ(run({"hex2bin", "--partial-hex", hex, out}).code, HaldenCli::kSuccess) << c.name;
+        const CliResult partial = run({"image", "--part", "RQD-1", hex, "--partial-hex", "--json"});
+        EXPECT_EQ(partial.code, HaldenCli::kSuccess) << c.name << partial.err;
+    }
+    const std::string bad = (dir / "bad.hex").string();
+    EXPECT_EQ(run({"hex2bin", bad, "--partial-hex", out}).code, HaldenCli::kSuccess);
+    EXPECT_EQ(run({"--partial-hex", "image", "--part", "RQD-1", bad}).code, HaldenCli::kSuccess);
+    EXPECT_EQ(run({"--partial-hex", "--partial-hex"}).code, HaldenCli::kUsage);
+    EXPECT_EQ(readFile(out), std::string(4, '\x5A'));
+
+    // An empty file converts to nothing: hex2bin says so, the image commands refuse it.
+    const std::string empty = dir.write("empty.hex", "").string();
+    EXPECT_NE(run({"hex2bin", empty, out}).err.find("empty.hex, the file holds no data record"),
+              std::string::npos);
+    EXPECT_EQ(run({"hex2bin", empty, out, "--partial-hex"}).code, HaldenCli::kSuccess);
+    EXPECT_EQ(readFile(out), "");
+    EXPECT_NE(run({"image", "--part", "RQD-1", empty}).err.find("is empty"), std::string::npos);
+}
+
+TEST(HaldenCli, CannotReadSaysWhyAndDoubleDashEndsOptions) {
+    test::TempDir dir;
+    const std::string dash = dir.write("-code.bin", std::string(8, '\x01')).string();
+    const CliResult missing = run({"image", "--part", "RQD-1", (dir / "none.bin").string()});
+    EXPECT_NE(missing.err.find("none.bin: No such file or directory"), std::string::npos)
+        << missing.err;
+    const CliResult folder = run({"hex2bin", dir.path().string(), (dir / "x.bin").string()});
+    EXPECT_NE(folder.err.find("not a regular file"), std::string::npos) << folder.err;
+    const CliResult info = run({"qpf", "info", (dir / "none.qpf").string()});
+    EXPECT_NE(info.err.find("No such file or directory"), std::string::npos) << info.err;
+
+    std::filesystem::current_path(dir.path());
+    const CliResult dashed = run({"image", "--part", "RQD-1", "--json", "--", "-code.bin"});
+    EXPECT_EQ(dashed.code, HaldenCli::kSuccess) << dashed.err;
+    EXPECT_EQ(dashed.out, "{\"size\":8,\"checksum\":8,\"truncated\":false}\n");
+    EXPECT_EQ(run({"image", "--part", "RQD-1", "-code.bin"}).code, HaldenCli::kUsage);
+    std::filesystem::current_path("/");
+    (void)dash;
+}
+
+TEST(HaldenCli, AProjectsOwnPartIsTakenAndSaidSo) {
+    test::TempDir dir;
+    const std::string code = dir.write("app.bin", std::string(64, '\x01')).string();
+    const std::string qpf = (dir / "app.qpf").string();
+    ASSERT_EQ(run({"qpf", "save", "--part", "RQE-2", code, "-o", qpf}).code, HaldenCli::kSuccess);
+    const CliResult other = run({"image", "--part", "RQD-1", qpf});
+    EXPECT_EQ(other.code, HaldenCli::kSuccess);
+    EXPECT_NE(other.err.find("is a project for RQE-2; the project's own part was taken, not RQD-1"),
+              std::string::npos)
+        << other.err;
+    EXPECT_EQ(run({"image", "--part", "rqe-2", qpf}).err, "");
+}
+
+// Writes the file again with a part index and a fresh trailer checksum.
+std::string withPartIndex(std::string file, std::size_t trailerStart, std::uint16_t partIndex) {
+    const std::size_t nameLength = static_cast<unsigned char>(file[trailerStart + 16]);
+    file[trailerStart + nameLength + 29] = static_cast<char>(partIndex >> 8);
+    file[trailerStart + nameLength + 30] = static_cast<char>(partIndex);
+    std::uint32_t sum = 0;
+    for (std::size_t i = trailerStart; i < file.size() - 4; ++i) {
+        sum += static_cast<unsigned char>(file[i]);
+    }
+    sum += static_cast<unsigned char>(file[file.size() - 2]) +
+           static_cast<unsigned char>(file[file.size() - 1]);
+    file[file.size() - 4] = static_cast<char>(sum >> 8);
+    file[file.size() - 3] = static_cast<char>(sum);
+    return file;
+}
+
+TEST(HaldenCli, AProjectLongerThanItsFlashIsCutAndSavedAsCut) {
+    test::TempDir dir;
+    const std::string code = dir.write("big.bin", std::string(0x18010, '\x02')).string();
+    const std::string wide = (dir / "wide.qpf").string();
+    ASSERT_EQ(run({"qpf", "save", "--part", "RQD-4", code, "-o", wide}).code, HaldenCli::kSuccess);
+    // The same project, said to be for RQD-1 with 0x18000 bytes of flash.
+    const std::string narrow =
+        dir.write("narrow.qpf", withPartIndex(readFile(wide), 0x18010, 36)).string();
+    ASSERT_EQ(run({"qpf", "info", narrow}).code, HaldenCli::kSuccess);
+
+    const CliResult image = run({"image", "--part", "RQD-1", narrow, "--json"});
+    ASSERT_EQ(image.code, HaldenCli::kSuccess) << image.err;
+    EXPECT_EQ(image.out, "{\"size\":98304,\"checksum\":0,\"truncated\":true}\n");
+    const std::string saved = (dir / "saved.qpf").string();
+    ASSERT_EQ(run({"qpf", "save", "--part", "RQD-1", narrow, "-o", saved}).code,
+              HaldenCli::kSuccess);
+    const CliResult info = run({"qpf", "info", saved, "--json"});
+    ASSERT_EQ(info.code, HaldenCli::kSuccess) << info.err;
+    EXPECT_NE(info.out.find("\"codeSize\":98304,\"codeChecksum\":0,\"partIndex\":36"),
+              std::string::npos)
+        << info.out;
+}
+
+// Names of any length and any bytes: shown whole, control characters escaped, and valid
+// JSON where a name is not UTF-8 (its bytes read as Latin-1, and given exactly in hex).
+TEST(HaldenCli, QpfInfoShowsLongAndStrangeNamesWhole) {
+    test::TempDir dir;
+    const std::string longName = "a" + std::string(250, 'n') + ".bin";
+    const std::string strange = "\xE9t\xE9\x01\\.bin";
+    for (const std::string& name : {longName, strange}) {
+        const std::string code = dir.write(name, std::string(16, '\x03')).string();
+        const std::string qpf = (dir / "p.qpf").string();
+        ASSERT_EQ(run({"qpf", "save", "--part", "RQD-1", code, "-o", qpf}).code,
+                  HaldenCli::kSuccess);
+        const CliResult text = run({"qpf", "info", qpf});
+        ASSERT_EQ(text.code, HaldenCli::kSuccess);
+        EXPECT_NE(text.out.find("\nOption Area     0000"), std::string::npos) << text.out;
+        EXPECT_NE(text.out.find("Trailer Sum     0x"), std::string::npos);
+        const CliResult json = run({"qpf", "info", "--json", qpf});
+        ASSERT_EQ(json.code, HaldenCli::kSuccess);
+        if (name == longName) {
+            EXPECT_NE(text.out.find("CodeFile Name   " + longName + "\n"), std::string::npos);
+            EXPECT_NE(json.out.find("\"codeFileName\":\"" + longName + "\""), std::string::npos);
+        } else {
+            EXPECT_NE(text.out.find("CodeFile Name   \\xE9t\\xE9\\x01\\\\.bin\n"),
+                      std::string::npos)
+                << text.out;
+            EXPECT_NE(json.out.find("\"codeFileName\":\"\\u00e9t\\u00e9\\u0001\\\\.bin\""),
+                      std::string::npos)
+                << json.out;
+            EXPECT_NE(json.out.find("\"codeFileNameBytes\":\"E974E9015C2E62696E\""),
+                      std::string::npos);
+        }
+    }
+}
+
 } // namespace
 } // namespace halden

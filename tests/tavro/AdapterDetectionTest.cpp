@@ -78,6 +78,7 @@ TEST_F(AdapterDetectionTest, ProbeFindsTheAdapterInEitherMode) {
     arm("");
     forced.probe();
     EXPECT_EQ(ui.warnings, std::vector<bool>{true});
+    EXPECT_EQ(ui.filePathShown, 3); // each probe emptied the pane and put the path back
 }
 
 TEST_F(AdapterDetectionTest, BootLoaderLeavingSignalsOnlyDuringAnUpgrade) {

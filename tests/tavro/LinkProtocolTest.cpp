@@ -297,7 +297,7 @@ TEST_F(LinkTest, FirmwareCheckComparesWithTheCarriedImageAndFillsByte18) {
 
 TEST_F(LinkTest, ALibraryWithoutFirmwareCannotCompare) {
     LinkLibrary bare;
-    ASSERT_EQ(bare.load(std::string(HALDEN_TEST_LIB_DIR) + "/nofw/M3_Tavro.so"), 0u);
+    ASSERT_EQ(bare.load(std::string(HALDEN_TEST_LIB_DIR) + "/M3_Tavro-nofw.fixture.so"), 0u);
     const auto exports = bare.bindExports();
     setenv("TAVRO_EMULATOR", settingsFor("").c_str(), 1);
     ASSERT_EQ(exports.ConnectHIDDevice(0, 0, 1), 0);

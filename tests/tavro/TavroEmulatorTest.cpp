@@ -1,12 +1,16 @@
 #include "AdapterCommand.h"
 #include "EmulatorClient.h"
+#include "EmulatorState.h"
 #include "HidDevicePath.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <fstream>
 #include <future>
+#include <sys/resource.h>
 #include <thread>
 
 namespace halden {
@@ -278,6 +282,61 @@ TEST(TavroEmulator, KeepsItsMemoryInTheStateFolder) {
     EXPECT_EQ(memory.options, pattern(128, 3));
     EXPECT_EQ(memory.storedHeader, header);
     EXPECT_EQ(memory.storedCode, code);
+}
+
+// A file size limit stands in for a full disk: every write beyond it fails.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+TEST(TavroEmulator, AStateWriteThatFailsKeepsTheGoodFilesAndSaysWhichFailed) {
+    test::TempDir dir;
+    const EmulatorState state(dir.path());
+    AdapterMemory memory;
+    memory.flash = pattern(kRqd1Flash, 1);
+    memory.options = pattern(128, 2);
+    memory.firmware = 0x0105;
+    const unsigned all = AdapterMemory::kFlash | AdapterMemory::kOptions | AdapterMemory::kFirmware;
+    ASSERT_EQ(state.save(memory, all), "");
+
+    AdapterMemory changed = memory;
+    changed.flash = pattern(kRqd1Flash, 7);
+    changed.options = pattern(128, 8);
+    changed.firmware = 0x0207;
+    std::string failure;
+    {
+        const FileSizeLimit full(2);
+        failure = state.save(changed, all);
+    }
+    for (const char* name : {"flash.bin", "options.bin", "firmware.txt"}) {
+        EXPECT_NE(failure.find((dir / name).string()), std::string::npos) << failure;
+    }
+    AdapterMemory loaded;
+    loaded.flash.assign(kRqd1Flash, 0);
+    state.load(loaded);
+    EXPECT_EQ(loaded.flash, memory.flash);
+    EXPECT_EQ(loaded.options, memory.options);
+    EXPECT_EQ(loaded.firmware, 0x0105);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"firmware.txt", "flash.bin", "options.bin"}));
 }
 
 TEST(TavroEmulator, LeavesStateFilesThatDoNotFitAlone) {

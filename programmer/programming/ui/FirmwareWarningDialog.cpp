@@ -49,6 +49,8 @@ FirmwareWarningDialog::FirmwareWarningDialog(Mode mode, const UiText& text, QWid
     : QDialog(mainWindow), mode_(mode), text_(text), mainWindow_(mainWindow),
       frames_(WarningArt::frames()) {
     DialogBuilder::build(*this, warningTemplate());
+    // The template has no caption; an empty title would show the program's name instead.
+    setWindowTitle(kBlankCaption);
     title_ = findChild<QLabel*>(QString::number(kTitle));
     message_ = findChild<QLabel*>(QString::number(kMessage));
     bitmap_ = findChild<QLabel*>(QString::number(kBitmap));

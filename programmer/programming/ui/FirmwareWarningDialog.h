@@ -27,6 +27,9 @@ class FirmwareWarningDialog : public QDialog {
 
 public:
     static constexpr int kTemplateId = 169;
+    // The title bar shows no text: a title of one space, since an empty one is replaced by
+    // the program's name.
+    static constexpr const char* kBlankCaption = " ";
     static constexpr int kTitle = 1095;
     static constexpr int kMessage = 1089;
     static constexpr int kOk = 1086;
