@@ -1,15 +1,15 @@
-#include "AdapterLink.h"
+#include "adapter/AdapterLink.h"
 
-#include "AdapterCommand.h"
-#include "AdapterStatus.h"
-#include "HidHandle.h"
-#include "IceLayout.h"
-#include "LinkResult.h"
-#include "ReportTransport.h"
-#include "RequestTag.h"
-#include "TavroProduct.h"
-#include "TransferObserver.h"
-#include "WireNames.h"
+#include "adapter/AdapterCommand.h"
+#include "adapter/AdapterStatus.h"
+#include "adapter/IceLayout.h"
+#include "adapter/LinkResult.h"
+#include "adapter/ReportTransport.h"
+#include "adapter/RequestTag.h"
+#include "adapter/TavroProduct.h"
+#include "adapter/TransferObserver.h"
+#include "adapter/WireNames.h"
+#include "adapter/hid/HidHandle.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AdapterReply.h"
-#include "LinkCommand.h"
-#include "LinkExports.h"
-#include "LinkRecord.h"
+#include "adapter/AdapterReply.h"
+#include "adapter/LinkCommand.h"
+#include "adapter/LinkExports.h"
+#include "adapter/LinkRecord.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "AdapterReply.h"
+#include "adapter/AdapterReply.h"
 
-#include "ByteOrder.h"
+#include "common/ByteOrder.h"
 
 namespace halden {
 

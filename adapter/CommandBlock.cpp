@@ -1,6 +1,6 @@
-#include "CommandBlock.h"
+#include "adapter/CommandBlock.h"
 
-#include "IceLayout.h"
+#include "adapter/IceLayout.h"
 
 #include <algorithm>
 

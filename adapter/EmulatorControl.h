@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HidDeviceWatch.h"
+#include "adapter/hid/HidDeviceWatch.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,8 +1,8 @@
-#include "LinkCommand.h"
+#include "adapter/LinkCommand.h"
 
-#include "AdapterCommand.h"
-#include "CommandBlock.h"
-#include "IceLayout.h"
+#include "adapter/AdapterCommand.h"
+#include "adapter/CommandBlock.h"
+#include "adapter/IceLayout.h"
 
 namespace halden {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HidDeviceObject.h"
+#include "adapter/HidDeviceObject.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "LinkLibrary.h"
+#include "adapter/LinkLibrary.h"
 
-#include "SystemError.h"
+#include "common/SystemError.h"
 
 #include <dlfcn.h>
 #include <filesystem>

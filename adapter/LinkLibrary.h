@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LinkExports.h"
+#include "adapter/LinkExports.h"
 
 #include <cstdint>
 #include <string>

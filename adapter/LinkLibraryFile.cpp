@@ -1,9 +1,9 @@
-#include "LinkLibraryFile.h"
+#include "adapter/LinkLibraryFile.h"
 
-#include "ByteOrder.h"
-#include "ElfSectionReader.h"
-#include "ResourceDirectory.h"
-#include "SystemError.h"
+#include "common/ByteOrder.h"
+#include "common/ElfSectionReader.h"
+#include "common/ResourceDirectory.h"
+#include "common/SystemError.h"
 
 namespace halden {
 

@@ -1,9 +1,9 @@
-#include "LinkLibraryLoader.h"
+#include "adapter/LinkLibraryLoader.h"
 
-#include "LinkLibrary.h"
-#include "LinkLibraryFile.h"
-#include "SystemError.h"
-#include "UpwardFileSearch.h"
+#include "adapter/LinkLibrary.h"
+#include "adapter/LinkLibraryFile.h"
+#include "adapter/UpwardFileSearch.h"
+#include "common/SystemError.h"
 
 namespace halden {
 

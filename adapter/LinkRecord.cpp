@@ -1,6 +1,6 @@
-#include "LinkRecord.h"
+#include "adapter/LinkRecord.h"
 
-#include "WireNames.h"
+#include "adapter/WireNames.h"
 
 #include <cstdio>
 

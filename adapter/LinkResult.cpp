@@ -1,4 +1,4 @@
-#include "LinkResult.h"
+#include "adapter/LinkResult.h"
 
 namespace halden {
 

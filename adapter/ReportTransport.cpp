@@ -1,6 +1,6 @@
-#include "ReportTransport.h"
+#include "adapter/ReportTransport.h"
 
-#include "HidHandle.h"
+#include "adapter/hid/HidHandle.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HidDeviceObject.h"
-#include "TransferObserver.h"
+#include "adapter/HidDeviceObject.h"
+#include "adapter/TransferObserver.h"
 
 #include <cstdint>
 #include <span>

@@ -1,4 +1,4 @@
-#include "RequestTag.h"
+#include "adapter/RequestTag.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "TavroFrames.h"
+#include "adapter/TavroFrames.h"
 
-#include "ByteOrder.h"
+#include "common/ByteOrder.h"
 
 namespace halden {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TavroProduct.h"
+#include "adapter/TavroProduct.h"
 
 #include <array>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "UpwardFileSearch.h"
+#include "adapter/UpwardFileSearch.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,9 +1,9 @@
-#include "WireNames.h"
+#include "adapter/WireNames.h"
 
-#include "AdapterCommand.h"
-#include "AdapterStatus.h"
-#include "TavroFrames.h"
-#include "TavroProduct.h"
+#include "adapter/AdapterCommand.h"
+#include "adapter/AdapterStatus.h"
+#include "adapter/TavroFrames.h"
+#include "adapter/TavroProduct.h"
 
 #include <cstdio>
 

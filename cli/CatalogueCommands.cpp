@@ -1,11 +1,11 @@
-#include "CatalogueCommands.h"
+#include "cli/CatalogueCommands.h"
 
-#include "CliArguments.h"
-#include "CliSession.h"
-#include "HaldenCli.h"
-#include "JsonWriter.h"
-#include "SeriesTable.h"
-#include "Unicode.h"
+#include "cli/CliArguments.h"
+#include "cli/CliSession.h"
+#include "cli/HaldenCli.h"
+#include "cli/JsonWriter.h"
+#include "common/Unicode.h"
+#include "programmer/catalogue/SeriesTable.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
-#include "CliImage.h"
+#include "cli/CliImage.h"
 
-#include "CliArguments.h"
-#include "CliSession.h"
-#include "HaldenCli.h"
-#include "Unicode.h"
+#include "cli/CliArguments.h"
+#include "cli/CliSession.h"
+#include "cli/HaldenCli.h"
+#include "common/Unicode.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImageLoader.h"
+#include "programmer/buffer/ImageLoader.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "CliSession.h"
+#include "cli/CliSession.h"
 
-#include "Unicode.h"
+#include "common/Unicode.h"
 
 namespace halden {
 

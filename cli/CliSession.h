@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ConsoleMessageService.h"
-#include "MemoryCodeBuffer.h"
-#include "ProgrammerCore.h"
+#include "common/ConsoleMessageService.h"
+#include "programmer/buffer/MemoryCodeBuffer.h"
+#include "programmer/core/ProgrammerCore.h"
 
 #include <ostream>
 #include <string>

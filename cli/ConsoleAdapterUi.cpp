@@ -1,7 +1,7 @@
-#include "ConsoleAdapterUi.h"
+#include "cli/ConsoleAdapterUi.h"
 
-#include "UiText.h"
-#include "Unicode.h"
+#include "common/Unicode.h"
+#include "programmer/text/UiText.h"
 
 #include <thread>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AdapterUi.h"
+#include "programmer/programming/AdapterUi.h"
 
 #include <ostream>
 

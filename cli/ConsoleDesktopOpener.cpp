@@ -1,4 +1,4 @@
-#include "ConsoleDesktopOpener.h"
+#include "cli/ConsoleDesktopOpener.h"
 
 namespace halden {
 

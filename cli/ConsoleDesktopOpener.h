@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DesktopOpener.h"
+#include "common/DesktopOpener.h"
 
 #include <ostream>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ConsoleProgress.h"
+#include "cli/ConsoleProgress.h"
 
 #include <cstdio>
 #include <string>

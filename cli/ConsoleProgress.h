@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TransferObserver.h"
+#include "adapter/TransferObserver.h"
 
 #include <ostream>
 

@@ -1,16 +1,16 @@
-#include "FormCommands.h"
+#include "cli/FormCommands.h"
 
-#include "AtomicFile.h"
-#include "CliArguments.h"
-#include "CliSession.h"
-#include "FileReader.h"
-#include "FormPicture.h"
-#include "FormPrinter.h"
-#include "FormProjectFile.h"
-#include "HaldenCli.h"
-#include "ProgrammerResources.h"
-#include "RequestForm.h"
-#include "Unicode.h"
+#include "cli/CliArguments.h"
+#include "cli/CliSession.h"
+#include "cli/HaldenCli.h"
+#include "common/AtomicFile.h"
+#include "common/FileReader.h"
+#include "common/Unicode.h"
+#include "programmer/form/FormPicture.h"
+#include "programmer/form/FormPrinter.h"
+#include "programmer/form/FormProjectFile.h"
+#include "programmer/form/RequestForm.h"
+#include "programmer/text/ProgrammerResources.h"
 
 #include <QApplication>
 #include <QPrinter>

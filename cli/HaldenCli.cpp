@@ -1,13 +1,13 @@
-#include "HaldenCli.h"
+#include "cli/HaldenCli.h"
 
-#include "CatalogueCommands.h"
-#include "CliArguments.h"
-#include "CliSession.h"
-#include "FormCommands.h"
-#include "ImageCommands.h"
-#include "ProgramCommands.h"
-#include "QpfCommands.h"
-#include "UpdateCommands.h"
+#include "cli/CatalogueCommands.h"
+#include "cli/CliArguments.h"
+#include "cli/CliSession.h"
+#include "cli/FormCommands.h"
+#include "cli/ImageCommands.h"
+#include "cli/ProgramCommands.h"
+#include "cli/QpfCommands.h"
+#include "cli/UpdateCommands.h"
 
 namespace halden {
 

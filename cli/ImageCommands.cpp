@@ -1,14 +1,14 @@
-#include "ImageCommands.h"
+#include "cli/ImageCommands.h"
 
-#include "AtomicFile.h"
-#include "CliArguments.h"
-#include "CliImage.h"
-#include "CliSession.h"
-#include "CodeChecksum.h"
-#include "FileReader.h"
-#include "HaldenCli.h"
-#include "IntelHex.h"
-#include "JsonWriter.h"
+#include "cli/CliArguments.h"
+#include "cli/CliImage.h"
+#include "cli/CliSession.h"
+#include "cli/HaldenCli.h"
+#include "cli/JsonWriter.h"
+#include "common/AtomicFile.h"
+#include "common/FileReader.h"
+#include "programmer/buffer/CodeChecksum.h"
+#include "programmer/buffer/IntelHex.h"
 
 #include <cstdio>
 

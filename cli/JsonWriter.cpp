@@ -1,6 +1,6 @@
-#include "JsonWriter.h"
+#include "cli/JsonWriter.h"
 
-#include "Unicode.h"
+#include "common/Unicode.h"
 
 #include <cstdio>
 

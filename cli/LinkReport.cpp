@@ -1,7 +1,7 @@
-#include "LinkReport.h"
+#include "cli/LinkReport.h"
 
-#include "AdapterLink.h"
-#include "LinkResult.h"
+#include "adapter/AdapterLink.h"
+#include "adapter/LinkResult.h"
 
 namespace halden {
 

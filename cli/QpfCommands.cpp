@@ -1,15 +1,15 @@
-#include "QpfCommands.h"
+#include "cli/QpfCommands.h"
 
-#include "CliArguments.h"
-#include "CliImage.h"
-#include "CliSession.h"
-#include "FileReader.h"
-#include "HaldenCli.h"
-#include "ImageLoader.h"
-#include "JsonWriter.h"
-#include "ProjectFile.h"
-#include "ProjectSaver.h"
-#include "Unicode.h"
+#include "cli/CliArguments.h"
+#include "cli/CliImage.h"
+#include "cli/CliSession.h"
+#include "cli/HaldenCli.h"
+#include "cli/JsonWriter.h"
+#include "common/FileReader.h"
+#include "common/Unicode.h"
+#include "programmer/buffer/ImageLoader.h"
+#include "programmer/buffer/ProjectFile.h"
+#include "programmer/buffer/ProjectSaver.h"
 
 #include <cstdio>
 

@@ -1,14 +1,14 @@
-#include "UpdateCommands.h"
+#include "cli/UpdateCommands.h"
 
-#include "CliArguments.h"
-#include "ConsoleDesktopOpener.h"
-#include "ConsoleMessageService.h"
-#include "HaldenCli.h"
-#include "JsonWriter.h"
-#include "ProductVersion.h"
-#include "QtSettingsStore.h"
-#include "QtWebDownloader.h"
-#include "UpdateCheck.h"
+#include "cli/CliArguments.h"
+#include "cli/ConsoleDesktopOpener.h"
+#include "cli/HaldenCli.h"
+#include "cli/JsonWriter.h"
+#include "common/ConsoleMessageService.h"
+#include "common/qt/QtSettingsStore.h"
+#include "programmer/update/ProductVersion.h"
+#include "programmer/update/UpdateCheck.h"
+#include "programmer/update/qt/QtWebDownloader.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "HaldenCli.h"
+#include "cli/HaldenCli.h"
 
 #include <iostream>
 #include <unistd.h>

@@ -37,7 +37,7 @@ foreach(line IN LISTS lines)
     string(APPEND rows "        {\"${name}\", ${index}, ${chip}u, ${flash}u, ${options}u},\n")
 endforeach()
 file(WRITE ${OUTPUT}.tmp "// Generated from the chip descriptors by cmake/EmulatedParts.cmake.
-#include \"BuiltInParts.h\"
+#include \"tavro/emulator/BuiltInParts.h\"
 
 namespace halden {
 

@@ -1,4 +1,4 @@
-#include "AtomicFile.h"
+#include "common/AtomicFile.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "Clock.h"
+#include "common/Clock.h"
 
 #include <chrono>
 
@@ -12,7 +12,9 @@ Clock::LocalTime SystemClock::localTime() const {
             parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
-std::time_t SystemClock::calendarSeconds() const { return std::time(nullptr); }
+std::time_t SystemClock::calendarSeconds() const {
+    return std::time(nullptr);
+}
 
 std::uint32_t SystemClock::milliseconds() const {
     const auto since = std::chrono::steady_clock::now().time_since_epoch();

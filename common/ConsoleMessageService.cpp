@@ -1,6 +1,6 @@
-#include "ConsoleMessageService.h"
+#include "common/ConsoleMessageService.h"
 
-#include "Unicode.h"
+#include "common/Unicode.h"
 
 namespace halden {
 

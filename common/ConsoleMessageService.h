@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MessageService.h"
+#include "common/MessageService.h"
 
 #include <cstdint>
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialogUnits.h"
+#include "common/DialogUnits.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "ElfSectionReader.h"
+#include "common/ElfSectionReader.h"
 
-#include "ByteOrder.h"
+#include "common/ByteOrder.h"
 
 #include <cerrno>
 #include <filesystem>

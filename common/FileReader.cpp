@@ -1,4 +1,4 @@
-#include "FileReader.h"
+#include "common/FileReader.h"
 
 #include <cerrno>
 #include <cstring>

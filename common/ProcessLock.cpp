@@ -1,4 +1,4 @@
-#include "ProcessLock.h"
+#include "common/ProcessLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,8 +1,8 @@
-#include "ProfileIni.h"
+#include "common/ProfileIni.h"
 
-#include "AtomicFile.h"
-#include "FileReader.h"
-#include "ProfileText.h"
+#include "common/AtomicFile.h"
+#include "common/FileReader.h"
+#include "common/ProfileText.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "ProfileText.h"
+#include "common/ProfileText.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "ResourceDirectory.h"
+#include "common/ResourceDirectory.h"
 
-#include "ByteOrder.h"
+#include "common/ByteOrder.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "Unicode.h"
+#include "common/Unicode.h"
 
 namespace halden {
 

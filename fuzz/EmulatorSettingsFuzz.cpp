@@ -3,8 +3,8 @@
 // written, with one fault per fault= setting, each carrying just the fields its kind has;
 // a refusal quotes one of the text's comma-separated settings; an error sink changes
 // nothing; and no block outgrows the text.
-#include "EmulatorSettings.h"
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
+#include "tavro/emulator/EmulatorSettings.h"
 
 #include <algorithm>
 #include <charconv>

@@ -2,8 +2,8 @@
 // others are taken whole when their size fits). A version is read only from MAJOR.MINOR
 // in decimal, each at most 255, followed by nothing but line ends and spaces; what the
 // emulator writes reads back as the version it wrote; and reading allocates nothing.
-#include "EmulatorState.h"
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
+#include "tavro/emulator/EmulatorState.h"
 
 #include <string>
 

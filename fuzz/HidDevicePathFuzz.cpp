@@ -2,8 +2,8 @@
 // that starts as this vendor's formatted path for that product does, whatever the case;
 // case never changes the answer; every formatted path reads back its own product and no
 // other vendor's; and reading allocates nothing.
-#include "FuzzSupport.h"
-#include "HidDevicePath.h"
+#include "adapter/hid/HidDevicePath.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <algorithm>
 #include <cctype>

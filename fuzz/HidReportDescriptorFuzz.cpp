@@ -3,8 +3,8 @@
 // ID byte; cutting a taken descriptor at an item boundary never lengthens a report, and
 // cutting it inside an item is refused; a long item changes nothing; and no block grows
 // with the descriptor.
-#include "FuzzSupport.h"
-#include "HidReportDescriptor.h"
+#include "adapter/hid/HidReportDescriptor.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <optional>
 #include <vector>

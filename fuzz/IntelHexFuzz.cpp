@@ -1,6 +1,6 @@
 // Intel HEX text from anywhere: the image never grows past its bound and no record
 // reads past its line.
-#include "IntelHex.h"
+#include "programmer/buffer/IntelHex.h"
 
 #include <cstdlib>
 

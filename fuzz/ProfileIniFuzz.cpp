@@ -3,9 +3,9 @@
 // itself. Every edit must leave each line it has no business with byte for byte as it
 // was, read back what it wrote, and a list or value cut to a buffer must follow the
 // system's size rules.
-#include "FuzzSupport.h"
-#include "ProfileIni.h"
-#include "ProfileText.h"
+#include "common/ProfileIni.h"
+#include "common/ProfileText.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // Project files from anywhere: the checks, the layout and the full read must never
 // read outside the file, whatever its trailer claims.
-#include "ConsoleMessageService.h"
-#include "MemoryCodeBuffer.h"
-#include "ProgrammerCore.h"
-#include "ProjectFile.h"
+#include "common/ConsoleMessageService.h"
+#include "programmer/buffer/MemoryCodeBuffer.h"
+#include "programmer/buffer/ProjectFile.h"
+#include "programmer/core/ProgrammerCore.h"
 
 #include <sstream>
 

@@ -1,13 +1,13 @@
 // Project files from anywhere through the request form: its checks and its parse must
 // never read outside the file nor copy past the record's option area, whatever the
 // trailer claims, and a form always starts with the template's byte-order mark.
-#include "ChipCatalogue.h"
-#include "ConsoleMessageService.h"
-#include "FormProjectFile.h"
-#include "FuzzSupport.h"
-#include "ProgrammerResources.h"
-#include "RequestForm.h"
-#include "TextMessage.h"
+#include "common/ConsoleMessageService.h"
+#include "fuzz/FuzzSupport.h"
+#include "programmer/catalogue/ChipCatalogue.h"
+#include "programmer/form/FormProjectFile.h"
+#include "programmer/form/RequestForm.h"
+#include "programmer/text/ProgrammerResources.h"
+#include "programmer/text/TextMessage.h"
 
 #include <sstream>
 

@@ -1,8 +1,8 @@
 // Resource blobs and ELF files from anywhere: directory entries, keyed tables and
 // section headers are all checked against the bytes they come in.
-#include "ElfSectionReader.h"
-#include "KeyedTables.h"
-#include "ResourceDirectory.h"
+#include "common/ElfSectionReader.h"
+#include "common/ResourceDirectory.h"
+#include "programmer/text/KeyedTables.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);

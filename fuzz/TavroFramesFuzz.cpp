@@ -13,13 +13,13 @@
 // it is not; the boot loader sums what it got and starts a whole image as the firmware
 // its last two bytes name; the device path names the product shown; the memory keeps to
 // the adapter's limits; and no block outgrows the largest memory the adapter has.
-#include "AdapterCommand.h"
-#include "BuiltInParts.h"
-#include "ByteOrder.h"
-#include "FuzzSupport.h"
-#include "HidDevicePath.h"
-#include "TavroEmulator.h"
-#include "TavroFrames.h"
+#include "adapter/AdapterCommand.h"
+#include "adapter/TavroFrames.h"
+#include "adapter/hid/HidDevicePath.h"
+#include "common/ByteOrder.h"
+#include "fuzz/FuzzSupport.h"
+#include "tavro/emulator/BuiltInParts.h"
+#include "tavro/emulator/TavroEmulator.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,10 +1,10 @@
 // A version file from anywhere, read as the update check reads it: "Version" cut to 31
 // characters, then four numbers. A version that parses prints as four parts of at most
 // 255 and reads back as itself.
-#include "FuzzSupport.h"
-#include "ProfileIni.h"
-#include "ProfileText.h"
-#include "VersionNumber.h"
+#include "common/ProfileIni.h"
+#include "common/ProfileText.h"
+#include "fuzz/FuzzSupport.h"
+#include "programmer/update/VersionNumber.h"
 
 #include <cstdint>
 #include <string_view>

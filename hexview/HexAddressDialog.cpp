@@ -1,6 +1,6 @@
-#include "HexAddressDialog.h"
+#include "hexview/HexAddressDialog.h"
 
-#include "HexText.h"
+#include "hexview/HexText.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

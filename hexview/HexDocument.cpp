@@ -1,4 +1,4 @@
-#include "HexDocument.h"
+#include "hexview/HexDocument.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HexBuffer.h"
-#include "HexCursor.h"
+#include "hexview/HexBuffer.h"
+#include "hexview/HexCursor.h"
 
 #include <cstddef>
 #include <cstdint>

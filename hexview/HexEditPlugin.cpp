@@ -1,6 +1,6 @@
-#include "HexEditPlugin.h"
+#include "hexview/HexEditPlugin.h"
 
-#include "HexView.h"
+#include "hexview/HexView.h"
 
 namespace halden {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HexViewControl.h"
+#include "hexview/HexViewControl.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
-#include "HexView.h"
+#include "hexview/HexView.h"
 
-#include "HexAddressDialog.h"
-#include "HexText.h"
+#include "hexview/HexAddressDialog.h"
+#include "hexview/HexText.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HexDocument.h"
-#include "HexLayout.h"
-#include "HexViewControl.h"
+#include "hexview/HexDocument.h"
+#include "hexview/HexLayout.h"
+#include "hexview/HexViewControl.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>

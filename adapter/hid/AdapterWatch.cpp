@@ -1,8 +1,8 @@
-#include "AdapterWatch.h"
+#include "adapter/hid/AdapterWatch.h"
 
-#include "EmulatorControl.h"
-#include "LinkLibrary.h"
-#include "UdevHidWatch.h"
+#include "adapter/EmulatorControl.h"
+#include "adapter/LinkLibrary.h"
+#include "adapter/hid/UdevHidWatch.h"
 
 namespace halden {
 

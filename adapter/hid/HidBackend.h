@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HidHandle.h"
+#include "adapter/hid/HidHandle.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "HidDevicePath.h"
+#include "adapter/hid/HidDevicePath.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "HidReportDescriptor.h"
+#include "adapter/hid/HidReportDescriptor.h"
 
 #include <array>
 #include <map>

@@ -1,8 +1,8 @@
-#include "HidapiBackend.h"
+#include "adapter/hid/HidapiBackend.h"
 
-#include "HidDevicePath.h"
-#include "HidapiHandle.h"
-#include "ProcessLock.h"
+#include "adapter/hid/HidDevicePath.h"
+#include "adapter/hid/HidapiHandle.h"
+#include "common/ProcessLock.h"
 
 #include <hidapi/hidapi.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HidBackend.h"
-#include "HidReportDescriptor.h"
+#include "adapter/hid/HidBackend.h"
+#include "adapter/hid/HidReportDescriptor.h"
 
 #include <optional>
 #include <string>

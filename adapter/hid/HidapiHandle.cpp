@@ -1,6 +1,6 @@
-#include "HidapiHandle.h"
+#include "adapter/hid/HidapiHandle.h"
 
-#include "ProcessLock.h"
+#include "common/ProcessLock.h"
 
 #include <hidapi/hidapi.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HidHandle.h"
-#include "HidReportDescriptor.h"
+#include "adapter/hid/HidHandle.h"
+#include "adapter/hid/HidReportDescriptor.h"
 
 #include <atomic>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "UdevHidWatch.h"
+#include "adapter/hid/UdevHidWatch.h"
 
-#include "HidDevicePath.h"
+#include "adapter/hid/HidDevicePath.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "HexView.h"
+#include "hexview/HexView.h"
 
 #include <QApplication>
 #include <QImage>

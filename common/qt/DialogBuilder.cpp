@@ -1,4 +1,4 @@
-#include "DialogBuilder.h"
+#include "common/qt/DialogBuilder.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialogTemplate.h"
+#include "common/DialogTemplate.h"
 
 #include <QFont>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "QtDesktopOpener.h"
+#include "common/qt/QtDesktopOpener.h"
 
 #include <QDesktopServices>
 #include <QString>

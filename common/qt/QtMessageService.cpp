@@ -1,4 +1,4 @@
-#include "QtMessageService.h"
+#include "common/qt/QtMessageService.h"
 
 #include <QApplication>
 #include <QFontMetrics>

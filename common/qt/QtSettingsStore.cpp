@@ -1,4 +1,4 @@
-#include "QtSettingsStore.h"
+#include "common/qt/QtSettingsStore.h"
 
 namespace halden {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SettingsStore.h"
+#include "common/SettingsStore.h"
 
 #include <QSettings>
 

@@ -1,7 +1,7 @@
-#include "AreaDialog.h"
+#include "programmer/app/AreaDialog.h"
 
-#include "DialogBuilder.h"
-#include "UiText.h"
+#include "common/qt/DialogBuilder.h"
+#include "programmer/text/UiText.h"
 
 #include <QCheckBox>
 #include <QLabel>

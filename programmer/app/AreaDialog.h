@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AreaChoice.h"
+#include "programmer/buffer/AreaChoice.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
-#include "CAboutDlg.h"
+#include "programmer/app/CAboutDlg.h"
 
-#include "DialogBuilder.h"
-#include "UiText.h"
+#include "common/qt/DialogBuilder.h"
+#include "programmer/text/UiText.h"
 
 #include <QLabel>
 #include <QPushButton>

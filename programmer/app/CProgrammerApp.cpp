@@ -1,14 +1,14 @@
-#include "CProgrammerApp.h"
+#include "programmer/app/CProgrammerApp.h"
 
-#include "CProgrammerDlg.h"
-#include "LinkLibraryFile.h"
-#include "LinkLibraryLoader.h"
-#include "MessageService.h"
-#include "ProgrammerResources.h"
-#include "ProgrammerUpdateCheck.h"
-#include "QtSettingsStore.h"
-#include "SystemError.h"
-#include "Unicode.h"
+#include "adapter/LinkLibraryFile.h"
+#include "adapter/LinkLibraryLoader.h"
+#include "common/MessageService.h"
+#include "common/SystemError.h"
+#include "common/Unicode.h"
+#include "common/qt/QtSettingsStore.h"
+#include "programmer/app/CProgrammerDlg.h"
+#include "programmer/app/ProgrammerUpdateCheck.h"
+#include "programmer/text/ProgrammerResources.h"
 
 #include <QDir>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CommandLine.h"
-#include "KeyedTables.h"
-#include "LinkLibrary.h"
-#include "UiText.h"
-#include "WindowClassLibrary.h"
+#include "adapter/LinkLibrary.h"
+#include "programmer/app/CommandLine.h"
+#include "programmer/app/WindowClassLibrary.h"
+#include "programmer/text/KeyedTables.h"
+#include "programmer/text/UiText.h"
 
 #include <QLockFile>
 

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "AdapterDetection.h"
-#include "AdapterUi.h"
-#include "AreaDialog.h"
-#include "CodeBuffer.h"
-#include "LinkExports.h"
-#include "PartList.h"
-#include "ProgrammerContext.h"
-#include "ProgrammerCore.h"
-#include "QtDesktopOpener.h"
-#include "RequestForm.h"
-#include "TransferObserver.h"
+#include "adapter/LinkExports.h"
+#include "adapter/TransferObserver.h"
+#include "common/qt/QtDesktopOpener.h"
+#include "programmer/app/AreaDialog.h"
+#include "programmer/app/ProgrammerContext.h"
+#include "programmer/buffer/CodeBuffer.h"
+#include "programmer/catalogue/PartList.h"
+#include "programmer/core/ProgrammerCore.h"
+#include "programmer/form/RequestForm.h"
+#include "programmer/programming/AdapterDetection.h"
+#include "programmer/programming/AdapterUi.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "CaptionText.h"
+#include "programmer/app/CaptionText.h"
 
-#include "Unicode.h"
+#include "common/Unicode.h"
 
 #include <cstdio>
 

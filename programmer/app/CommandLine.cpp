@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "programmer/app/CommandLine.h"
 
 namespace halden {
 

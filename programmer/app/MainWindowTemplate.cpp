@@ -1,4 +1,4 @@
-#include "MainWindowTemplate.h"
+#include "programmer/app/MainWindowTemplate.h"
 
 namespace halden {
 

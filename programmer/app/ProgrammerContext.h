@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandLine.h"
+#include "programmer/app/CommandLine.h"
 
 #include <cstdint>
 #include <string>

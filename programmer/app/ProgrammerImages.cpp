@@ -1,4 +1,4 @@
-#include "ProgrammerImages.h"
+#include "programmer/app/ProgrammerImages.h"
 
 #include <QtGlobal>
 

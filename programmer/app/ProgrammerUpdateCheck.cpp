@@ -1,8 +1,8 @@
-#include "ProgrammerUpdateCheck.h"
+#include "programmer/app/ProgrammerUpdateCheck.h"
 
-#include "ProductVersion.h"
-#include "QtDesktopOpener.h"
-#include "QtWebDownloader.h"
+#include "common/qt/QtDesktopOpener.h"
+#include "programmer/update/ProductVersion.h"
+#include "programmer/update/qt/QtWebDownloader.h"
 
 namespace halden {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UpdateCheck.h"
+#include "programmer/update/UpdateCheck.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "QpfRequestDialog.h"
+#include "programmer/app/QpfRequestDialog.h"
 
-#include "DialogBuilder.h"
+#include "common/qt/DialogBuilder.h"
 
 #include <QLineEdit>
 #include <QPushButton>

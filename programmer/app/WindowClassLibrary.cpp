@@ -1,7 +1,7 @@
-#include "WindowClassLibrary.h"
+#include "programmer/app/WindowClassLibrary.h"
 
-#include "HexViewControl.h"
-#include "SystemError.h"
+#include "common/SystemError.h"
+#include "hexview/HexViewControl.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
-#include "CProgrammerApp.h"
-#include "ConsoleMessageService.h"
-#include "QtMessageService.h"
+#include "common/ConsoleMessageService.h"
+#include "common/qt/QtMessageService.h"
+#include "programmer/app/CProgrammerApp.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImageTarget.h"
+#include "programmer/buffer/ImageTarget.h"
 
 #include <cstddef>
 #include <cstdint>

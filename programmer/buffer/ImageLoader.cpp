@@ -1,10 +1,10 @@
-#include "ImageLoader.h"
+#include "programmer/buffer/ImageLoader.h"
 
-#include "ChipCatalogue.h"
-#include "FileReader.h"
-#include "ImageTarget.h"
-#include "TextMessage.h"
-#include "Unicode.h"
+#include "common/FileReader.h"
+#include "common/Unicode.h"
+#include "programmer/buffer/ImageTarget.h"
+#include "programmer/catalogue/ChipCatalogue.h"
+#include "programmer/text/TextMessage.h"
 
 #include <algorithm>
 #include <cstdio>

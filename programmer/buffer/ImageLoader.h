@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AreaChoice.h"
-#include "IntelHex.h"
-#include "PartRecord.h"
-#include "ProjectRecord.h"
+#include "programmer/buffer/AreaChoice.h"
+#include "programmer/buffer/IntelHex.h"
+#include "programmer/buffer/ProjectRecord.h"
+#include "programmer/catalogue/PartRecord.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "IntelHex.h"
+#include "programmer/buffer/IntelHex.h"
 
 #include <algorithm>
 #include <array>

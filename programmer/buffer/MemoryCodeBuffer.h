@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CodeBuffer.h"
-#include "CodeChecksum.h"
+#include "programmer/buffer/CodeBuffer.h"
+#include "programmer/buffer/CodeChecksum.h"
 
 #include <cstdint>
 #include <string>

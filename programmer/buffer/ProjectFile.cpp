@@ -1,9 +1,9 @@
-#include "ProjectFile.h"
+#include "programmer/buffer/ProjectFile.h"
 
-#include "ByteOrder.h"
-#include "Clock.h"
-#include "CodeChecksum.h"
-#include "PartRecord.h"
+#include "common/ByteOrder.h"
+#include "common/Clock.h"
+#include "programmer/buffer/CodeChecksum.h"
+#include "programmer/catalogue/PartRecord.h"
 
 #include <algorithm>
 #include <cstdlib>

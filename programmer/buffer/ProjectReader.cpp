@@ -1,10 +1,10 @@
-#include "ProjectReader.h"
+#include "programmer/buffer/ProjectReader.h"
 
-#include "ByteOrder.h"
-#include "ChipCatalogue.h"
-#include "ImageLoader.h"
-#include "PartSettings.h"
-#include "TextMessage.h"
+#include "common/ByteOrder.h"
+#include "programmer/buffer/ImageLoader.h"
+#include "programmer/catalogue/ChipCatalogue.h"
+#include "programmer/catalogue/PartSettings.h"
+#include "programmer/text/TextMessage.h"
 
 #include <algorithm>
 

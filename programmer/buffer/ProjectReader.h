@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProjectFile.h"
+#include "programmer/buffer/ProjectFile.h"
 
 #include <cstdint>
 #include <span>

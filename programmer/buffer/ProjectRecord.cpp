@@ -1,4 +1,4 @@
-#include "ProjectRecord.h"
+#include "programmer/buffer/ProjectRecord.h"
 
 #include <algorithm>
 

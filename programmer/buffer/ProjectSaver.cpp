@@ -1,9 +1,9 @@
-#include "ProjectSaver.h"
+#include "programmer/buffer/ProjectSaver.h"
 
-#include "AtomicFile.h"
-#include "CodeChecksum.h"
-#include "PartSettings.h"
-#include "ProjectFile.h"
+#include "common/AtomicFile.h"
+#include "programmer/buffer/CodeChecksum.h"
+#include "programmer/buffer/ProjectFile.h"
+#include "programmer/catalogue/PartSettings.h"
 
 namespace halden {
 

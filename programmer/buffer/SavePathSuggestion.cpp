@@ -1,4 +1,4 @@
-#include "SavePathSuggestion.h"
+#include "programmer/buffer/SavePathSuggestion.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "ChipCatalogue.h"
+#include "programmer/catalogue/ChipCatalogue.h"
 
 #include <algorithm>
 

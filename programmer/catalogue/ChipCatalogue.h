@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeyedTables.h"
+#include "programmer/text/KeyedTables.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "OptionLayout.h"
+#include "programmer/catalogue/OptionLayout.h"
 
 namespace halden {
 

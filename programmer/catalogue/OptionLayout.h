@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OptionCheckBox.h"
-#include "PartRecord.h"
+#include "programmer/catalogue/OptionCheckBox.h"
+#include "programmer/catalogue/PartRecord.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "PartList.h"
+#include "programmer/catalogue/PartList.h"
 
 #include <algorithm>
 

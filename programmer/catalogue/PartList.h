@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChipCatalogue.h"
+#include "programmer/catalogue/ChipCatalogue.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "PartSettings.h"
+#include "programmer/catalogue/PartSettings.h"
 
-#include "SettingsStore.h"
+#include "common/SettingsStore.h"
 
 #include <algorithm>
 

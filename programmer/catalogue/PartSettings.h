@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ChipCatalogue.h"
-#include "OptionLayout.h"
-#include "PartRecord.h"
+#include "programmer/catalogue/ChipCatalogue.h"
+#include "programmer/catalogue/OptionLayout.h"
+#include "programmer/catalogue/PartRecord.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "ProgrammerCore.h"
+#include "programmer/core/ProgrammerCore.h"
 
-#include "ProgrammerResources.h"
-#include "ProjectSaver.h"
-#include "SettingsStore.h"
+#include "common/SettingsStore.h"
+#include "programmer/buffer/ProjectSaver.h"
+#include "programmer/text/ProgrammerResources.h"
 
 namespace halden {
 

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "ChipCatalogue.h"
-#include "Clock.h"
-#include "CodeBuffer.h"
-#include "ImageLoader.h"
-#include "KeyedTables.h"
-#include "PartSettings.h"
-#include "ProjectReader.h"
-#include "ProjectRecord.h"
-#include "TextMessage.h"
-#include "UiText.h"
+#include "common/Clock.h"
+#include "programmer/buffer/CodeBuffer.h"
+#include "programmer/buffer/ImageLoader.h"
+#include "programmer/buffer/ProjectReader.h"
+#include "programmer/buffer/ProjectRecord.h"
+#include "programmer/catalogue/ChipCatalogue.h"
+#include "programmer/catalogue/PartSettings.h"
+#include "programmer/text/KeyedTables.h"
+#include "programmer/text/TextMessage.h"
+#include "programmer/text/UiText.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "FormFont.h"
+#include "programmer/form/FormFont.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

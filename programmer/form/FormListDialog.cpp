@@ -1,11 +1,11 @@
-#include "FormListDialog.h"
+#include "programmer/form/FormListDialog.h"
 
-#include "DesktopOpener.h"
-#include "DialogBuilder.h"
-#include "FormPicture.h"
-#include "FormPrinter.h"
-#include "FormView.h"
-#include "UiText.h"
+#include "common/DesktopOpener.h"
+#include "common/qt/DialogBuilder.h"
+#include "programmer/form/FormPicture.h"
+#include "programmer/form/FormPrinter.h"
+#include "programmer/form/FormView.h"
+#include "programmer/text/UiText.h"
 
 #include <QAbstractButton>
 #include <QFileDialog>

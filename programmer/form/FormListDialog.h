@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DialogTemplate.h"
-#include "RequestForm.h"
+#include "common/DialogTemplate.h"
+#include "programmer/form/RequestForm.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "FormOptionSlots.h"
+#include "programmer/form/FormOptionSlots.h"
 
-#include "ChipCatalogue.h"
+#include "programmer/catalogue/ChipCatalogue.h"
 
 #include <initializer_list>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "FormPage.h"
+#include "programmer/form/FormPage.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormPageRules.h"
+#include "programmer/form/FormPageRules.h"
 
 #include <QRect>
 #include <QSize>

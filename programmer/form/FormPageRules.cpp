@@ -1,4 +1,4 @@
-#include "FormPageRules.h"
+#include "programmer/form/FormPageRules.h"
 
 namespace halden {
 

@@ -1,8 +1,8 @@
-#include "FormPicture.h"
+#include "programmer/form/FormPicture.h"
 
-#include "AtomicFile.h"
-#include "FormFont.h"
-#include "FormPage.h"
+#include "common/AtomicFile.h"
+#include "programmer/form/FormFont.h"
+#include "programmer/form/FormPage.h"
 
 #include <QBuffer>
 #include <QPainter>

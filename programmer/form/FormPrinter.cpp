@@ -1,7 +1,7 @@
-#include "FormPrinter.h"
+#include "programmer/form/FormPrinter.h"
 
-#include "FormFont.h"
-#include "FormPage.h"
+#include "programmer/form/FormFont.h"
+#include "programmer/form/FormPage.h"
 
 #include <QPainter>
 #include <QPrinter>

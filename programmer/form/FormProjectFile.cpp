@@ -1,6 +1,6 @@
-#include "FormProjectFile.h"
+#include "programmer/form/FormProjectFile.h"
 
-#include "ByteOrder.h"
+#include "common/ByteOrder.h"
 
 #include <algorithm>
 #include <string>

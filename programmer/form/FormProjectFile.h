@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProjectRecord.h"
+#include "programmer/buffer/ProjectRecord.h"
 
 #include <cstdint>
 #include <optional>

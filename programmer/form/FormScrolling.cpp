@@ -1,4 +1,4 @@
-#include "FormScrolling.h"
+#include "programmer/form/FormScrolling.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "FormTemplateFormatter.h"
+#include "programmer/form/FormTemplateFormatter.h"
 
 namespace halden {
 

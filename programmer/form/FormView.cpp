@@ -1,7 +1,7 @@
-#include "FormView.h"
+#include "programmer/form/FormView.h"
 
-#include "FormFont.h"
-#include "FormPage.h"
+#include "programmer/form/FormFont.h"
+#include "programmer/form/FormPage.h"
 
 #include <QPaintEvent>
 #include <QPainter>

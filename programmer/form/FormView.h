@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormScrolling.h"
+#include "programmer/form/FormScrolling.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>

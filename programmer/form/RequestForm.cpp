@@ -1,12 +1,12 @@
-#include "RequestForm.h"
+#include "programmer/form/RequestForm.h"
 
-#include "ChipCatalogue.h"
-#include "FileReader.h"
-#include "FormProjectFile.h"
-#include "FormTemplateFormatter.h"
-#include "ResourceDirectory.h"
-#include "TextMessage.h"
-#include "Unicode.h"
+#include "common/FileReader.h"
+#include "common/ResourceDirectory.h"
+#include "common/Unicode.h"
+#include "programmer/catalogue/ChipCatalogue.h"
+#include "programmer/form/FormProjectFile.h"
+#include "programmer/form/FormTemplateFormatter.h"
+#include "programmer/text/TextMessage.h"
 
 namespace halden {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FormOptionSlots.h"
-#include "PartList.h"
+#include "programmer/catalogue/PartList.h"
+#include "programmer/form/FormOptionSlots.h"
 
 #include <cstdint>
 #include <optional>

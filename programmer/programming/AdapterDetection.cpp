@@ -1,8 +1,8 @@
-#include "AdapterDetection.h"
+#include "programmer/programming/AdapterDetection.h"
 
-#include "AdapterUi.h"
-#include "HidDevicePath.h"
-#include "TavroProduct.h"
+#include "adapter/TavroProduct.h"
+#include "adapter/hid/HidDevicePath.h"
+#include "programmer/programming/AdapterUi.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AdapterFirmwareCheck.h"
+#include "programmer/programming/AdapterFirmwareCheck.h"
 
 #include <string>
 #include <string_view>

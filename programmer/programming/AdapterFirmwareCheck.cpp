@@ -1,7 +1,7 @@
-#include "AdapterFirmwareCheck.h"
+#include "programmer/programming/AdapterFirmwareCheck.h"
 
-#include "AdapterUi.h"
-#include "UiText.h"
+#include "programmer/programming/AdapterUi.h"
+#include "programmer/text/UiText.h"
 
 namespace halden {
 

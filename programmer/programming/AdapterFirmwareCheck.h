@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AdapterLink.h"
+#include "adapter/AdapterLink.h"
 
 namespace halden {
 

@@ -1,4 +1,4 @@
-#include "CommandProtocol.h"
+#include "programmer/programming/CommandProtocol.h"
 
 #include <algorithm>
 #include <vector>

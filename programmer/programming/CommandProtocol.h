@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AdapterLink.h"
-#include "MessageService.h"
-#include "ReplyRules.h"
-#include "TransferObserver.h"
-#include "UiText.h"
+#include "adapter/AdapterLink.h"
+#include "adapter/TransferObserver.h"
+#include "common/MessageService.h"
+#include "programmer/programming/ReplyRules.h"
+#include "programmer/text/UiText.h"
 
 #include <cstdint>
 #include <span>

@@ -1,6 +1,6 @@
-#include "ReplyRules.h"
+#include "programmer/programming/ReplyRules.h"
 
-#include "AdapterStatus.h"
+#include "adapter/AdapterStatus.h"
 
 namespace halden {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AdapterReply.h"
+#include "adapter/AdapterReply.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,9 +1,9 @@
-#include "UpdateTarget.h"
+#include "programmer/programming/UpdateTarget.h"
 
-#include "AdapterCommand.h"
-#include "AdapterUi.h"
-#include "PartSettings.h"
-#include "TextMessage.h"
+#include "adapter/AdapterCommand.h"
+#include "programmer/catalogue/PartSettings.h"
+#include "programmer/programming/AdapterUi.h"
+#include "programmer/text/TextMessage.h"
 
 namespace halden {
 

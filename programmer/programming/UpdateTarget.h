@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AdapterFirmwareCheck.h"
-#include "CommandProtocol.h"
+#include "programmer/programming/AdapterFirmwareCheck.h"
+#include "programmer/programming/CommandProtocol.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "KeyedTables.h"
+#include "programmer/text/KeyedTables.h"
 
-#include "ByteOrder.h"
+#include "common/ByteOrder.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ResourceDirectory.h"
+#include "common/ResourceDirectory.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ProgrammerResources.h"
+#include "programmer/text/ProgrammerResources.h"
 
 #include <cstddef>
 

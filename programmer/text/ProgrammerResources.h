@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ResourceDirectory.h"
+#include "common/ResourceDirectory.h"
 
 namespace halden {
 

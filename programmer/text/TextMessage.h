@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MessageService.h"
-#include "UiText.h"
+#include "common/MessageService.h"
+#include "programmer/text/UiText.h"
 
 namespace halden {
 

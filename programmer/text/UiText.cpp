@@ -1,4 +1,4 @@
-#include "UiText.h"
+#include "programmer/text/UiText.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ProductVersion.h"
+#include "programmer/update/ProductVersion.h"
 
 namespace halden {
 

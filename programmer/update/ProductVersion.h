@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VersionNumber.h"
+#include "programmer/update/VersionNumber.h"
 
 namespace halden {
 

@@ -1,6 +1,6 @@
-#include "TemporaryFile.h"
+#include "programmer/update/TemporaryFile.h"
 
-#include "SystemError.h"
+#include "common/SystemError.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,11 +1,11 @@
-#include "UpdateCheck.h"
+#include "programmer/update/UpdateCheck.h"
 
-#include "DesktopOpener.h"
-#include "ProfileIni.h"
-#include "SettingsStore.h"
-#include "TemporaryFile.h"
-#include "Unicode.h"
-#include "WebDownloader.h"
+#include "common/DesktopOpener.h"
+#include "common/ProfileIni.h"
+#include "common/SettingsStore.h"
+#include "common/Unicode.h"
+#include "programmer/update/TemporaryFile.h"
+#include "programmer/update/WebDownloader.h"
 
 namespace halden {
 

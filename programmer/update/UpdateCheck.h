@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MessageService.h"
-#include "VersionNumber.h"
+#include "common/MessageService.h"
+#include "programmer/update/VersionNumber.h"
 
 #include <chrono>
 #include <cstdint>

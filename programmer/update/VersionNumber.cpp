@@ -1,4 +1,4 @@
-#include "VersionNumber.h"
+#include "programmer/update/VersionNumber.h"
 
 namespace halden {
 

@@ -1,8 +1,8 @@
-#include "AdapterModel.h"
+#include "tavro/emulator/AdapterModel.h"
 
-#include "AdapterCommand.h"
-#include "AdapterStatus.h"
-#include "ByteOrder.h"
+#include "adapter/AdapterCommand.h"
+#include "adapter/AdapterStatus.h"
+#include "common/ByteOrder.h"
 
 #include <algorithm>
 

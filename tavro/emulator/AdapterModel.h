@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AdapterMemory.h"
-#include "EmulatedPartTable.h"
-#include "TavroFrames.h"
+#include "adapter/TavroFrames.h"
+#include "tavro/emulator/AdapterMemory.h"
+#include "tavro/emulator/EmulatedPartTable.h"
 
 #include <algorithm>
 #include <cstdint>

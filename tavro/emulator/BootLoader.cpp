@@ -1,6 +1,6 @@
-#include "BootLoader.h"
+#include "tavro/emulator/BootLoader.h"
 
-#include "TavroFrames.h"
+#include "adapter/TavroFrames.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EmulatedPartTable.h"
+#include "tavro/emulator/EmulatedPartTable.h"
 
 namespace halden {
 

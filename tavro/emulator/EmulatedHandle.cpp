@@ -1,6 +1,6 @@
-#include "EmulatedHandle.h"
+#include "tavro/emulator/EmulatedHandle.h"
 
-#include "TavroEmulator.h"
+#include "tavro/emulator/TavroEmulator.h"
 
 namespace halden {
 

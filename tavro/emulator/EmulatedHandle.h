@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HidHandle.h"
-#include "TavroFrames.h"
+#include "adapter/TavroFrames.h"
+#include "adapter/hid/HidHandle.h"
 
 #include <array>
 #include <chrono>

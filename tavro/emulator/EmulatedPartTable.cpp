@@ -1,4 +1,4 @@
-#include "EmulatedPartTable.h"
+#include "tavro/emulator/EmulatedPartTable.h"
 
 #include <algorithm>
 #include <cctype>

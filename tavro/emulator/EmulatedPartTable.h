@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EmulatedPart.h"
+#include "tavro/emulator/EmulatedPart.h"
 
 #include <cstdint>
 #include <optional>

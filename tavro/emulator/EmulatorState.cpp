@@ -1,6 +1,6 @@
-#include "EmulatorState.h"
+#include "tavro/emulator/EmulatorState.h"
 
-#include "AtomicFile.h"
+#include "common/AtomicFile.h"
 
 #include <charconv>
 #include <fstream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AdapterMemory.h"
+#include "tavro/emulator/AdapterMemory.h"
 
 #include <filesystem>
 #include <optional>

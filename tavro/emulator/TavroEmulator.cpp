@@ -1,7 +1,7 @@
-#include "TavroEmulator.h"
+#include "tavro/emulator/TavroEmulator.h"
 
-#include "HidDevicePath.h"
-#include "ProcessLock.h"
+#include "adapter/hid/HidDevicePath.h"
+#include "common/ProcessLock.h"
 
 #include <algorithm>
 #include <cstdio>

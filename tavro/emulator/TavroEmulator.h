@@ -1,14 +1,14 @@
 #pragma once
 
-#include "AdapterMemory.h"
-#include "AdapterModel.h"
-#include "BootLoader.h"
-#include "EmulatedHandle.h"
-#include "EmulatorControl.h"
-#include "EmulatorSettings.h"
-#include "EmulatorState.h"
-#include "HidBackend.h"
-#include "UsbTiming.h"
+#include "adapter/EmulatorControl.h"
+#include "adapter/hid/HidBackend.h"
+#include "tavro/emulator/AdapterMemory.h"
+#include "tavro/emulator/AdapterModel.h"
+#include "tavro/emulator/BootLoader.h"
+#include "tavro/emulator/EmulatedHandle.h"
+#include "tavro/emulator/EmulatorSettings.h"
+#include "tavro/emulator/EmulatorState.h"
+#include "tavro/emulator/UsbTiming.h"
 
 #include <condition_variable>
 #include <memory>

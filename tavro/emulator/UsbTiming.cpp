@@ -1,4 +1,4 @@
-#include "UsbTiming.h"
+#include "tavro/emulator/UsbTiming.h"
 
 #include <algorithm>
 #include <thread>

@@ -1,7 +1,7 @@
-#include "EmulatorHub.h"
+#include "tavro/linklib/EmulatorHub.h"
 
-#include "BuiltInParts.h"
-#include "TavroEmulator.h"
+#include "tavro/emulator/BuiltInParts.h"
+#include "tavro/emulator/TavroEmulator.h"
 
 #include <algorithm>
 #include <utility>

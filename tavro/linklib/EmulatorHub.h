@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EmulatorControl.h"
-#include "HidDeviceWatch.h"
+#include "adapter/EmulatorControl.h"
+#include "adapter/hid/HidDeviceWatch.h"
 
 #include <condition_variable>
 #include <deque>

@@ -1,12 +1,12 @@
-#include "LinkSession.h"
+#include "tavro/linklib/LinkSession.h"
 
-#include "AdapterCommand.h"
-#include "AdapterStatus.h"
-#include "ByteOrder.h"
-#include "HidapiBackend.h"
-#include "IceLayout.h"
-#include "LinkLibraryFile.h"
-#include "TavroEmulator.h"
+#include "adapter/AdapterCommand.h"
+#include "adapter/AdapterStatus.h"
+#include "adapter/IceLayout.h"
+#include "adapter/LinkLibraryFile.h"
+#include "adapter/hid/HidapiBackend.h"
+#include "common/ByteOrder.h"
+#include "tavro/emulator/TavroEmulator.h"
 
 #include <chrono>
 #include <cstdio>

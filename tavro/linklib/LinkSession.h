@@ -1,10 +1,10 @@
 #pragma once
 
-#include "EmulatorHub.h"
-#include "HidBackend.h"
-#include "HidDeviceObject.h"
-#include "LinkResult.h"
-#include "TavroFrames.h"
+#include "adapter/HidDeviceObject.h"
+#include "adapter/LinkResult.h"
+#include "adapter/TavroFrames.h"
+#include "adapter/hid/HidBackend.h"
+#include "tavro/linklib/EmulatorHub.h"
 
 #include <cstdint>
 #include <memory>

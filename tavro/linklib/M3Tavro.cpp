@@ -1,6 +1,6 @@
-#include "M3Tavro.h"
+#include "tavro/linklib/M3Tavro.h"
 
-#include "LinkSession.h"
+#include "tavro/linklib/LinkSession.h"
 
 #include <dlfcn.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HidDeviceObject.h"
-#include "IceLayout.h"
+#include "adapter/HidDeviceObject.h"
+#include "adapter/IceLayout.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // A link library without CheckDevice: start-up must refuse it.
-#include "HidDeviceObject.h"
-#include "IceLayout.h"
+#include "adapter/HidDeviceObject.h"
+#include "adapter/IceLayout.h"
 
 #include <cstdint>
 

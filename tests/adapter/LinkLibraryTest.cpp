@@ -1,7 +1,7 @@
-#include "LinkLibrary.h"
-#include "LinkLibraryFile.h"
-#include "SystemError.h"
-#include "TempDir.h"
+#include "adapter/LinkLibrary.h"
+#include "adapter/LinkLibraryFile.h"
+#include "common/SystemError.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "UdevHidWatch.h"
+#include "adapter/hid/UdevHidWatch.h"
 
 #include <gtest/gtest.h>
 

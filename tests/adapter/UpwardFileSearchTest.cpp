@@ -1,5 +1,5 @@
-#include "UpwardFileSearch.h"
-#include "TempDir.h"
+#include "adapter/UpwardFileSearch.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

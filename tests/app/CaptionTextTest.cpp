@@ -1,4 +1,4 @@
-#include "CaptionText.h"
+#include "programmer/app/CaptionText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "CommandLine.h"
-#include "Unicode.h"
+#include "programmer/app/CommandLine.h"
+#include "common/Unicode.h"
 
 #include <gtest/gtest.h>
 

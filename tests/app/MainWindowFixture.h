@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CProgrammerDlg.h"
-#include "LinkLibrary.h"
-#include "MemorySettingsStore.h"
-#include "RecordingMessageService.h"
-#include "WindowClassLibrary.h"
+#include "adapter/LinkLibrary.h"
+#include "programmer/app/CProgrammerDlg.h"
+#include "programmer/app/WindowClassLibrary.h"
+#include "tests/support/MemorySettingsStore.h"
+#include "tests/support/RecordingMessageService.h"
 
 #include <gtest/gtest.h>
 

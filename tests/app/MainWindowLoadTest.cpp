@@ -1,9 +1,9 @@
-#include "AreaDialog.h"
-#include "HexViewControl.h"
-#include "MainWindowFixture.h"
-#include "MainWindowTemplate.h"
-#include "QtMessageService.h"
-#include "TempDir.h"
+#include "common/qt/QtMessageService.h"
+#include "hexview/HexViewControl.h"
+#include "programmer/app/AreaDialog.h"
+#include "programmer/app/MainWindowTemplate.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,10 +1,10 @@
-#include "FormListDialog.h"
-#include "HexViewControl.h"
-#include "MainWindowFixture.h"
-#include "MainWindowTemplate.h"
-#include "ProjectFile.h"
-#include "QpfRequestDialog.h"
-#include "TempDir.h"
+#include "hexview/HexViewControl.h"
+#include "programmer/app/MainWindowTemplate.h"
+#include "programmer/app/QpfRequestDialog.h"
+#include "programmer/buffer/ProjectFile.h"
+#include "programmer/form/FormListDialog.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
-#include "FirmwareWarningDialog.h"
-#include "HexViewControl.h"
-#include "MainWindowFixture.h"
-#include "MainWindowTemplate.h"
-#include "StatusPaneProgress.h"
-#include "TempDir.h"
+#include "hexview/HexViewControl.h"
+#include "programmer/app/MainWindowTemplate.h"
+#include "programmer/programming/ui/FirmwareWarningDialog.h"
+#include "programmer/programming/ui/StatusPaneProgress.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QComboBox>

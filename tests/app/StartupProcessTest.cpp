@@ -1,5 +1,5 @@
-#include "ClosedPort.h"
-#include "TempDir.h"
+#include "tests/support/ClosedPort.h"
+#include "tests/support/TempDir.h"
 
 #include <QProcess>
 #include <QThread>

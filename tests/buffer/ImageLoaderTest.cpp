@@ -1,11 +1,11 @@
-#include "ImageLoader.h"
-#include "ChipCatalogue.h"
-#include "CodeBuffer.h"
-#include "CodeChecksum.h"
-#include "ProgrammerCore.h"
-#include "RecordingMessageService.h"
-#include "ResourceBlobBuilder.h"
-#include "TempDir.h"
+#include "programmer/buffer/ImageLoader.h"
+#include "programmer/buffer/CodeBuffer.h"
+#include "programmer/buffer/CodeChecksum.h"
+#include "programmer/catalogue/ChipCatalogue.h"
+#include "programmer/core/ProgrammerCore.h"
+#include "tests/support/RecordingMessageService.h"
+#include "tests/support/ResourceBlobBuilder.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

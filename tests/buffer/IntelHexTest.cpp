@@ -1,5 +1,5 @@
-#include "IntelHex.h"
-#include "TempDir.h"
+#include "programmer/buffer/IntelHex.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "ProjectFile.h"
-#include "ByteOrder.h"
-#include "Clock.h"
-#include "CodeChecksum.h"
-#include "MemoryCodeBuffer.h"
-#include "ProgrammerCore.h"
-#include "ProjectSaver.h"
-#include "RecordingMessageService.h"
-#include "TempDir.h"
+#include "programmer/buffer/ProjectFile.h"
+#include "common/ByteOrder.h"
+#include "common/Clock.h"
+#include "programmer/buffer/CodeChecksum.h"
+#include "programmer/buffer/MemoryCodeBuffer.h"
+#include "programmer/buffer/ProjectSaver.h"
+#include "programmer/core/ProgrammerCore.h"
+#include "tests/support/RecordingMessageService.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -358,7 +358,8 @@ TEST_F(ProjectTest, ShortOptionAreasLoadAndKeepTheirLength) {
         apply(39);
         messages.messages.clear();
         EXPECT_EQ(load(file), ImageLoader::Outcome::Project);
-        ASSERT_EQ(core.lastProjectResult(), ProjectReader::Result::Loaded) << int{c.optionAreaLength};
+        ASSERT_EQ(core.lastProjectResult(), ProjectReader::Result::Loaded)
+            << int{c.optionAreaLength};
         EXPECT_TRUE(messages.messages.empty());
         EXPECT_EQ(part.record().partIndex, c.part);
         const std::size_t kept = std::min<std::size_t>(c.optionAreaLength, expectedOptions.size());

@@ -1,7 +1,7 @@
-#include "ChipCatalogue.h"
-#include "ProgrammerResources.h"
-#include "ResourceBlobBuilder.h"
-#include "SeriesTable.h"
+#include "programmer/catalogue/ChipCatalogue.h"
+#include "programmer/catalogue/SeriesTable.h"
+#include "programmer/text/ProgrammerResources.h"
+#include "tests/support/ResourceBlobBuilder.h"
 
 #include <gtest/gtest.h>
 

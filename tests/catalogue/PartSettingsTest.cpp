@@ -1,8 +1,8 @@
-#include "PartSettings.h"
-#include "MemorySettingsStore.h"
-#include "PartList.h"
-#include "ProgrammerResources.h"
-#include "ResourceBlobBuilder.h"
+#include "programmer/catalogue/PartSettings.h"
+#include "programmer/catalogue/PartList.h"
+#include "programmer/text/ProgrammerResources.h"
+#include "tests/support/MemorySettingsStore.h"
+#include "tests/support/ResourceBlobBuilder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "HaldenCli.h"
-#include "TempDir.h"
+#include "cli/HaldenCli.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

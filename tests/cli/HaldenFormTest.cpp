@@ -1,6 +1,6 @@
-#include "ByteOrder.h"
-#include "HaldenCli.h"
-#include "TempDir.h"
+#include "cli/HaldenCli.h"
+#include "common/ByteOrder.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "AtomicFile.h"
-#include "TempDir.h"
+#include "common/AtomicFile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

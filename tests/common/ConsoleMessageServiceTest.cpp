@@ -1,4 +1,4 @@
-#include "ConsoleMessageService.h"
+#include "common/ConsoleMessageService.h"
 
 #include <gtest/gtest.h>
 

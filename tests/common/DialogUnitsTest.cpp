@@ -1,4 +1,4 @@
-#include "DialogUnits.h"
+#include "common/DialogUnits.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "ElfSectionReader.h"
-#include "ResourceDirectory.h"
-#include "TempDir.h"
+#include "common/ElfSectionReader.h"
+#include "common/ResourceDirectory.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

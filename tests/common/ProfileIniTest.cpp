@@ -1,6 +1,6 @@
-#include "ProfileIni.h"
-#include "ProfileText.h"
-#include "TempDir.h"
+#include "common/ProfileIni.h"
+#include "common/ProfileText.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

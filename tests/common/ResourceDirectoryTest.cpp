@@ -1,5 +1,5 @@
-#include "ResourceDirectory.h"
-#include "ByteOrder.h"
+#include "common/ResourceDirectory.h"
+#include "common/ByteOrder.h"
 
 #include <gtest/gtest.h>
 

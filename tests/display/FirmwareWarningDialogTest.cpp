@@ -1,6 +1,6 @@
-#include "FirmwareWarningDialog.h"
+#include "programmer/programming/ui/FirmwareWarningDialog.h"
 
-#include "MainWindowFixture.h"
+#include "tests/app/MainWindowFixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "ProgressLayout.h"
+#include "programmer/programming/ui/ProgressLayout.h"
 
 #include <gtest/gtest.h>
 

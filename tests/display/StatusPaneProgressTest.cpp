@@ -1,7 +1,7 @@
-#include "StatusPaneProgress.h"
+#include "programmer/programming/ui/StatusPaneProgress.h"
 
-#include "MainWindowFixture.h"
-#include "MainWindowTemplate.h"
+#include "programmer/app/MainWindowTemplate.h"
+#include "tests/app/MainWindowFixture.h"
 
 #include <QImage>
 #include <QLabel>

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "ByteOrder.h"
-#include "ChipCatalogue.h"
-#include "Clock.h"
-#include "CodeChecksum.h"
-#include "PartSettings.h"
-#include "ProgrammerResources.h"
-#include "ProjectFile.h"
-#include "RecordingMessageService.h"
-#include "RequestForm.h"
-#include "TempDir.h"
-#include "TextMessage.h"
-#include "Unicode.h"
+#include "common/ByteOrder.h"
+#include "common/Clock.h"
+#include "common/Unicode.h"
+#include "programmer/buffer/CodeChecksum.h"
+#include "programmer/buffer/ProjectFile.h"
+#include "programmer/catalogue/ChipCatalogue.h"
+#include "programmer/catalogue/PartSettings.h"
+#include "programmer/form/RequestForm.h"
+#include "programmer/text/ProgrammerResources.h"
+#include "programmer/text/TextMessage.h"
+#include "tests/support/RecordingMessageService.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

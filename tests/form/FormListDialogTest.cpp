@@ -1,13 +1,13 @@
-#include "FormListDialog.h"
-#include "DesktopOpener.h"
-#include "DialogBuilder.h"
-#include "FormFixture.h"
-#include "FormFont.h"
-#include "FormPage.h"
-#include "FormPageRules.h"
-#include "FormPicture.h"
-#include "FormPrinter.h"
-#include "FormView.h"
+#include "programmer/form/FormListDialog.h"
+#include "common/DesktopOpener.h"
+#include "common/qt/DialogBuilder.h"
+#include "programmer/form/FormFont.h"
+#include "programmer/form/FormPage.h"
+#include "programmer/form/FormPageRules.h"
+#include "programmer/form/FormPicture.h"
+#include "programmer/form/FormPrinter.h"
+#include "programmer/form/FormView.h"
+#include "tests/form/FormFixture.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,5 +1,5 @@
-#include "FormPageRules.h"
-#include "FormScrolling.h"
+#include "programmer/form/FormPageRules.h"
+#include "programmer/form/FormScrolling.h"
 
 #include <gtest/gtest.h>
 

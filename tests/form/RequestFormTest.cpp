@@ -1,6 +1,6 @@
-#include "FormFixture.h"
-#include "FormOptionSlots.h"
-#include "FormTemplateFormatter.h"
+#include "programmer/form/FormOptionSlots.h"
+#include "programmer/form/FormTemplateFormatter.h"
+#include "tests/form/FormFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "HexBuffer.h"
+#include "hexview/HexBuffer.h"
 
 #include <gtest/gtest.h>
 

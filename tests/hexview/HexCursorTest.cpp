@@ -1,4 +1,4 @@
-#include "HexCursor.h"
+#include "hexview/HexCursor.h"
 
 #include <gtest/gtest.h>
 

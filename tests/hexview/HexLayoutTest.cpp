@@ -1,4 +1,4 @@
-#include "HexLayout.h"
+#include "hexview/HexLayout.h"
 
 #include <gtest/gtest.h>
 

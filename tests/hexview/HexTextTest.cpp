@@ -1,4 +1,4 @@
-#include "HexText.h"
+#include "hexview/HexText.h"
 
 #include <gtest/gtest.h>
 

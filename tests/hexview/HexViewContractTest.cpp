@@ -1,4 +1,4 @@
-#include "HexViewTestSupport.h"
+#include "tests/hexview/HexViewTestSupport.h"
 
 #include <QImage>
 #include <QPluginLoader>

@@ -1,5 +1,5 @@
-#include "HexText.h"
-#include "HexViewTestSupport.h"
+#include "hexview/HexText.h"
+#include "tests/hexview/HexViewTestSupport.h"
 
 #include <QClipboard>
 

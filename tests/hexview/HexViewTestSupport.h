@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HexView.h"
+#include "hexview/HexView.h"
 
 #include <QApplication>
 #include <QKeyEvent>

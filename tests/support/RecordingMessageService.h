@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MessageService.h"
-#include "Unicode.h"
+#include "common/MessageService.h"
+#include "common/Unicode.h"
 
 #include <deque>
 #include <map>

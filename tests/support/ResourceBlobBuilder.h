@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ByteOrder.h"
-#include "ResourceDirectory.h"
+#include "common/ByteOrder.h"
+#include "common/ResourceDirectory.h"
 
 #include <map>
 #include <string>

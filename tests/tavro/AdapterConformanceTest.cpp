@@ -1,11 +1,11 @@
-#include "AdapterCommand.h"
-#include "AdapterLink.h"
-#include "AdapterStatus.h"
-#include "HidHandle.h"
-#include "LinkLibrary.h"
-#include "LinkResult.h"
-#include "TavroFrames.h"
-#include "TempDir.h"
+#include "adapter/AdapterCommand.h"
+#include "adapter/AdapterLink.h"
+#include "adapter/AdapterStatus.h"
+#include "adapter/LinkLibrary.h"
+#include "adapter/LinkResult.h"
+#include "adapter/TavroFrames.h"
+#include "adapter/hid/HidHandle.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

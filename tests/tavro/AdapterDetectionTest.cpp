@@ -1,5 +1,5 @@
-#include "AdapterDetection.h"
-#include "LinkFixture.h"
+#include "programmer/programming/AdapterDetection.h"
+#include "tests/tavro/LinkFixture.h"
 
 #include <gtest/gtest.h>
 

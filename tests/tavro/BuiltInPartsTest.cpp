@@ -1,7 +1,7 @@
-#include "BuiltInParts.h"
-#include "ChipCatalogue.h"
-#include "ProgrammerResources.h"
-#include "Unicode.h"
+#include "tavro/emulator/BuiltInParts.h"
+#include "common/Unicode.h"
+#include "programmer/catalogue/ChipCatalogue.h"
+#include "programmer/text/ProgrammerResources.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "AdapterCommand.h"
-#include "AdapterReply.h"
-#include "CommandBlock.h"
-#include "IceLayout.h"
-#include "ReplyRules.h"
-#include "RequestTag.h"
+#include "adapter/AdapterCommand.h"
+#include "adapter/AdapterReply.h"
+#include "adapter/CommandBlock.h"
+#include "adapter/IceLayout.h"
+#include "adapter/RequestTag.h"
+#include "programmer/programming/ReplyRules.h"
 
 #include <gtest/gtest.h>
 

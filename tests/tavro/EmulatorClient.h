@@ -1,9 +1,9 @@
 #pragma once
 
-#include "BuiltInParts.h"
-#include "HidHandle.h"
-#include "TavroEmulator.h"
-#include "TavroFrames.h"
+#include "adapter/TavroFrames.h"
+#include "adapter/hid/HidHandle.h"
+#include "tavro/emulator/BuiltInParts.h"
+#include "tavro/emulator/TavroEmulator.h"
 
 #include <gtest/gtest.h>
 

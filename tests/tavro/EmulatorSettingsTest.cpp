@@ -1,4 +1,4 @@
-#include "EmulatorSettings.h"
+#include "tavro/emulator/EmulatorSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "HidDevicePath.h"
-#include "HidReportDescriptor.h"
+#include "adapter/hid/HidDevicePath.h"
+#include "adapter/hid/HidReportDescriptor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "AdapterUi.h"
-#include "CommandProtocol.h"
-#include "EmulatorControl.h"
-#include "HidHandle.h"
-#include "KeyedTables.h"
-#include "LinkLibrary.h"
-#include "ProgrammerResources.h"
-#include "RecordingMessageService.h"
-#include "TempDir.h"
-#include "TransferObserver.h"
-#include "UiText.h"
+#include "adapter/EmulatorControl.h"
+#include "adapter/LinkLibrary.h"
+#include "adapter/TransferObserver.h"
+#include "adapter/hid/HidHandle.h"
+#include "programmer/programming/AdapterUi.h"
+#include "programmer/programming/CommandProtocol.h"
+#include "programmer/text/KeyedTables.h"
+#include "programmer/text/ProgrammerResources.h"
+#include "programmer/text/UiText.h"
+#include "tests/support/RecordingMessageService.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "AdapterCommand.h"
-#include "ChipCatalogue.h"
-#include "CommandBlock.h"
-#include "IceLayout.h"
-#include "LinkFixture.h"
-#include "LinkLibraryFile.h"
-#include "ReportTransport.h"
+#include "adapter/AdapterCommand.h"
+#include "adapter/CommandBlock.h"
+#include "adapter/IceLayout.h"
+#include "adapter/LinkLibraryFile.h"
+#include "adapter/ReportTransport.h"
+#include "programmer/catalogue/ChipCatalogue.h"
+#include "tests/tavro/LinkFixture.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,8 +1,8 @@
-#include "ReportTransport.h"
-#include "AdapterCommand.h"
-#include "CommandBlock.h"
-#include "IceLayout.h"
-#include "LinkFixture.h"
+#include "adapter/ReportTransport.h"
+#include "adapter/AdapterCommand.h"
+#include "adapter/CommandBlock.h"
+#include "adapter/IceLayout.h"
+#include "tests/tavro/LinkFixture.h"
 
 namespace halden {
 namespace {

@@ -1,8 +1,8 @@
-#include "AdapterCommand.h"
-#include "EmulatorClient.h"
-#include "EmulatorState.h"
-#include "HidDevicePath.h"
-#include "TempDir.h"
+#include "adapter/AdapterCommand.h"
+#include "adapter/hid/HidDevicePath.h"
+#include "tavro/emulator/EmulatorState.h"
+#include "tests/support/TempDir.h"
+#include "tests/tavro/EmulatorClient.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "UpdateTarget.h"
-#include "AdapterCommand.h"
-#include "LinkFixture.h"
-#include "MemoryCodeBuffer.h"
-#include "ProgrammerCore.h"
+#include "programmer/programming/UpdateTarget.h"
+#include "adapter/AdapterCommand.h"
+#include "programmer/buffer/MemoryCodeBuffer.h"
+#include "programmer/core/ProgrammerCore.h"
+#include "tests/tavro/LinkFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "KeyedTables.h"
-#include "ByteOrder.h"
-#include "ProgrammerResources.h"
+#include "programmer/text/KeyedTables.h"
+#include "common/ByteOrder.h"
+#include "programmer/text/ProgrammerResources.h"
 
 #include <gtest/gtest.h>
 

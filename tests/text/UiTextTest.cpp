@@ -1,8 +1,8 @@
-#include "UiText.h"
-#include "ByteOrder.h"
-#include "ProgrammerResources.h"
-#include "RecordingMessageService.h"
-#include "TextMessage.h"
+#include "programmer/text/UiText.h"
+#include "common/ByteOrder.h"
+#include "programmer/text/ProgrammerResources.h"
+#include "programmer/text/TextMessage.h"
+#include "tests/support/RecordingMessageService.h"
 
 #include <gtest/gtest.h>
 

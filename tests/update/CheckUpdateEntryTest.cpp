@@ -1,7 +1,7 @@
-#include "DesktopOpener.h"
-#include "LoopbackHttpServer.h"
-#include "MainWindowFixture.h"
-#include "UpdateCheck.h"
+#include "common/DesktopOpener.h"
+#include "programmer/update/UpdateCheck.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/update/LoopbackHttpServer.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "LoopbackHttpServer.h"
+#include "tests/update/LoopbackHttpServer.h"
 
 #include <QSslServer>
 #include <QSslSocket>

@@ -1,11 +1,11 @@
-#include "DesktopOpener.h"
-#include "LoopbackHttpServer.h"
-#include "MemorySettingsStore.h"
-#include "QtWebDownloader.h"
-#include "RecordingMessageService.h"
-#include "TempDir.h"
-#include "Unicode.h"
-#include "UpdateCheck.h"
+#include "common/DesktopOpener.h"
+#include "common/Unicode.h"
+#include "programmer/update/UpdateCheck.h"
+#include "programmer/update/qt/QtWebDownloader.h"
+#include "tests/support/MemorySettingsStore.h"
+#include "tests/support/RecordingMessageService.h"
+#include "tests/support/TempDir.h"
+#include "tests/update/LoopbackHttpServer.h"
 
 #include <QFile>
 #include <QProcess>

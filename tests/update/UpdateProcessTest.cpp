@@ -1,5 +1,5 @@
-#include "LoopbackHttpServer.h"
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
+#include "tests/update/LoopbackHttpServer.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -13,9 +13,9 @@
 //                     0x00010000, file version MS and LS, product version MS and LS
 //   firmware A.B SIZE an adapter firmware image of SIZE bytes whose last two bytes are A, B
 
-#include "ByteOrder.h"
-#include "ResourceDirectory.h"
-#include "Unicode.h"
+#include "common/ByteOrder.h"
+#include "common/ResourceDirectory.h"
+#include "common/Unicode.h"
 
 #include <cstdint>
 #include <fstream>

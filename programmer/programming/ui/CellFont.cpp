@@ -1,4 +1,4 @@
-#include "CellFont.h"
+#include "programmer/programming/ui/CellFont.h"
 
 #include <QFontMetrics>
 #include <QStringList>

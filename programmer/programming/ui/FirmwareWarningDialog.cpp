@@ -1,8 +1,8 @@
-#include "FirmwareWarningDialog.h"
+#include "programmer/programming/ui/FirmwareWarningDialog.h"
 
-#include "CellFont.h"
-#include "DialogBuilder.h"
-#include "UiText.h"
+#include "common/qt/DialogBuilder.h"
+#include "programmer/programming/ui/CellFont.h"
+#include "programmer/text/UiText.h"
 
 #include <QLabel>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "WarningAnimation.h"
-#include "WarningArt.h"
+#include "programmer/programming/ui/WarningAnimation.h"
+#include "programmer/programming/ui/WarningArt.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -1,8 +1,8 @@
-#include "StatusPaneProgress.h"
+#include "programmer/programming/ui/StatusPaneProgress.h"
 
-#include "CellFont.h"
-#include "ProgressLayout.h"
-#include "UiText.h"
+#include "programmer/programming/ui/CellFont.h"
+#include "programmer/programming/ui/ProgressLayout.h"
+#include "programmer/text/UiText.h"
 
 #include <QEvent>
 #include <QLabel>

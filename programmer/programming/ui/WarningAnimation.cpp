@@ -1,4 +1,4 @@
-#include "WarningAnimation.h"
+#include "programmer/programming/ui/WarningAnimation.h"
 
 namespace halden {
 

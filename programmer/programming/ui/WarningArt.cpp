@@ -1,4 +1,4 @@
-#include "WarningArt.h"
+#include "programmer/programming/ui/WarningArt.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "QtWebDownloader.h"
+#include "programmer/update/qt/QtWebDownloader.h"
 
 #include <QEventLoop>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WebDownloader.h"
+#include "programmer/update/WebDownloader.h"
 
 #include <QList>
 #include <QSslCertificate>
