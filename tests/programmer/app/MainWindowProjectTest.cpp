@@ -3,7 +3,7 @@
 #include "programmer/app/QpfRequestDialog.h"
 #include "programmer/buffer/ProjectFile.h"
 #include "programmer/form/FormListDialog.h"
-#include "tests/app/MainWindowFixture.h"
+#include "tests/programmer/app/MainWindowFixture.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 #include "adapter/AdapterCommand.h"
 #include "programmer/buffer/MemoryCodeBuffer.h"
 #include "programmer/core/ProgrammerCore.h"
-#include "tests/tavro/LinkFixture.h"
+#include "tests/programmer/programming/LinkFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "programmer/app/WindowClassLibrary.h"
 #include "programmer/text/ProgrammerResources.h"
 #include "programmer/text/UiText.h"
-#include "tests/app/MainWindowFixture.h"
+#include "tests/programmer/app/MainWindowFixture.h"
 #include "tests/support/ClosedPort.h"
 #include "tests/support/RecordingMessageService.h"
 

@@ -2,7 +2,7 @@
 #include "programmer/app/MainWindowTemplate.h"
 #include "programmer/programming/ui/FirmwareWarningDialog.h"
 #include "programmer/programming/ui/StatusPaneProgress.h"
-#include "tests/app/MainWindowFixture.h"
+#include "tests/programmer/app/MainWindowFixture.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "programmer/programming/ui/FirmwareWarningDialog.h"
 
-#include "tests/app/MainWindowFixture.h"
+#include "tests/programmer/app/MainWindowFixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 #include "common/Unicode.h"
 #include "programmer/update/UpdateCheck.h"
 #include "programmer/update/qt/QtWebDownloader.h"
+#include "tests/programmer/update/LoopbackHttpServer.h"
 #include "tests/support/MemorySettingsStore.h"
 #include "tests/support/RecordingMessageService.h"
 #include "tests/support/TempDir.h"
-#include "tests/update/LoopbackHttpServer.h"
 
 #include <QFile>
 #include <QProcess>

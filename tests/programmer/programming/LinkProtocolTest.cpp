@@ -4,7 +4,7 @@
 #include "adapter/LinkLibraryFile.h"
 #include "adapter/ReportTransport.h"
 #include "programmer/catalogue/ChipCatalogue.h"
-#include "tests/tavro/LinkFixture.h"
+#include "tests/programmer/programming/LinkFixture.h"
 
 #include <chrono>
 #include <condition_variable>

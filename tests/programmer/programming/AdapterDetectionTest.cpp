@@ -1,5 +1,5 @@
 #include "programmer/programming/AdapterDetection.h"
-#include "tests/tavro/LinkFixture.h"
+#include "tests/programmer/programming/LinkFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "programmer/programming/ui/StatusPaneProgress.h"
 
 #include "programmer/app/MainWindowTemplate.h"
-#include "tests/app/MainWindowFixture.h"
+#include "tests/programmer/app/MainWindowFixture.h"
 
 #include <QImage>
 #include <QLabel>

@@ -1,5 +1,5 @@
+#include "tests/programmer/update/LoopbackHttpServer.h"
 #include "tests/support/TempDir.h"
-#include "tests/update/LoopbackHttpServer.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -6,11 +6,11 @@
 #include "programmer/text/UiText.h"
 #include "programmer/update/ProductVersion.h"
 #include "programmer/update/qt/QtWebDownloader.h"
+#include "tests/programmer/update/LoopbackHttpServer.h"
 #include "tests/support/ClosedPort.h"
 #include "tests/support/MemorySettingsStore.h"
 #include "tests/support/RecordingMessageService.h"
 #include "tests/support/TempDir.h"
-#include "tests/update/LoopbackHttpServer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "hexview/HexViewControl.h"
 #include "programmer/app/AreaDialog.h"
 #include "programmer/app/MainWindowTemplate.h"
-#include "tests/app/MainWindowFixture.h"
+#include "tests/programmer/app/MainWindowFixture.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>

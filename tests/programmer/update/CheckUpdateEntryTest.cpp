@@ -1,7 +1,7 @@
 #include "common/DesktopOpener.h"
 #include "programmer/update/UpdateCheck.h"
-#include "tests/app/MainWindowFixture.h"
-#include "tests/update/LoopbackHttpServer.h"
+#include "tests/programmer/app/MainWindowFixture.h"
+#include "tests/programmer/update/LoopbackHttpServer.h"
 
 #include <QAction>
 #include <QMenu>

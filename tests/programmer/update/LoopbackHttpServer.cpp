@@ -1,4 +1,4 @@
-#include "tests/update/LoopbackHttpServer.h"
+#include "tests/programmer/update/LoopbackHttpServer.h"
 
 #include <QSslServer>
 #include <QSslSocket>

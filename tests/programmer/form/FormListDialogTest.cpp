@@ -7,7 +7,7 @@
 #include "programmer/form/FormPicture.h"
 #include "programmer/form/FormPrinter.h"
 #include "programmer/form/FormView.h"
-#include "tests/form/FormFixture.h"
+#include "tests/programmer/form/FormFixture.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -2,7 +2,7 @@
 #include "adapter/hid/HidDevicePath.h"
 #include "tavro/emulator/EmulatorState.h"
 #include "tests/support/TempDir.h"
-#include "tests/tavro/EmulatorClient.h"
+#include "tests/tavro/emulator/EmulatorClient.h"
 
 #include <gtest/gtest.h>
 

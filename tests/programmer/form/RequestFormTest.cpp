@@ -1,6 +1,6 @@
 #include "programmer/form/FormOptionSlots.h"
 #include "programmer/form/FormTemplateFormatter.h"
-#include "tests/form/FormFixture.h"
+#include "tests/programmer/form/FormFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "adapter/AdapterCommand.h"
 #include "adapter/CommandBlock.h"
 #include "adapter/IceLayout.h"
-#include "tests/tavro/LinkFixture.h"
+#include "tests/programmer/programming/LinkFixture.h"
 
 namespace halden {
 namespace {
