@@ -38,8 +38,9 @@ int ImageCommands::image(const std::vector<std::string>& arguments) {
         return built;
     }
     if (!output.empty()) {
-        if (const std::string error = AtomicFile::write(output, image.bytes()); !error.empty()) {
-            err_ << "halden: " << error << '\n';
+        if (const std::string failure = AtomicFile::write(output, image.bytes());
+            !failure.empty()) {
+            err_ << "halden: " << failure << '\n';
             return HaldenCli::kFailed;
         }
     }

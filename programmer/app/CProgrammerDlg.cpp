@@ -79,12 +79,12 @@ CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     DialogBuilder::build(*this, MainWindowTemplate::make(),
-                         [this](const std::string& className, QWidget* parent) -> QWidget* {
+                         [this](const std::string& className, QWidget* owner) -> QWidget* {
                              WindowClass* windowClass = context_.hexEditClass;
                              if (windowClass == nullptr || className != windowClass->className()) {
-                                 return new QWidget(parent);
+                                 return new QWidget(owner);
                              }
-                             hexView_ = windowClass->create(parent);
+                             hexView_ = windowClass->create(owner);
                              return hexView_->widget();
                          });
     OnInitDialog();
