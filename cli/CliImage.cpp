@@ -6,6 +6,7 @@
 #include "common/Unicode.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace halden {
 
@@ -53,6 +54,16 @@ CliImage::parseArguments(const std::vector<std::string>& arguments, std::string&
         args.files.push_back(parseSpec(parsed->positional()[i], parsed->marked(i, "--clear")));
     }
     return args;
+}
+
+std::vector<std::string> CliImage::fileNames(const Arguments& arguments) {
+    std::vector<std::string> names;
+    for (const FileSpec& file : arguments.files) {
+        char address[16];
+        std::snprintf(address, sizeof address, "@%X", file.address);
+        names.push_back(file.address != 0 ? file.path + address : file.path);
+    }
+    return names;
 }
 
 CliImage::FileSpec CliImage::parseSpec(const std::string& text, bool clearFirst) {
