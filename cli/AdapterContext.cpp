@@ -9,27 +9,14 @@
 #include "programmer/catalogue/PartRecord.h"
 
 #include <filesystem>
-#include <unistd.h>
 
 namespace halden {
-
-namespace {
-
-std::string hostName() {
-    char name[256] = {};
-    return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
-}
-
-} // namespace
 
 AdapterContext::AdapterContext(CliSession& session, std::ostream& err, bool terminal, bool verbose,
                                AdapterOptions options, std::string operation)
     : session_(session), err_(err), verbose_(verbose), options_(std::move(options)),
-      started_(std::chrono::steady_clock::now()), held_(session.messages()),
-      ui_(err, session.text()), progress_(err, terminal) {
-    trace_.operation = std::move(operation);
-    trace_.host = hostName();
-}
+      traced_(std::move(operation), session.messages()), ui_(err, session.text()),
+      progress_(err, terminal) {}
 
 AdapterContext::~AdapterContext() = default;
 
@@ -53,17 +40,13 @@ bool AdapterContext::loadLibrary(LinkLibrary& library, std::ostream& err) {
 }
 
 bool AdapterContext::start() {
-    started_ = std::chrono::steady_clock::now();
-    trace_.time = std::chrono::system_clock::now();
-    if (!options_.logPath.empty()) {
-        if (const std::string problem = log_.open(options_.logPath); !problem.empty()) {
-            err_ << "halden " << trace_.operation << ": cannot open the trace log "
-                 << options_.logPath << " for appending: " << problem << '\n';
-            return false;
-        }
+    if (const std::string problem = traced_.open(options_.logPath); !problem.empty()) {
+        err_ << "halden " << trace().operation << ": cannot open the trace log " << options_.logPath
+             << " for appending: " << problem << '\n';
+        return false;
     }
     options_.chooseAdapter();
-    trace_.adapterPath = options_.adapterPath;
+    trace().adapterPath = options_.adapterPath;
     if (!loadLibrary(library_, err_)) {
         return false;
     }
@@ -71,7 +54,7 @@ bool AdapterContext::start() {
     link_ = std::make_unique<AdapterLink>(exports_);
     directory_ = std::make_unique<AdapterDirectory>(library_);
     link_->setRecordSink([this](const LinkRecord& record) { noteRecord(record); });
-    report_ = std::make_unique<LinkReport>(held_, err_, verbose_);
+    report_ = std::make_unique<LinkReport>(traced_.messages(), err_, verbose_);
     messages_ = std::make_unique<TextMessage>(*report_, session_.text());
     return true;
 }
@@ -80,53 +63,23 @@ void AdapterContext::noteRecord(const LinkRecord& record) {
     if (verbose_) {
         err_ << "halden: link: " << record.text() << '\n';
     }
-    if (!record.ok) {
-        return;
-    }
-    // While the adapter is open the library can say which one it is.
-    if (record.operation == LinkRecord::Operation::Open) {
-        if (std::string path = directory_->openPath(); !path.empty()) {
-            trace_.adapterPath = std::move(path);
-        }
-    } else if (record.operation == LinkRecord::Operation::FirmwareQuery) {
-        trace_.adapterFirmware = directory_->firmwareVersion().value_or("");
-    }
+    traced_.note(record, directory_.get());
 }
 
 void AdapterContext::tracePart(const PartRecord& record) {
-    trace_.part = Unicode::toUtf8(record.partName);
-    trace_.chipId = record.chipId;
-    trace_.optionBytes.emplace(record.optionBytes.begin(),
-                               record.optionBytes.begin() + record.optionCount);
-}
-
-std::string AdapterContext::failureText() const {
-    if (held_.anyShown()) {
-        return Unicode::toUtf8(held_.lastText());
-    }
-    const auto& failure = link_ ? link_->firstFailure() : std::nullopt;
-    return failure ? failure->failureLine() : std::string("the operation failed");
+    traced_.tracePart(record);
 }
 
 int AdapterContext::finish(bool ok) {
-    trace_.ok = ok;
-    trace_.message = ok ? Unicode::toUtf8(held_.lastText()) : failureText();
-    trace_.duration = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - started_);
-    bool logged = true;
-    if (log_.isOpen()) {
-        if (const std::string problem = log_.append(trace_.jsonLine()); !problem.empty()) {
-            logged = false;
-            held_.release();
-            err_ << "halden " << trace_.operation << ": cannot write the trace log " << log_.path()
-                 << ": " << problem << '\n';
-        }
+    const std::string problem = traced_.finish(ok, link_.get());
+    if (!problem.empty()) {
+        err_ << "halden " << trace().operation << ": cannot write the trace log "
+             << traced_.logPath() << ": " << problem << '\n';
     }
-    held_.release();
     if (!ok && report_ && link_) {
         report_->failed(*link_);
     }
-    return ok && logged ? HaldenCli::kSuccess : HaldenCli::kFailed;
+    return ok && problem.empty() ? HaldenCli::kSuccess : HaldenCli::kFailed;
 }
 
 } // namespace halden

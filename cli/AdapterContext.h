@@ -6,10 +6,8 @@
 #include "cli/AdapterOptions.h"
 #include "cli/ConsoleAdapterUi.h"
 #include "cli/ConsoleProgress.h"
-#include "cli/HeldMessages.h"
 #include "cli/LinkReport.h"
-#include "common/TraceLog.h"
-#include "programmer/programming/TraceRecord.h"
+#include "programmer/programming/TracedOperation.h"
 #include "programmer/text/TextMessage.h"
 
 #include <chrono>
@@ -51,7 +49,7 @@ public:
     MessageService& messageService() { return *report_; }
     ConsoleAdapterUi& ui() { return ui_; }
     ConsoleProgress& progress() { return progress_; }
-    TraceRecord& trace() { return trace_; }
+    TraceRecord& trace() { return traced_.record(); }
 
     // The part's name, chip ID and option bytes into the trace.
     void tracePart(const PartRecord& record);
@@ -62,20 +60,16 @@ public:
 
 private:
     void noteRecord(const LinkRecord& record);
-    std::string failureText() const;
 
     CliSession& session_;
     std::ostream& err_;
     bool verbose_;
     AdapterOptions options_;
-    std::chrono::steady_clock::time_point started_;
-    TraceLog log_;
-    TraceRecord trace_;
+    TracedOperation traced_;
     LinkLibrary library_;
     LinkExports exports_;
     std::unique_ptr<AdapterLink> link_;
     std::unique_ptr<AdapterDirectory> directory_;
-    HeldMessages held_;
     std::unique_ptr<LinkReport> report_;
     std::unique_ptr<TextMessage> messages_;
     ConsoleAdapterUi ui_;

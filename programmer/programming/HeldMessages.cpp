@@ -1,4 +1,4 @@
-#include "cli/HeldMessages.h"
+#include "programmer/programming/HeldMessages.h"
 
 namespace halden {
 
