@@ -15,7 +15,7 @@ namespace halden {
 AdapterContext::AdapterContext(CliSession& session, std::ostream& err, bool terminal, bool verbose,
                                AdapterOptions options, std::string operation)
     : session_(session), err_(err), verbose_(verbose), options_(std::move(options)),
-      traced_(std::move(operation), session.messages()), ui_(err, session.text()),
+      traced_(std::move(operation), session.messages()), ui_(heldErr_, session.text()),
       progress_(err, terminal) {}
 
 AdapterContext::~AdapterContext() = default;
@@ -71,7 +71,11 @@ void AdapterContext::tracePart(const PartRecord& record) {
 }
 
 int AdapterContext::finish(bool ok) {
+    if (!ui_.warning().empty()) {
+        trace().message = ui_.warning();
+    }
     const std::string problem = traced_.finish(ok, link_.get());
+    err_ << heldErr_.str();
     if (!problem.empty()) {
         err_ << "halden " << trace().operation << ": cannot write the trace log "
              << traced_.logPath() << ": " << problem << '\n';

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string>
 
 namespace halden {
@@ -66,6 +67,8 @@ private:
     bool verbose_;
     AdapterOptions options_;
     TracedOperation traced_;
+    // The firmware warning waits with the other messages for the trace line.
+    std::ostringstream heldErr_;
     LinkLibrary library_;
     LinkExports exports_;
     std::unique_ptr<AdapterLink> link_;

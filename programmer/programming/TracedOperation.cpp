@@ -55,7 +55,7 @@ std::string TracedOperation::finish(bool ok, const AdapterLink* link) {
     record_.ok = ok;
     if (held_.anyShown()) {
         record_.message = Unicode::toUtf8(held_.lastText());
-    } else if (!ok) {
+    } else if (!ok && record_.message.empty()) {
         const auto* failure = link && link->firstFailure() ? &*link->firstFailure() : nullptr;
         record_.message = failure ? failure->failureLine() : "the operation failed";
     }

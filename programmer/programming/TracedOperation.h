@@ -18,7 +18,7 @@ struct PartRecord;
 // alike: open() the log before the adapter is touched, show the operation's messages
 // through messages() (held until the line is on the disk), watch() the link, fill
 // record() with what the operation knows, and finish(). Without a log path nothing is
-// written and the messages go out as the operation shows them... at finish.
+// written, and the messages still wait for finish.
 class TracedOperation {
 public:
     TracedOperation(std::string operation, MessageService& messages);
@@ -37,9 +37,9 @@ public:
     // directory (may be null) says which adapter is open.
     void note(const LinkRecord& linkRecord, const AdapterDirectory* directory);
 
-    // Writes the line (result; the last message shown, or else what failed on the link;
-    // the time taken) and lets the held messages out. Empty, or why the line could not be
-    // written.
+    // Writes the line (result; the last message shown, or else a message the caller put
+    // in the record, or else what failed on the link; the time taken) and lets the held messages
+    // out. Empty, or why the line could not be written.
     std::string finish(bool ok, const AdapterLink* link);
     bool anyShown() const { return held_.anyShown(); }
 

@@ -194,8 +194,11 @@ TEST_F(ProductionLine, TheTraceLogHasOneLineWithEveryFieldPerOperation) {
         halden(emulator(",fault=drop:0x25"), "program --part RQD-2 --log " + log + " " + file).code,
         1);
 
+    ASSERT_EQ(
+        halden(emulator(",firmware=old"), "verify --part RQD-2 --log " + log + " " + file).code, 1);
+
     const auto written = lines(readFile(log));
-    ASSERT_EQ(written.size(), 6u);
+    ASSERT_EQ(written.size(), 7u);
     const char* fields[] = {"time",   "operation",   "part",       "chipId",
                             "image",  "optionBytes", "adapter",    "serial",
                             "result", "message",     "durationMs", "host"};
@@ -246,6 +249,9 @@ TEST_F(ProductionLine, TheTraceLogHasOneLineWithEveryFieldPerOperation) {
     EXPECT_EQ(dropped["result"].toString(), "failed");
     EXPECT_NE(dropped["message"].toString().indexOf("no reply to CMD_OPEN_TARGET"), -1)
         << dropped["message"].toString().toStdString();
+    EXPECT_TRUE(parseLine(written[6])["message"].toString().startsWith(
+        "Unmatched firmware version on the Tavro."));
+    EXPECT_TRUE(parseLine(written[6])["adapter"].toObject()["firmware"].toString() == "1.4");
 }
 
 TEST_F(ProductionLine, ALogThatCannotBeOpenedStopsBeforeTheAdapterIsTouched) {
