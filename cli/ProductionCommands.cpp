@@ -225,8 +225,8 @@ int ProductionCommands::adapters(const std::vector<std::string>& arguments) {
                 .value(device.path)
                 .key("mode")
                 .value(modeOf(device.productId));
-            writer.key("firmware").value(firmware).key("firmwareCheck").value(match);
-            writer.key("serialNumber").value(device.serialNumber).endObject();
+            writer.key("firmware").valueOrNull(firmware).key("firmwareCheck").value(match);
+            writer.key("serialNumber").valueOrNull(device.serialNumber).endObject();
         } else {
             out_ << device.path << "  " << modeOf(device.productId) << "  firmware "
                  << (firmware.empty() ? "?" : firmware) << " (" << match << ")";
