@@ -24,7 +24,7 @@ namespace halden {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: halden gang [--adapters all|PATH,...] program|verify ARGS...\n"
+    "Usage: halden gang [--adapters all|PATH,...] [--log FILE] program|verify ARGS...\n"
     "       (ARGS as the command takes them, without --adapter)\n";
 
 std::vector<std::string> split(const std::string& text, char separator) {
@@ -173,12 +173,18 @@ std::vector<GangCommand::Run> GangCommand::runAll(const std::vector<std::string>
 int GangCommand::run(const std::vector<std::string>& arguments) {
     std::size_t next = 0;
     std::string choice = "all";
-    if (next < arguments.size() && arguments[next] == "--adapters") {
+    std::vector<std::string> shared; // gang options every process takes: --log FILE
+    while (next < arguments.size() &&
+           (arguments[next] == "--adapters" || arguments[next] == AdapterOptions::kLog)) {
         if (next + 1 >= arguments.size()) {
-            err_ << "halden gang: --adapters needs a value\n" << kUsage;
+            err_ << "halden gang: " << arguments[next] << " needs a value\n" << kUsage;
             return HaldenCli::kUsage;
         }
-        choice = arguments[next + 1];
+        if (arguments[next] == "--adapters") {
+            choice = arguments[next + 1];
+        } else {
+            shared = {arguments[next], arguments[next + 1]};
+        }
         next += 2;
     }
     if (next >= arguments.size()) {
@@ -186,6 +192,7 @@ int GangCommand::run(const std::vector<std::string>& arguments) {
         return HaldenCli::kUsage;
     }
     const std::string command = arguments[next];
+    // Once halden store exists it joins runsOnEveryAdapter, and this refusal goes.
     if (command == "store") {
         err_ << "halden gang: store is not available in this halden yet; "
                 "a gang runs program or verify\n";
@@ -195,8 +202,9 @@ int GangCommand::run(const std::vector<std::string>& arguments) {
         err_ << "halden gang: a gang runs program or verify, not '" << command << "'\n" << kUsage;
         return HaldenCli::kUsage;
     }
-    const std::vector<std::string> rest(arguments.begin() + static_cast<std::ptrdiff_t>(next) + 1,
-                                        arguments.end());
+    std::vector<std::string> rest = shared;
+    rest.insert(rest.end(), arguments.begin() + static_cast<std::ptrdiff_t>(next) + 1,
+                arguments.end());
     const auto beforeEnd = std::find(rest.begin(), rest.end(), "--");
     if (std::find(rest.begin(), beforeEnd, AdapterOptions::kAdapter) != beforeEnd) {
         err_ << "halden gang: the gang gives each process its --adapter; use --adapters\n"

@@ -49,7 +49,7 @@ void HaldenCli::printHelp() const {
             "      whether every flash byte reads 0xFF; if not, the first address that does not\n"
             "  adapters [--json]\n"
             "      the attached adapters: path, mode, firmware, serial number\n"
-            "  gang [--adapters all|PATH,...] program|verify ARGS...\n"
+            "  gang [--adapters all|PATH,...] [--log FILE] program|verify ARGS...\n"
             "      runs the command on every chosen adapter at once, one process each; one\n"
             "      result line per adapter; exit 0 only when every adapter passed\n"
             "  form PROJECT.qpf [--part NAME] [--to TEXT] [--from TEXT] [--part-no TEXT]\n"

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -309,8 +310,16 @@ TEST_F(ProductionLine, AGangProgramsEveryAdapterAndSharesOneLog) {
     std::string flash = readFile(dir / "emu/adapter-2/flash.bin");
     flash[7] = '\x55';
     dir.write("emu/adapter-2/flash.bin", flash);
-    result = halden(emulated, "gang verify --part RQD-2 " + file);
+    const std::string checks = (dir / "checks.jsonl").string();
+    result = halden(emulated, "gang --log " + checks + " verify --part RQD-2 " + file);
     EXPECT_EQ(result.code, 1);
+    const auto checked = lines(readFile(checks));
+    ASSERT_EQ(checked.size(), 4u);
+    EXPECT_EQ(std::count_if(checked.begin(), checked.end(),
+                            [](const std::string& line) {
+                                return parseLine(line)["result"].toString() == "failed";
+                            }),
+              1);
     EXPECT_NE(result.output.find(adapters.at(1).toObject()["path"].toString().toStdString() +
                                  ": failed: [Error !] Verify failed at 0x00000007"),
               std::string::npos)
