@@ -40,15 +40,6 @@ std::optional<std::uint32_t> parseLength(const std::string& text) {
     return value;
 }
 
-bool isProject(const std::string& path) {
-    const auto dot = path.find_last_of('.');
-    std::string extension = dot == std::string::npos ? "" : path.substr(dot);
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return extension == ".qpf";
-}
-
 const char* modeOf(std::uint16_t productId) {
     switch (productId) {
     case PRODUCT_PROGRAMMER:
@@ -134,7 +125,7 @@ int ProductionCommands::verify(const std::vector<std::string>& given) {
     const auto args = options ? CliImage::parseArguments(arguments, error) : std::nullopt;
     if (args && args->files.empty()) {
         error = "a FILE is required";
-    } else if (args && args->part.empty() && !isProject(args->files.front().path)) {
+    } else if (args && args->part.empty() && !CliImage::isProject(args->files.front().path)) {
         error = "--part NAME is required unless the first file is a project (.qpf)";
     }
     if (!error.empty()) {

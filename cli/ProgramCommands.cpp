@@ -27,15 +27,6 @@ constexpr const char* kProgramUsage =
     "Usage: halden program [--part NAME] [--set LABEL=on|off]... [--clear] FILE[@HEXADDR]... "
     "[--truncate] [--partial-hex] [--adapter PATH] [--log FILE]\n";
 
-bool isProject(const std::string& path) {
-    const auto dot = path.find_last_of('.');
-    std::string extension = dot == std::string::npos ? "" : path.substr(dot);
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return extension == ".qpf";
-}
-
 } // namespace
 
 bool ProgramCommands::loadLink(LinkLibrary& library) {
@@ -49,7 +40,7 @@ int ProgramCommands::program(const std::vector<std::string>& given) {
     const auto args = options ? CliImage::parseArguments(arguments, error) : std::nullopt;
     if (args && args->files.empty()) {
         error = "a FILE is required";
-    } else if (args && args->part.empty() && !isProject(args->files.front().path)) {
+    } else if (args && args->part.empty() && !CliImage::isProject(args->files.front().path)) {
         error = "--part NAME is required unless the first file is a project (.qpf)";
     }
     if (!error.empty()) {
