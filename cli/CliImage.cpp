@@ -6,6 +6,8 @@
 #include "common/Unicode.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 
 namespace halden {
 
@@ -53,6 +55,25 @@ CliImage::parseArguments(const std::vector<std::string>& arguments, std::string&
         args.files.push_back(parseSpec(parsed->positional()[i], parsed->marked(i, "--clear")));
     }
     return args;
+}
+
+bool CliImage::isProject(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    std::string extension = dot == std::string::npos ? "" : path.substr(dot);
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return extension == ".qpf";
+}
+
+std::vector<std::string> CliImage::fileNames(const Arguments& arguments) {
+    std::vector<std::string> names;
+    for (const FileSpec& file : arguments.files) {
+        char address[16];
+        std::snprintf(address, sizeof address, "@%X", file.address);
+        names.push_back(file.address != 0 ? file.path + address : file.path);
+    }
+    return names;
 }
 
 CliImage::FileSpec CliImage::parseSpec(const std::string& text, bool clearFirst) {

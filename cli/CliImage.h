@@ -40,6 +40,10 @@ public:
     // Nothing, with the reason in `error`, for an unknown option or a missing value.
     static std::optional<Arguments> parseArguments(const std::vector<std::string>& arguments,
                                                    std::string& error);
+    // Whether the file is a project (.qpf, case ignored), which names its own part.
+    static bool isProject(const std::string& path);
+    // The files as given ("app.bin@1000"), for the trace log.
+    static std::vector<std::string> fileNames(const Arguments& arguments);
     // Splits "FILE@HEXADDR"; the address part counts only when it is hexadecimal.
     static FileSpec parseSpec(const std::string& text, bool clearFirst);
 

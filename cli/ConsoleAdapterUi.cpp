@@ -9,8 +9,9 @@ namespace halden {
 
 bool ConsoleAdapterUi::showFirmwareWarning(bool forced) {
     firmwareWarned_ = true;
-    err_ << '[' << Unicode::toUtf8(text_.text(1107)) << "] " << Unicode::toUtf8(text_.text(1131))
-         << (forced ? " (the adapter needs new firmware)" : "") << '\n';
+    warning_ =
+        Unicode::toUtf8(text_.text(1131)) + (forced ? " (the adapter needs new firmware)" : "");
+    err_ << '[' << Unicode::toUtf8(text_.text(1107)) << "] " << warning_ << '\n';
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "programmer/programming/AdapterUi.h"
 
 #include <ostream>
+#include <string>
 
 namespace halden {
 
@@ -22,12 +23,15 @@ public:
 
     bool firmwareWarned() const { return firmwareWarned_; }
     bool programmerDisabled() const { return programmerDisabled_; }
+    // The firmware warning's text as it was told; empty when none was.
+    const std::string& warning() const { return warning_; }
 
 private:
     std::ostream& err_;
     const UiText& text_;
     bool firmwareWarned_ = false;
     bool programmerDisabled_ = false;
+    std::string warning_;
 };
 
 } // namespace halden

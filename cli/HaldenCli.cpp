@@ -4,7 +4,9 @@
 #include "cli/CliArguments.h"
 #include "cli/CliSession.h"
 #include "cli/FormCommands.h"
+#include "cli/GangCommand.h"
 #include "cli/ImageCommands.h"
+#include "cli/ProductionCommands.h"
 #include "cli/ProgramCommands.h"
 #include "cli/QpfCommands.h"
 #include "cli/UpdateCommands.h"
@@ -37,6 +39,19 @@ void HaldenCli::printHelp() const {
             "      through the adapter (the emulator when TAVRO_EMULATOR is set)\n"
             "  adapter [--json]\n"
             "      what the start-up probe finds: mode, firmware match, off-line capability\n"
+            "  read --part NAME -o OUT.bin [--length N]\n"
+            "      reads N bytes of the chip's flash (default all of it) into OUT.bin, written\n"
+            "      whole or not at all; nothing is erased or programmed\n"
+            "  verify [--part NAME] [--set LABEL=on|off]... FILE[@HEXADDR]... [--truncate]\n"
+            "      builds the code buffer as program does and compares the chip with it;\n"
+            "      a difference names its first address, both bytes and how many differ\n"
+            "  blank-check --part NAME\n"
+            "      whether every flash byte reads 0xFF; if not, the first address that does not\n"
+            "  adapters [--json]\n"
+            "      the attached adapters: path, mode, firmware, serial number\n"
+            "  gang [--adapters all|PATH,...] [--log FILE] program|verify ARGS...\n"
+            "      runs the command on every chosen adapter at once, one process each; one\n"
+            "      result line per adapter; exit 0 only when every adapter passed\n"
             "  form PROJECT.qpf [--part NAME] [--to TEXT] [--from TEXT] [--part-no TEXT]\n"
             "       [-o FORM.txt] [--bmp PICTURE.bmp] [--pdf FORM.pdf]\n"
             "      the project's request form as text (standard output without -o), as the\n"
@@ -53,6 +68,11 @@ void HaldenCli::printHelp() const {
             "  --version    show the program's version and exit\n"
             "  --verbose    print every adapter transaction (command, tag, status, address,\n"
             "               length, the HID layer's error, time) to standard error\n"
+            "  --adapter PATH  (program, read, verify, blank-check, adapter) the adapter to\n"
+            "               open, as halden adapters lists it; default the first one\n"
+            "  --log FILE   (program, read, verify, blank-check) appends one JSON line per\n"
+            "               operation to FILE (the trace log); a log that cannot be opened\n"
+            "               stops the operation before the adapter is touched\n"
             "  --partial-hex  (image, hex2bin, qpf save, program) take what an Intel HEX\n"
             "               file converts to even when the conversion stopped before its\n"
             "               last data record or found none; without it such a file fails\n"
@@ -128,6 +148,22 @@ int HaldenCli::run(const std::vector<std::string>& given) {
     }
     if (command == "adapter") {
         return programs.adapter(rest);
+    }
+    ProductionCommands production(session, out_, err_, terminal_, verbose);
+    if (command == "read") {
+        return production.read(rest);
+    }
+    if (command == "verify") {
+        return production.verify(rest);
+    }
+    if (command == "blank-check") {
+        return production.blankCheck(rest);
+    }
+    if (command == "adapters") {
+        return production.adapters(rest);
+    }
+    if (command == "gang") {
+        return GangCommand(out_, err_, verbose).run(rest);
     }
     err_ << "halden: unknown command '" << command << "'. Try 'halden --help'.\n";
     return kUsage;

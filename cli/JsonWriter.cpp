@@ -107,4 +107,14 @@ JsonWriter& JsonWriter::value(bool flag) {
     return *this;
 }
 
+JsonWriter& JsonWriter::null() {
+    separate();
+    text_ += "null";
+    return *this;
+}
+
+JsonWriter& JsonWriter::valueOrNull(std::string_view text) {
+    return text.empty() ? null() : value(text);
+}
+
 } // namespace halden

@@ -20,6 +20,9 @@ public:
     JsonWriter& value(const char* text) { return value(std::string_view(text)); }
     JsonWriter& value(std::int64_t number);
     JsonWriter& value(bool flag);
+    JsonWriter& null();
+    // The text, or null when it is empty.
+    JsonWriter& valueOrNull(std::string_view text);
 
     const std::string& text() const { return text_; }
 

@@ -4,6 +4,7 @@
 #include "adapter/LinkLibrary.h"
 #include "adapter/LinkLibraryFile.h"
 #include "adapter/LinkLibraryLoader.h"
+#include "cli/AdapterContext.h"
 #include "cli/CliImage.h"
 #include "cli/CliSession.h"
 #include "cli/ConsoleAdapterUi.h"
@@ -24,87 +25,59 @@ namespace {
 
 constexpr const char* kProgramUsage =
     "Usage: halden program [--part NAME] [--set LABEL=on|off]... [--clear] FILE[@HEXADDR]... "
-    "[--truncate] [--partial-hex]\n";
-
-bool isProject(const std::string& path) {
-    const auto dot = path.find_last_of('.');
-    std::string extension = dot == std::string::npos ? "" : path.substr(dot);
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return extension == ".qpf";
-}
+    "[--truncate] [--partial-hex] [--adapter PATH] [--log FILE]\n";
 
 } // namespace
 
-// The link library beside halden itself, checked and bound as the programmer does it.
 bool ProgramCommands::loadLink(LinkLibrary& library) {
-    std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    const auto loaded = LinkLibraryLoader::load(self.parent_path().string(), library);
-    if (loaded.code == 0) {
-        return true;
-    }
-    err_ << "halden: cannot use the link library " << loaded.path << ": ";
-    if (loaded.code == LinkLibraryFile::kTooOld) {
-        err_ << "This version of dll is not correspond to the application !";
-    } else if (loaded.code == LinkLibraryLoader::kMissingExport) {
-        err_ << "it does not export \"" << loaded.missingExport << '"';
-    } else {
-        err_ << SystemError::text(loaded.code);
-    }
-    err_ << '\n';
-    return false;
+    return AdapterContext::loadLibrary(library, err_);
 }
 
-int ProgramCommands::program(const std::vector<std::string>& arguments) {
+int ProgramCommands::program(const std::vector<std::string>& given) {
     std::string error;
-    const auto args = CliImage::parseArguments(arguments, error);
+    std::vector<std::string> arguments = given;
+    const auto options = AdapterOptions::take(arguments, error);
+    const auto args = options ? CliImage::parseArguments(arguments, error) : std::nullopt;
     if (args && args->files.empty()) {
         error = "a FILE is required";
-    } else if (args && args->part.empty() && !isProject(args->files.front().path)) {
+    } else if (args && args->part.empty() && !CliImage::isProject(args->files.front().path)) {
         error = "--part NAME is required unless the first file is a project (.qpf)";
     }
     if (!error.empty()) {
         err_ << "halden program: " << error << '\n' << kProgramUsage;
         return HaldenCli::kUsage;
     }
+    AdapterContext context(session_, err_, terminal_, verbose_, *options, "program");
     // Without --part the project file names the part; any part serves until it is read.
     CliImage image(session_, err_);
     if (const int built = image.build(args->part.empty() ? "RQD-1" : args->part, *args);
         built != HaldenCli::kSuccess) {
         return built;
     }
-    LinkLibrary library;
-    if (!loadLink(library)) {
+    if (!context.start()) {
         return HaldenCli::kFailed;
     }
-    const LinkExports exports = library.bindExports();
-    AdapterLink link(exports);
-    LinkReport report(session_.messages(), err_, verbose_);
-    report.attach(link);
-    const TextMessage messages(report, session_.text());
-    ConsoleAdapterUi ui(err_, session_.text());
-    ConsoleProgress progress(err_, terminal_);
     const std::vector<std::uint8_t> code = image.bytes();
+    context.trace().image = TraceRecord::imageOf(CliImage::fileNames(*args), code);
     UpdateTarget update(
-        link, session_.part(), [&code] { return code; }, ui, messages, progress,
-        session_.core().busy());
+        context.link(), session_.part(), [&code] { return code; }, context.ui(), context.messages(),
+        context.progress(), session_.core().busy());
     const auto result = update.run();
-    progress.progress(-1);
-    if (result != UpdateTarget::Result::Ok) {
-        report.failed(link);
-        return HaldenCli::kFailed;
-    }
-    return HaldenCli::kSuccess;
+    context.progress().progress(-1);
+    context.tracePart(session_.part().record());
+    return context.finish(result == UpdateTarget::Result::Ok);
 }
 
-int ProgramCommands::adapter(const std::vector<std::string>& arguments) {
+int ProgramCommands::adapter(const std::vector<std::string>& given) {
+    std::string error;
+    std::vector<std::string> arguments = given;
+    const auto options = AdapterOptions::take(arguments, error);
     const bool json = arguments.size() == 1 && arguments[0] == "--json";
-    if (!arguments.empty() && !json) {
-        err_ << "Usage: halden adapter [--json]\n";
+    if (!options || (!arguments.empty() && !json)) {
+        err_ << "Usage: halden adapter [--json] [--adapter PATH]\n";
         return HaldenCli::kUsage;
     }
+    options->chooseAdapter();
     LinkLibrary library;
     if (!loadLink(library)) {
         return HaldenCli::kFailed;

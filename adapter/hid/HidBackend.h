@@ -15,6 +15,8 @@ struct HidDeviceInfo {
     std::uint16_t productId = 0;
     // "\\?\HID#Vid_2e7b&Pid_0325#...", the form the device-path prefix rules compare.
     std::string path;
+    // The device's serial number string; empty when it has none.
+    std::string serialNumber;
 };
 
 // Where HID devices come from: real USB devices, or the emulated adapter.
@@ -32,6 +34,9 @@ public:
     std::unique_ptr<HidHandle> open(std::uint16_t vendorId, std::uint16_t productId) {
         return open(vendorId, productId, nullptr);
     }
+    // Opens the present device whose path (as enumerate gives it; case does not matter)
+    // is path, for this process alone; null and *inUse as open.
+    virtual std::unique_ptr<HidHandle> openPath(const std::string& path, bool* inUse) = 0;
 };
 
 } // namespace halden

@@ -41,6 +41,10 @@ std::optional<std::uint16_t> parseHex4(std::string_view text) {
 
 } // namespace
 
+bool HidDevicePath::samePath(std::string_view a, std::string_view b) {
+    return equalsIgnoringCase(a, b);
+}
+
 std::string HidDevicePath::prefix(std::uint16_t vendorId, std::uint16_t productId) {
     char ids[32];
     std::snprintf(ids, sizeof ids, "Vid_%04x&Pid_%04x", vendorId, productId);

@@ -18,6 +18,8 @@ public:
     // "\\?\HID#Vid_2e7b&Pid_0325#": what every path of the device begins with.
     static std::string prefix(std::uint16_t vendorId, std::uint16_t productId);
     // The path's product ID when it is a HID path of this vendor; case does not matter.
+    // Whether two paths name the same device interface: equal but for case.
+    static bool samePath(std::string_view a, std::string_view b);
     static std::optional<std::uint16_t> productId(std::string_view path, std::uint16_t vendorId);
 };
 

@@ -17,6 +17,14 @@ namespace {
 // The kernel caps report descriptors at 4096 bytes (HID_MAX_DESCRIPTOR_SIZE).
 constexpr std::size_t kMaxDescriptorSize = 4096;
 
+std::string narrow(const wchar_t* text) {
+    std::string result;
+    for (; text != nullptr && *text != 0; ++text) {
+        result.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
+    }
+    return result;
+}
+
 } // namespace
 
 HidapiBackend::HidapiBackend() : initialised_(hid_init() == 0) {}
@@ -62,9 +70,9 @@ std::vector<HidDeviceInfo> HidapiBackend::enumerate(std::uint16_t vendorId) {
     hid_device_info* list = hid_enumerate(vendorId, 0);
     for (const hid_device_info* it = list; it != nullptr; it = it->next) {
         const std::string native = it->path ? it->path : "";
-        devices.push_back(
-            {it->vendor_id, it->product_id,
-             HidDevicePath::format(it->vendor_id, it->product_id, instanceOf(native))});
+        devices.push_back({it->vendor_id, it->product_id,
+                           HidDevicePath::format(it->vendor_id, it->product_id, instanceOf(native)),
+                           narrow(it->serial_number)});
     }
     hid_free_enumeration(list);
     return devices;
@@ -78,26 +86,49 @@ std::unique_ptr<HidHandle> HidapiBackend::open(std::uint16_t vendorId, std::uint
     hid_device_info* list = hid_enumerate(vendorId, productId);
     std::unique_ptr<HidHandle> handle;
     for (const hid_device_info* it = list; it != nullptr && !handle; it = it->next) {
-        const auto lengths = it->path ? lengthsOf(it->path) : std::nullopt;
-        if (!lengths) {
-            continue;
-        }
-        // The hidraw node is locked for this process before hidapi opens it.
-        auto outcome = ProcessLock::Outcome::Failed;
-        auto lock = ProcessLock::acquire(it->path, false, outcome);
-        if (outcome == ProcessLock::Outcome::InUse) {
-            if (inUse != nullptr) {
-                *inUse = true;
-            }
-            continue;
-        }
-        hid_device* device = hid_open_path(it->path);
-        if (device != nullptr) {
-            handle = std::make_unique<HidapiHandle>(device, *lengths, std::move(lock));
+        handle = openNode(it->path, inUse);
+    }
+    hid_free_enumeration(list);
+    return handle;
+}
+
+std::unique_ptr<HidHandle> HidapiBackend::openPath(const std::string& path, bool* inUse) {
+    if (!initialised_) {
+        return nullptr;
+    }
+    hid_device_info* list = hid_enumerate(0, 0);
+    std::unique_ptr<HidHandle> handle;
+    for (const hid_device_info* it = list; it != nullptr && !handle; it = it->next) {
+        const std::string native = it->path ? it->path : "";
+        const std::string system =
+            HidDevicePath::format(it->vendor_id, it->product_id, instanceOf(native));
+        if (!native.empty() && (HidDevicePath::samePath(system, path) || native == path)) {
+            handle = openNode(it->path, inUse);
         }
     }
     hid_free_enumeration(list);
     return handle;
+}
+
+std::unique_ptr<HidHandle> HidapiBackend::openNode(const char* node, bool* inUse) {
+    const auto lengths = node ? lengthsOf(node) : std::nullopt;
+    if (!lengths) {
+        return nullptr;
+    }
+    // The hidraw node is locked for this process before hidapi opens it.
+    auto outcome = ProcessLock::Outcome::Failed;
+    auto lock = ProcessLock::acquire(node, false, outcome);
+    if (outcome == ProcessLock::Outcome::InUse) {
+        if (inUse != nullptr) {
+            *inUse = true;
+        }
+        return nullptr;
+    }
+    hid_device* device = hid_open_path(node);
+    if (device == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<HidapiHandle>(device, *lengths, std::move(lock));
 }
 
 } // namespace halden

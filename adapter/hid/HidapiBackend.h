@@ -21,6 +21,8 @@ public:
     using HidBackend::open;
     std::unique_ptr<HidHandle> open(std::uint16_t vendorId, std::uint16_t productId,
                                     bool* inUse) override;
+    // The system path, or the hidraw node's own ("/dev/hidraw3").
+    std::unique_ptr<HidHandle> openPath(const std::string& path, bool* inUse) override;
 
     // "/dev/hidraw3" -> the lengths in /sys/class/hidraw/hidraw3/device/report_descriptor.
     static std::optional<HidReportDescriptor::Lengths> lengthsOf(const std::string& devicePath);
@@ -28,6 +30,8 @@ public:
     static std::string instanceOf(const std::string& devicePath);
 
 private:
+    std::unique_ptr<HidHandle> openNode(const char* node, bool* inUse);
+
     bool initialised_ = false;
 };
 

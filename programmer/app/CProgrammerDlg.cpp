@@ -11,12 +11,14 @@
 #include "programmer/app/CAboutDlg.h"
 #include "programmer/app/CaptionText.h"
 #include "programmer/app/MainWindowTemplate.h"
+#include "programmer/app/ProductionMenu.h"
 #include "programmer/app/ProgrammerImages.h"
 #include "programmer/app/ProgrammerUpdateCheck.h"
 #include "programmer/app/QpfRequestDialog.h"
 #include "programmer/buffer/SavePathSuggestion.h"
 #include "programmer/catalogue/SeriesTable.h"
 #include "programmer/form/FormListDialog.h"
+#include "programmer/programming/TracedOperation.h"
 #include "programmer/programming/UpdateTarget.h"
 #include "programmer/programming/ui/FirmwareWarningDialog.h"
 #include "programmer/programming/ui/StatusPaneProgress.h"
@@ -113,6 +115,7 @@ void CProgrammerDlg::OnInitDialog() {
     connect(control<QPushButton>(MainWindowTemplate::kLoadFile), &QPushButton::clicked, this,
             [this] { OnLoadFile(); });
     buildSystemMenu();
+    buildContextMenu();
     setWindowIcon(QIcon(":/images/icon.png"));
     projectHeaderText_.clear();
     setUpHexView();
@@ -169,10 +172,19 @@ void CProgrammerDlg::OnDeviceRemoval(const std::string& path) {
 }
 
 void CProgrammerDlg::OnUpdateTarget() {
-    UpdateTarget update(
-        adapterLink_, core_.part(), [this] { return core_.codeBytes(); }, *this,
-        core_.textMessage(), *this, core_.busy());
-    update.run();
+    production_->runTraced("program", [this](const TextMessage& messages, TracedOperation& trace) {
+        const std::vector<std::uint8_t> code = core_.codeBytes();
+        trace.record().image = TraceRecord::imageOf(
+            currentFilePath_.empty() ? std::vector<std::string>{}
+                                     : std::vector<std::string>{currentFilePath_},
+            code);
+        UpdateTarget update(
+            adapterLink_, core_.part(), [&code] { return code; }, *this, messages, *this,
+            core_.busy());
+        const bool ok = update.run() == UpdateTarget::Result::Ok;
+        trace.tracePart(core_.part().record());
+        return ok;
+    });
     // The pane was drawn over during the transfer; redraw it without erasing.
     QWidget::update();
 }
@@ -237,6 +249,15 @@ void CProgrammerDlg::buildSystemMenu() {
     systemMenu_->addSeparator();
     systemMenu_->addAction("Check update", this, [this] { OnSysCommand(kSysCommandCheckUpdate); });
     systemMenu_->addAction(aboutText, this, [this] { OnSysCommand(kSysCommandAbout); });
+}
+
+void CProgrammerDlg::buildContextMenu() {
+    production_ = std::make_unique<ProductionMenu>(*this, context_, adapterLink_);
+    contextMenu_ = new QMenu(this);
+    contextMenu_->setObjectName("contextMenu");
+    contextMenu_->addActions(systemMenu_->actions());
+    contextMenu_->addSeparator();
+    contextMenu_->addActions(production_->makeActions(this));
 }
 
 void CProgrammerDlg::OnSysCommand(int id) {
@@ -588,7 +609,7 @@ void CProgrammerDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
-    systemMenu_->popup(event->globalPos());
+    contextMenu_->popup(event->globalPos());
 }
 
 // The close box and "Exit" both come here: save the part and its option bytes first.

@@ -24,6 +24,7 @@ class QMenu;
 namespace halden {
 
 class HexViewControl;
+class ProductionMenu;
 
 // The programmer's main window (template 102).
 class StatusPaneProgress;
@@ -51,6 +52,9 @@ public:
     // The system menu's commands, by ID with the low four bits masked off.
     void OnSysCommand(int id);
     QMenu* systemMenu() const { return systemMenu_; }
+    // The window's context menu: the system menu's entries and the production checks.
+    QMenu* contextMenu() const { return contextMenu_; }
+    ProductionMenu& production() { return *production_; }
 
     const LinkExports& linkExports() const { return linkExports_; }
     ProgrammerCore& core() { return core_; }
@@ -125,6 +129,7 @@ public slots:
 private:
     void OnInitDialog();
     void buildSystemMenu();
+    void buildContextMenu();
     void restoreWindowState();
     void setControlTexts();
     void setDefaultButton(int id);
@@ -171,6 +176,8 @@ private:
     std::string currentFilePath_;
     HexViewControl* hexView_ = nullptr;
     QMenu* systemMenu_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+    std::unique_ptr<ProductionMenu> production_;
     QString projectHeaderText_;
 };
 

@@ -119,6 +119,11 @@ bool apply(Settings& settings, std::string_view key, std::string_view value) {
         settings.stateDir = std::string(value);
         return !value.empty();
     }
+    if (key == "adapters") {
+        const auto count = parseNumber(value, Settings::kMaxAdapters);
+        settings.adapters = count.value_or(0);
+        return count.value_or(0) >= 1;
+    }
     if (key == "fault") {
         const auto fault = parseFault(value);
         if (fault) {
@@ -130,6 +135,15 @@ bool apply(Settings& settings, std::string_view key, std::string_view value) {
 }
 
 } // namespace
+
+EmulatorSettings EmulatorSettings::forAdapter(unsigned number) const {
+    EmulatorSettings one = *this;
+    one.adapterNumber = number;
+    if (number != 0 && !stateDir.empty()) {
+        one.stateDir = stateDir + "/adapter-" + std::to_string(number);
+    }
+    return one;
+}
 
 std::optional<EmulatorSettings> EmulatorSettings::parse(std::string_view text, std::string* error) {
     EmulatorSettings settings;

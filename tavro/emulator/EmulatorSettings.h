@@ -20,6 +20,8 @@ namespace halden {
 //   latency=0 | usb-fs     no timing, or full-speed USB frame timing per report
 //   state=DIR              persist adapter and target in DIR, loaded at start
 //   fault=KIND[:ARG]       repeatable; the kinds are those of Fault::Kind
+//   adapters=N             N adapters on the bus (1 to 16), numbered 1 to N, each with
+//                          its own path and its state in DIR/adapter-K
 struct EmulatorSettings {
     enum class Mode { Normal, NeedsFirmware, Recovery, BootLoader };
     enum class Latency { None, UsbFullSpeed };
@@ -49,6 +51,16 @@ struct EmulatorSettings {
     Latency latency = Latency::None;
     std::string stateDir;
     std::vector<Fault> faults;
+    // How many adapters adapters=N put on the bus; 0 when it is not given: one adapter,
+    // with its state in DIR itself.
+    unsigned adapters = 0;
+    // Which of them this is (1 to N); 0 for the one adapter without adapters=N.
+    unsigned adapterNumber = 0;
+
+    static constexpr unsigned kMaxAdapters = 16;
+
+    // The settings of adapter K of adapters=N: its own state folder.
+    EmulatorSettings forAdapter(unsigned number) const;
 
     // Nothing for text that is not a valid settings list; error then names the setting.
     static std::optional<EmulatorSettings> parse(std::string_view text, std::string* error);

@@ -100,7 +100,8 @@ void TavroEmulator::resetModel() {
 
 std::string TavroEmulator::pathOf(std::uint16_t productId) const {
     return HidDevicePath::format(kTavroVendorId, productId,
-                                 "7&7a5e0&0&" + std::to_string(generation_));
+                                 "7&7a5e0&" + std::to_string(settings_.adapterNumber) + "&" +
+                                     std::to_string(generation_));
 }
 
 EmulatedHandle::Lengths TavroEmulator::lengths() const {
@@ -116,7 +117,19 @@ std::vector<HidDeviceInfo> TavroEmulator::enumerate(std::uint16_t vendorId) {
     if (!plugged_ || vendorId != kTavroVendorId) {
         return {};
     }
-    return {{kTavroVendorId, productId_, pathOf(productId_)}};
+    return {{kTavroVendorId, productId_, pathOf(productId_), serialNumber()}};
+}
+
+std::string TavroEmulator::serialNumber() const {
+    return "EMU-" + std::to_string(settings_.adapterNumber);
+}
+
+std::unique_ptr<HidHandle> TavroEmulator::openPath(const std::string& path, bool* inUse) {
+    const auto productId = HidDevicePath::productId(path, kTavroVendorId);
+    if (!productId || !HidDevicePath::samePath(path, devicePath())) {
+        return nullptr;
+    }
+    return open(kTavroVendorId, *productId, inUse);
 }
 
 std::unique_ptr<HidHandle> TavroEmulator::open(std::uint16_t vendorId, std::uint16_t productId,

@@ -56,6 +56,7 @@ public:
     // another process that shares the folder finds it in use.
     std::unique_ptr<HidHandle> open(std::uint16_t vendorId, std::uint16_t productId,
                                     bool* inUse) override;
+    std::unique_ptr<HidHandle> openPath(const std::string& path, bool* inUse) override;
 
     void subscribe(HidDeviceListener& listener) override;
     void unsubscribe(HidDeviceListener& listener) override;
@@ -65,6 +66,8 @@ public:
     // The product ID the adapter shows; 0 once it has left the bus.
     std::uint16_t productId() const;
     std::string devicePath() const;
+    // "EMU-K" for adapter K of adapters=N, "EMU-0" for the one adapter.
+    std::string serialNumber() const;
     AdapterMemory memory() const;
     bool targetOpen() const;
 

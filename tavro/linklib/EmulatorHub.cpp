@@ -1,6 +1,8 @@
 #include "tavro/linklib/EmulatorHub.h"
 
+#include "adapter/hid/HidDevicePath.h"
 #include "tavro/emulator/BuiltInParts.h"
+#include "tavro/emulator/EmulatedBus.h"
 #include "tavro/emulator/TavroEmulator.h"
 
 #include <algorithm>
@@ -9,8 +11,10 @@
 namespace halden {
 
 EmulatorHub::~EmulatorHub() {
-    if (emulator_) {
-        emulator_->unsubscribe(*this);
+    if (bus_) {
+        for (const auto& adapter : bus_->adapters()) {
+            adapter->unsubscribe(*this);
+        }
     }
     {
         const std::lock_guard lock(mutex_);
@@ -22,34 +26,51 @@ EmulatorHub::~EmulatorHub() {
     }
 }
 
-std::shared_ptr<TavroEmulator> EmulatorHub::emulatorFor(const std::string& settings,
-                                                        std::uint16_t libraryFirmware,
-                                                        std::string* error) {
-    std::shared_ptr<TavroEmulator> previous;
-    std::shared_ptr<TavroEmulator> created;
+std::shared_ptr<EmulatedBus> EmulatorHub::emulatorFor(const std::string& settings,
+                                                      std::uint16_t libraryFirmware,
+                                                      std::string* error) {
+    std::shared_ptr<EmulatedBus> previous;
+    std::shared_ptr<EmulatedBus> created;
     {
         const std::lock_guard lock(mutex_);
-        if (emulator_ && settings == settings_) {
-            return emulator_;
+        if (bus_ && settings == settings_) {
+            return bus_;
         }
-        created = TavroEmulator::create(settings, libraryFirmware, BuiltInParts::table(), error);
+        const auto parsed = EmulatorSettings::parse(settings, error);
+        created = parsed
+                      ? EmulatedBus::create(*parsed, libraryFirmware, BuiltInParts::table(), error)
+                      : nullptr;
         if (!created) {
             return nullptr;
         }
-        previous = std::exchange(emulator_, created);
+        previous = std::exchange(bus_, created);
         settings_ = settings;
+        counted_ = 0;
     }
     if (previous) {
-        previous->unsubscribe(*this);
-        if (previous->productId() != 0) {
-            removed(previous->devicePath());
+        for (const auto& adapter : previous->adapters()) {
+            adapter->unsubscribe(*this);
+            if (adapter->productId() != 0) {
+                removed(adapter->devicePath());
+            }
         }
     }
-    created->subscribe(*this);
-    if (previous) {
-        arrived(created->devicePath());
+    for (const auto& adapter : created->adapters()) {
+        adapter->subscribe(*this);
+        if (previous) {
+            arrived(adapter->devicePath());
+        }
     }
     return created;
+}
+
+void EmulatorHub::noteOpened(const std::string& path) {
+    const std::lock_guard lock(mutex_);
+    for (std::size_t i = 0; bus_ && i < bus_->adapters().size(); ++i) {
+        if (HidDevicePath::samePath(bus_->adapters()[i]->devicePath(), path)) {
+            counted_ = i;
+        }
+    }
 }
 
 void EmulatorHub::subscribe(HidDeviceListener& listener) {
@@ -78,13 +99,13 @@ void EmulatorHub::unsubscribe(HidDeviceListener& listener) {
 
 EmulatorStatistics EmulatorHub::statistics() const {
     const std::lock_guard lock(mutex_);
-    return emulator_ ? emulator_->statistics() : EmulatorStatistics{};
+    return bus_ ? bus_->adapters()[counted_]->statistics() : EmulatorStatistics{};
 }
 
 void EmulatorHub::resetStatistics() {
     const std::lock_guard lock(mutex_);
-    if (emulator_) {
-        emulator_->resetStatistics();
+    if (bus_) {
+        bus_->adapters()[counted_]->resetStatistics();
     }
 }
 

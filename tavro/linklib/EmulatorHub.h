@@ -13,11 +13,12 @@
 
 namespace halden {
 
-class TavroEmulator;
+class EmulatedBus;
 
-// The emulated adapter the link library runs while TAVRO_EMULATOR is set. A new text in
-// the variable plugs in a new adapter: the old one is removed from the bus and the new
-// one arrives, so a device watcher subscribed here sees the change like a re-plug.
+// The emulated adapters the link library runs while TAVRO_EMULATOR is set. A new text in
+// the variable plugs in new adapters: the old ones are removed from the bus and the new
+// ones arrive, so a device watcher subscribed here sees the change like a re-plug. The
+// bus counts are those of the adapter opened last (the first before any was opened).
 //
 // Arrivals and removals reach the listeners on a thread of their own, in order, as the
 // platform broadcasts device changes: the change happens inside a library call (the
@@ -31,15 +32,17 @@ public:
     EmulatorHub(const EmulatorHub&) = delete;
     EmulatorHub& operator=(const EmulatorHub&) = delete;
 
-    // The adapter for these settings, the running one while the text is the same; null
+    // The adapters for these settings, the running ones while the text is the same; null
     // with error set when the text is not valid.
-    std::shared_ptr<TavroEmulator> emulatorFor(const std::string& settings,
-                                               std::uint16_t libraryFirmware, std::string* error);
+    std::shared_ptr<EmulatedBus> emulatorFor(const std::string& settings,
+                                             std::uint16_t libraryFirmware, std::string* error);
 
     void subscribe(HidDeviceListener& listener) override;
     void unsubscribe(HidDeviceListener& listener) override;
     EmulatorStatistics statistics() const override;
     void resetStatistics() override;
+    // The adapter the statistics speak of: the one with this path.
+    void noteOpened(const std::string& path);
 
 private:
     struct Event {
@@ -53,7 +56,8 @@ private:
     void deliverEvents();
 
     mutable std::mutex mutex_;
-    std::shared_ptr<TavroEmulator> emulator_;
+    std::shared_ptr<EmulatedBus> bus_;
+    std::size_t counted_ = 0; // the adapter the statistics are of
     std::string settings_;
     std::vector<HidDeviceListener*> listeners_;
     std::deque<Event> pending_;

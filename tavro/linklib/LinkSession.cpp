@@ -4,8 +4,10 @@
 #include "adapter/AdapterStatus.h"
 #include "adapter/IceLayout.h"
 #include "adapter/LinkLibraryFile.h"
+#include "adapter/hid/HidDevicePath.h"
 #include "adapter/hid/HidapiBackend.h"
 #include "common/ByteOrder.h"
+#include "tavro/emulator/EmulatedBus.h"
 #include "tavro/emulator/TavroEmulator.h"
 
 #include <chrono>
@@ -72,10 +74,10 @@ int LinkSession::connect(unsigned vendorId, unsigned productId, int mode) {
         return error;
     }
     bool inUse = false;
-    auto handle = source->open(kTavroVendorId,
-                               programmerMode ? std::uint16_t{PRODUCT_PROGRAMMER}
-                                              : static_cast<std::uint16_t>(productId),
-                               &inUse);
+    auto handle = openDevice(*source,
+                             programmerMode ? std::uint16_t{PRODUCT_PROGRAMMER}
+                                            : static_cast<std::uint16_t>(productId),
+                             inUse);
     if (!handle) {
         // The adapter that is open stays open: the forced upgrade writes its switch
         // report on it after a failed attempt to open the recovery device.
@@ -86,14 +88,34 @@ int LinkSession::connect(unsigned vendorId, unsigned productId, int mode) {
         return kUnusableDevice;
     }
     handle_ = std::move(handle);
+    openPath_ = pendingPath_;
+    hub_.noteOpened(openPath_);
     device_ = {handle_.get(), static_cast<std::uint8_t>(handle_->featureReportLength()),
                static_cast<std::uint8_t>(handle_->inputReportLength()),
                static_cast<std::uint8_t>(handle_->outputReportLength())};
     return 0;
 }
 
+std::unique_ptr<HidHandle> LinkSession::openDevice(HidBackend& source, std::uint16_t productId,
+                                                   bool& inUse) {
+    const char* chosen = std::getenv(kAdapterPathVariable);
+    const bool anyDevice = chosen == nullptr || *chosen == 0;
+    for (const auto& device : source.enumerate(kTavroVendorId)) {
+        if (device.productId != productId ||
+            (!anyDevice && !HidDevicePath::samePath(device.path, chosen))) {
+            continue;
+        }
+        if (auto handle = source.openPath(device.path, &inUse)) {
+            pendingPath_ = device.path;
+            return handle;
+        }
+    }
+    return nullptr;
+}
+
 int LinkSession::disconnect() {
     const std::lock_guard lock(mutex_);
+    openPath_.clear();
     device_ = {nullptr, 0, 0, 0};
     handle_.reset();
     return 0;
@@ -224,6 +246,7 @@ int LinkSession::checkFirmware(int* mismatch) {
         return kAdapterStatus;
     }
     *mismatch = reply.firmware != *carried;
+    firmwareVersion_ = reply.firmware;
     ice_[IceLayout::kOfflineCapable] = reply.offline;
     return 0;
 }
@@ -241,6 +264,30 @@ int LinkSession::checkDevice() {
         }
     }
     return kNoDevice;
+}
+
+std::string LinkSession::adapterList() {
+    const std::lock_guard lock(mutex_);
+    int error = kNoDevice;
+    HidBackend* source = backend(error);
+    std::string list;
+    for (const auto& device :
+         source ? source->enumerate(kTavroVendorId) : std::vector<HidDeviceInfo>{}) {
+        char productId[8];
+        std::snprintf(productId, sizeof productId, "%04X", device.productId);
+        list += device.path + '\t' + productId + '\t' + device.serialNumber + '\n';
+    }
+    return list;
+}
+
+std::string LinkSession::openPath() {
+    const std::lock_guard lock(mutex_);
+    return handle_ ? openPath_ : std::string();
+}
+
+int LinkSession::firmwareVersion() {
+    const std::lock_guard lock(mutex_);
+    return firmwareVersion_;
 }
 
 EmulatorControl* LinkSession::emulatorControl() {

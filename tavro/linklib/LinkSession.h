@@ -40,6 +40,9 @@ public:
 
     static constexpr int kReplyTimeoutMs = 4000;
     static constexpr const char* kEmulatorVariable = "TAVRO_EMULATOR";
+    // The path of the one adapter this process opens, read at each connect; without it
+    // (or empty) the first free adapter with the product ID is opened.
+    static constexpr const char* kAdapterPathVariable = "HALDEN_ADAPTER_PATH";
 
     // ice: the command block; device: the HidDevice export; libraryPath: the library's
     // own file, which carries the firmware image.
@@ -58,10 +61,17 @@ public:
     int checkDevice();
     // The emulated adapter's control while TAVRO_EMULATOR is set and valid, else null.
     EmulatorControl* emulatorControl();
+    // The Tavro devices on the bus, one "PATH<TAB>PRODUCT-ID<TAB>SERIAL" line each.
+    std::string adapterList();
+    // The open adapter's path; empty when none is open.
+    std::string openPath();
+    // The firmware version the last firmware query read from the adapter; -1 when none.
+    int firmwareVersion();
 
 private:
     HidBackend* backend(int& error);
     std::optional<std::uint16_t> carriedFirmware();
+    std::unique_ptr<HidHandle> openDevice(HidBackend& source, std::uint16_t productId, bool& inUse);
     int send(const TavroFrames::Command& command);
     int awaitReply(std::uint8_t tag, TavroFrames::Reply& reply);
     int readChunks(std::uint8_t* destination, std::uint32_t length);
@@ -74,6 +84,9 @@ private:
     std::string libraryPath_;
     EmulatorHub hub_;
     std::shared_ptr<HidBackend> emulator_;
+    std::string openPath_;
+    std::string pendingPath_; // the device openDevice found, until connect keeps it
+    int firmwareVersion_ = -1;
     std::unique_ptr<HidapiBackend> hidapi_;
     std::unique_ptr<HidHandle> handle_;
     std::optional<std::optional<std::uint16_t>> firmware_;

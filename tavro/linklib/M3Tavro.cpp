@@ -2,6 +2,7 @@
 
 #include "tavro/linklib/LinkSession.h"
 
+#include <algorithm>
 #include <dlfcn.h>
 
 namespace {
@@ -17,6 +18,15 @@ std::string libraryPath() {
 halden::LinkSession& session() {
     static halden::LinkSession instance(Ice, HidDevice, libraryPath());
     return instance;
+}
+
+unsigned copyText(const std::string& text, char* buffer, unsigned size) {
+    if (buffer != nullptr && size > 0) {
+        const std::size_t n = std::min<std::size_t>(text.size(), size - 1);
+        std::copy_n(text.data(), n, buffer);
+        buffer[n] = 0;
+    }
+    return static_cast<unsigned>(text.size());
 }
 
 } // namespace
@@ -57,5 +67,17 @@ extern "C" {
 
 [[gnu::visibility("default")]] halden::EmulatorControl* TavroEmulatorControl() {
     return session().emulatorControl();
+}
+
+[[gnu::visibility("default")]] unsigned TavroAdapterList(char* buffer, unsigned size) {
+    return copyText(session().adapterList(), buffer, size);
+}
+
+[[gnu::visibility("default")]] unsigned TavroAdapterPath(char* buffer, unsigned size) {
+    return copyText(session().openPath(), buffer, size);
+}
+
+[[gnu::visibility("default")]] int TavroAdapterFirmware() {
+    return session().firmwareVersion();
 }
 }

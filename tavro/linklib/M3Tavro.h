@@ -38,4 +38,14 @@ extern HidDeviceObject HidDevice;
 // Not one of the nine: the emulated adapter's arrivals, removals and bus counts for a
 // program's device watcher and for benchmarks; null unless TAVRO_EMULATOR is set.
 halden::EmulatorControl* TavroEmulatorControl();
+
+// Not of the nine either: what halden adapters, gang and the trace log ask of the bus
+// (AdapterDirectory.h). Each text call copies at most size - 1 bytes and a NUL into
+// buffer and returns the text's whole length.
+// The Tavro devices present, one "PATH<TAB>PRODUCT-ID (4 hex digits)<TAB>SERIAL" line each.
+unsigned TavroAdapterList(char* buffer, unsigned size);
+// The open adapter's path; empty when none is open.
+unsigned TavroAdapterPath(char* buffer, unsigned size);
+// The firmware version (major << 8 | minor) the last ICE_Check_Firmware read; -1 when none.
+int TavroAdapterFirmware();
 }

@@ -1,0 +1,89 @@
+#include "cli/AdapterContext.h"
+
+#include "adapter/LinkLibraryFile.h"
+#include "adapter/LinkLibraryLoader.h"
+#include "cli/CliSession.h"
+#include "cli/HaldenCli.h"
+#include "common/SystemError.h"
+#include "common/Unicode.h"
+#include "programmer/catalogue/PartRecord.h"
+
+#include <filesystem>
+
+namespace halden {
+
+AdapterContext::AdapterContext(CliSession& session, std::ostream& err, bool terminal, bool verbose,
+                               AdapterOptions options, std::string operation)
+    : session_(session), err_(err), verbose_(verbose), options_(std::move(options)),
+      traced_(std::move(operation), session.messages()), ui_(heldErr_, session.text()),
+      progress_(err, terminal) {}
+
+AdapterContext::~AdapterContext() = default;
+
+bool AdapterContext::loadLibrary(LinkLibrary& library, std::ostream& err) {
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const auto loaded = LinkLibraryLoader::load(self.parent_path().string(), library);
+    if (loaded.code == 0) {
+        return true;
+    }
+    err << "halden: cannot use the link library " << loaded.path << ": ";
+    if (loaded.code == LinkLibraryFile::kTooOld) {
+        err << "This version of dll is not correspond to the application !";
+    } else if (loaded.code == LinkLibraryLoader::kMissingExport) {
+        err << "it does not export \"" << loaded.missingExport << '"';
+    } else {
+        err << SystemError::text(loaded.code);
+    }
+    err << '\n';
+    return false;
+}
+
+bool AdapterContext::start() {
+    if (const std::string problem = traced_.open(options_.logPath); !problem.empty()) {
+        err_ << "halden " << trace().operation << ": cannot open the trace log " << options_.logPath
+             << " for appending: " << problem << '\n';
+        return false;
+    }
+    options_.chooseAdapter();
+    trace().adapterPath = options_.adapterPath;
+    if (!loadLibrary(library_, err_)) {
+        return false;
+    }
+    exports_ = library_.bindExports();
+    link_ = std::make_unique<AdapterLink>(exports_);
+    directory_ = std::make_unique<AdapterDirectory>(library_);
+    link_->setRecordSink([this](const LinkRecord& record) { noteRecord(record); });
+    report_ = std::make_unique<LinkReport>(traced_.messages(), err_, verbose_);
+    messages_ = std::make_unique<TextMessage>(*report_, session_.text());
+    return true;
+}
+
+void AdapterContext::noteRecord(const LinkRecord& record) {
+    if (verbose_) {
+        err_ << "halden: link: " << record.text() << '\n';
+    }
+    traced_.note(record, directory_.get());
+}
+
+void AdapterContext::tracePart(const PartRecord& record) {
+    traced_.tracePart(record);
+}
+
+int AdapterContext::finish(bool ok) {
+    if (!ui_.warning().empty()) {
+        trace().message = ui_.warning();
+    }
+    const std::string problem = traced_.finish(ok, link_.get());
+    err_ << heldErr_.str();
+    if (!problem.empty()) {
+        err_ << "halden " << trace().operation << ": cannot write the trace log "
+             << traced_.logPath() << ": " << problem << '\n';
+    }
+    if (!ok && report_ && link_) {
+        report_->failed(*link_);
+    }
+    return ok && problem.empty() ? HaldenCli::kSuccess : HaldenCli::kFailed;
+}
+
+} // namespace halden

@@ -1,0 +1,245 @@
+#include "cli/GangCommand.h"
+
+#include "adapter/AdapterDirectory.h"
+#include "adapter/LinkLibrary.h"
+#include "adapter/TavroProduct.h"
+#include "cli/AdapterContext.h"
+#include "cli/AdapterOptions.h"
+#include "cli/HaldenCli.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace halden {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: halden gang [--adapters all|PATH,...] [--log FILE] program|verify ARGS...\n"
+    "       (ARGS as the command takes them, without --adapter)\n";
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const auto end = text.find(separator, start);
+        std::string part = text.substr(start, end == std::string::npos ? end : end - start);
+        if (!part.empty()) {
+            parts.push_back(std::move(part));
+        }
+        if (end == std::string::npos) {
+            return parts;
+        }
+        start = end + 1;
+    }
+}
+
+std::string lastLine(const std::string& output) {
+    const auto end = output.find_last_not_of("\r\n");
+    if (end == std::string::npos) {
+        return {};
+    }
+    const auto begin = output.rfind('\n', end);
+    return output.substr(begin == std::string::npos ? 0 : begin + 1,
+                         end - (begin == std::string::npos ? 0 : begin + 1) + 1);
+}
+
+struct Child {
+    pid_t pid = -1;
+    int output = -1; // the read end of its standard output and error
+};
+
+Child spawn(const std::string& program, const std::vector<std::string>& arguments) {
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        return {};
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    Child child;
+    const int spawned =
+        posix_spawn(&child.pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    if (spawned != 0) {
+        ::close(pipeEnds[0]);
+        return {};
+    }
+    child.output = pipeEnds[0];
+    return child;
+}
+
+} // namespace
+
+bool GangCommand::runsOnEveryAdapter(const std::string& command) {
+    return command == "program" || command == "verify";
+}
+
+std::vector<std::string> GangCommand::chooseAdapters(const std::string& choice) {
+    if (choice != "all") {
+        return split(choice, ',');
+    }
+    LinkLibrary library;
+    if (!AdapterContext::loadLibrary(library, err_)) {
+        return {};
+    }
+    std::vector<std::string> paths;
+    for (const auto& device : AdapterDirectory(library).devices()) {
+        if (device.productId == PRODUCT_PROGRAMMER) {
+            paths.push_back(device.path);
+        }
+    }
+    return paths;
+}
+
+std::vector<GangCommand::Run> GangCommand::runAll(const std::vector<std::string>& adapters,
+                                                  const std::string& command,
+                                                  const std::vector<std::string>& arguments) {
+    std::error_code error;
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe", error).string();
+    std::vector<Run> runs;
+    std::vector<Child> children;
+    for (const auto& path : adapters) {
+        std::vector<std::string> childArguments;
+        if (verbose_) {
+            childArguments.push_back("--verbose");
+        }
+        childArguments.push_back(command);
+        childArguments.push_back(AdapterOptions::kAdapter);
+        childArguments.push_back(path);
+        childArguments.insert(childArguments.end(), arguments.begin(), arguments.end());
+        children.push_back(spawn(self, childArguments));
+        runs.push_back(
+            {path, -1, children.back().pid < 0 ? "halden gang: cannot start halden" : ""});
+    }
+    // Every child's output is read as it comes, so none blocks on a full pipe.
+    for (;;) {
+        std::vector<pollfd> open;
+        std::vector<std::size_t> owners;
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            if (children[i].output >= 0) {
+                open.push_back({children[i].output, POLLIN, 0});
+                owners.push_back(i);
+            }
+        }
+        if (open.empty()) {
+            break;
+        }
+        if (::poll(open.data(), open.size(), -1) < 0 && errno != EINTR) {
+            break;
+        }
+        for (std::size_t k = 0; k < open.size(); ++k) {
+            if (open[k].revents == 0) {
+                continue;
+            }
+            Child& child = children[owners[k]];
+            char buffer[4096];
+            const ssize_t n = ::read(child.output, buffer, sizeof buffer);
+            if (n > 0) {
+                runs[owners[k]].output.append(buffer, static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                ::close(child.output);
+                child.output = -1;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        int status = 0;
+        if (children[i].pid > 0 && ::waitpid(children[i].pid, &status, 0) == children[i].pid) {
+            runs[i].code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+    }
+    return runs;
+}
+
+int GangCommand::run(const std::vector<std::string>& arguments) {
+    std::size_t next = 0;
+    std::string choice = "all";
+    std::vector<std::string> shared; // gang options every process takes: --log FILE
+    while (next < arguments.size() &&
+           (arguments[next] == "--adapters" || arguments[next] == AdapterOptions::kLog)) {
+        if (next + 1 >= arguments.size()) {
+            err_ << "halden gang: " << arguments[next] << " needs a value\n" << kUsage;
+            return HaldenCli::kUsage;
+        }
+        if (arguments[next] == "--adapters") {
+            choice = arguments[next + 1];
+        } else {
+            shared = {arguments[next], arguments[next + 1]};
+        }
+        next += 2;
+    }
+    if (next >= arguments.size()) {
+        err_ << "halden gang: a COMMAND is required\n" << kUsage;
+        return HaldenCli::kUsage;
+    }
+    const std::string command = arguments[next];
+    // Once halden store exists it joins runsOnEveryAdapter, and this refusal goes.
+    if (command == "store") {
+        err_ << "halden gang: store is not available in this halden yet; "
+                "a gang runs program or verify\n";
+        return HaldenCli::kUsage;
+    }
+    if (!runsOnEveryAdapter(command)) {
+        err_ << "halden gang: a gang runs program or verify, not '" << command << "'\n" << kUsage;
+        return HaldenCli::kUsage;
+    }
+    std::vector<std::string> rest = shared;
+    rest.insert(rest.end(), arguments.begin() + static_cast<std::ptrdiff_t>(next) + 1,
+                arguments.end());
+    const auto beforeEnd = std::find(rest.begin(), rest.end(), "--");
+    if (std::find(rest.begin(), beforeEnd, AdapterOptions::kAdapter) != beforeEnd) {
+        err_ << "halden gang: the gang gives each process its --adapter; use --adapters\n"
+             << kUsage;
+        return HaldenCli::kUsage;
+    }
+    const auto adapters = chooseAdapters(choice);
+    if (adapters.empty()) {
+        err_ << "halden gang: no adapter in programmer mode is attached\n";
+        return HaldenCli::kFailed;
+    }
+    const auto runs = runAll(adapters, command, rest);
+    bool allPassed = true;
+    bool allUsage = true;
+    for (const auto& run : runs) {
+        const bool passed = run.code == HaldenCli::kSuccess;
+        allPassed = allPassed && passed;
+        allUsage = allUsage && run.code == HaldenCli::kUsage;
+        if (!passed || verbose_) {
+            for (const auto& line : split(run.output, '\n')) {
+                err_ << run.adapterPath << ": " << line << '\n';
+            }
+        }
+    }
+    for (const auto& run : runs) {
+        if (run.code == HaldenCli::kSuccess) {
+            out_ << run.adapterPath << ": ok\n";
+        } else {
+            out_ << run.adapterPath << ": failed: " << lastLine(run.output) << '\n';
+        }
+    }
+    if (allPassed) {
+        return HaldenCli::kSuccess;
+    }
+    return allUsage ? HaldenCli::kUsage : HaldenCli::kFailed;
+}
+
+} // namespace halden
