@@ -1,0 +1,228 @@
+// The firmware upgrade from the main window, offscreen, against the emulated adapter.
+#include "adapter/LinkRecord.h"
+#include "programmer/app/MainWindowTemplate.h"
+#include "programmer/programming/ui/FirmwareWarningDialog.h"
+#include "programmer/programming/ui/StatusPaneProgress.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/support/TempDir.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+namespace halden {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Notes when the first result message is shown, on the window's thread.
+class ResultMessages : public test::RecordingMessageService {
+public:
+    MessageAnswer show(std::u16string_view text, std::u16string_view caption,
+                       MessageStyle style) override {
+        shownAt = ++(*clock);
+        return RecordingMessageService::show(text, caption, style);
+    }
+    std::atomic<int>* clock = nullptr;
+    int shownAt = 0;
+};
+
+class MainWindowFirmwareTest : public MainWindowTest {
+protected:
+    void TearDown() override { unsetenv("TAVRO_EMULATOR"); }
+    void plug(const std::string& settings) {
+        setenv("TAVRO_EMULATOR", (settings + ",state=" + (dir / "emu").string()).c_str(), 1);
+    }
+
+    std::unique_ptr<CProgrammerDlg> openWindow() {
+        results.clock = &clock;
+        context = std::make_unique<ProgrammerContext>(
+            ProgrammerContext{results, settings, &linkLibrary, hexEdit.windowClass(), {}});
+        auto window = std::make_unique<CProgrammerDlg>(*context);
+        CProgrammerDlg::UpgradeTiming timing;
+        timing.download = {0ms, 1ms, 20};
+        timing.bootLoaderAttempts = 20;
+        timing.bootLoaderRetry = 10ms;
+        timing.restartWait = 5000ms;
+        timing.donePause = 0ms;
+        window->setUpgradeTiming(timing);
+        // Every call into the link library, with its thread and the moment it was made.
+        window->adapterLink().setRecordSink([this](const LinkRecord& record) {
+            const std::lock_guard lock(callsMutex);
+            calls.push_back({std::this_thread::get_id(), ++clock, record.what});
+        });
+        return window;
+    }
+
+    // Presses OK on the warning once it is up, then watches the dialog and the pane until
+    // a result message or the dialog's stop.
+    void pressOkAndWatch(CProgrammerDlg& window) {
+        auto* waiting = new QTimer(&window);
+        QObject::connect(waiting, &QTimer::timeout, [this, waiting, &window] {
+            warning = qobject_cast<FirmwareWarningDialog*>(QApplication::activeModalWidget());
+            if (!warning) {
+                return;
+            }
+            waiting->stop();
+            startedAt = ++clock;
+            warning->findChild<QPushButton*>("1086")->click();
+            watch(window);
+        });
+        waiting->start(1);
+    }
+    void watch(CProgrammerDlg& window) {
+        auto* pane = window.control<QLabel>(MainWindowTemplate::kFilePathPane)
+                         ->findChild<StatusPaneProgress*>();
+        auto* poll = new QTimer(&window);
+        QObject::connect(poll, &QTimer::timeout, [this, pane, poll, &window] {
+            if (const auto percent = pane->percent();
+                percent && (percents.empty() || percents.back() != *percent)) {
+                percents.push_back(*percent);
+            }
+            if (warning && warning->isVisible()) {
+                buttonsHiddenWhileRunning =
+                    buttonsHiddenWhileRunning &&
+                    (warning->stopped() || !warning->findChild<QPushButton*>("1086")->isVisible());
+                if (warning->stopped()) {
+                    stopText = warning->findChild<QLabel*>("1089")->text();
+                    warning->findChild<QPushButton*>("1086")->click();
+                }
+            }
+            if (!triedUpdateTarget && window.upgradeInProgress()) {
+                triedUpdateTarget = true;
+                window.OnUpdateTarget();
+                messagesDuringUpgrade = results.messages.size();
+            }
+            if (!results.messages.empty() || !stopText.isEmpty()) {
+                poll->stop();
+            }
+        });
+        poll->start(0);
+    }
+    void waitForEnd(CProgrammerDlg& window) {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (results.messages.empty() && stopText.isEmpty() && elapsed.elapsed() < 30000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        (void)window;
+    }
+    // Calls made on the window's thread after OK and before the result message.
+    std::vector<std::string> windowCallsDuringUpgrade() {
+        const std::lock_guard lock(callsMutex);
+        std::vector<std::string> found;
+        for (const auto& call : calls) {
+            if (call.thread == std::this_thread::get_id() && call.at > startedAt &&
+                (results.shownAt == 0 || call.at < results.shownAt)) {
+                found.push_back(call.what);
+            }
+        }
+        return found;
+    }
+    std::size_t workerCalls() {
+        const std::lock_guard lock(callsMutex);
+        return std::count_if(calls.begin(), calls.end(), [](const Call& call) {
+            return call.thread != std::this_thread::get_id();
+        });
+    }
+    bool adapterMatches(CProgrammerDlg& window) {
+        AdapterLink& link = window.adapterLink();
+        int mismatch = 1;
+        const bool ok = link.openProgrammer() == 0 && link.checkFirmware(mismatch) == 0;
+        link.close();
+        return ok && mismatch == 0;
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> shown;
+        for (const auto& message : results.messages) {
+            shown.push_back("[" + message.caption + "] " + message.text);
+        }
+        return shown;
+    }
+
+    struct Call {
+        std::thread::id thread;
+        int at;
+        std::string what;
+    };
+    test::TempDir dir;
+    ResultMessages results;
+    std::atomic<int> clock{0};
+    std::mutex callsMutex;
+    std::vector<Call> calls;
+    int startedAt = 0;
+    QPointer<FirmwareWarningDialog> warning;
+    std::vector<int> percents;
+    bool buttonsHiddenWhileRunning = true;
+    bool triedUpdateTarget = false;
+    std::size_t messagesDuringUpgrade = 0;
+    QString stopText;
+};
+
+TEST_F(MainWindowFirmwareTest, OkUpgradesTheAdapterFromTheWorkerAlone) {
+    plug("firmware=old");
+    auto window = openWindow();
+    window->show();
+    pressOkAndWatch(*window);
+    window->OnDeviceArrival("\\\\?\\HID#Vid_2e7b&Pid_0325#1");
+    waitForEnd(*window);
+
+    EXPECT_EQ(texts(), std::vector<std::string>{"[Pass !] Tavro is upgraded !"});
+    EXPECT_EQ(results.messages.at(0).style.icon, MessageIcon::Information);
+    EXPECT_TRUE(buttonsHiddenWhileRunning);
+    EXPECT_TRUE(warning.isNull()) << "the dialog closed itself after the download";
+    ASSERT_FALSE(percents.empty());
+    EXPECT_EQ(percents.front(), 0);
+    EXPECT_TRUE(triedUpdateTarget);
+    EXPECT_EQ(messagesDuringUpgrade, 0u) << "Update Target was refused without a word";
+    EXPECT_EQ(windowCallsDuringUpgrade(), std::vector<std::string>{});
+    EXPECT_GT(workerCalls(), 10u);
+    EXPECT_FALSE(window->upgradeInProgress());
+    EXPECT_FALSE(window->busy());
+    EXPECT_TRUE(adapterMatches(*window));
+}
+
+TEST_F(MainWindowFirmwareTest, ForcedUpgradeFromAnAdapterNeedingFirmware) {
+    plug("mode=0331,firmware=old");
+    auto window = openWindow();
+    window->show();
+    pressOkAndWatch(*window);
+    window->OnDeviceArrival("\\\\?\\HID#Vid_2e7b&Pid_0331#1");
+    waitForEnd(*window);
+
+    EXPECT_EQ(texts(), std::vector<std::string>{"[Pass !] Tavro is upgraded !"});
+    EXPECT_FALSE(window->detection().forcedUpgrade()) << "cleared by the success";
+    EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const Call& call) {
+        return call.what == "switch output report" && call.thread != std::this_thread::get_id();
+    })) << "forced mode switches by the output report";
+    EXPECT_EQ(windowCallsDuringUpgrade(), std::vector<std::string>{});
+    EXPECT_TRUE(adapterMatches(*window));
+}
+
+// A download that fails ends without a result message: the dialog stops, says where and
+// what to do, and the next arrival of the adapter gets its check again.
+TEST_F(MainWindowFirmwareTest, FailedDownloadStopsTheDialogWithItsStep) {
+    plug("firmware=old,fault=bootswap");
+    auto window = openWindow();
+    window->show();
+    pressOkAndWatch(*window);
+    window->OnDeviceArrival("\\\\?\\HID#Vid_2e7b&Pid_0325#1");
+    waitForEnd(*window);
+
+    EXPECT_TRUE(texts().empty());
+    EXPECT_EQ(stopText, "The firmware upgrade did not finish: the download failed. Unplug the "
+                        "Tavro and plug it in again to be offered the upgrade again.");
+    EXPECT_FALSE(window->upgradeInProgress());
+    EXPECT_FALSE(window->detection().forcedUpgrade());
+    EXPECT_EQ(windowCallsDuringUpgrade(), std::vector<std::string>{});
+}
+
+} // namespace
+} // namespace halden
