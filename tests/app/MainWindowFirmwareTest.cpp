@@ -92,6 +92,7 @@ protected:
                     (warning->stopped() || !warning->findChild<QPushButton*>("1086")->isVisible());
                 if (warning->stopped()) {
                     stopText = warning->findChild<QLabel*>("1089")->text();
+                    screenshot(*warning, "firmware-6-stopped.png");
                     warning->findChild<QPushButton*>("1086")->click();
                 }
             }
@@ -113,6 +114,12 @@ protected:
             QApplication::processEvents(QEventLoop::AllEvents, 10);
         }
         (void)window;
+    }
+    // Saves a picture of the widget when screenshots are asked for.
+    static void screenshot(QWidget& widget, const std::string& name) {
+        if (const char* folder = std::getenv("HALDEN_SCREENSHOT_DIR")) {
+            widget.grab().save(QString::fromStdString(std::string(folder) + "/" + name));
+        }
     }
     // Calls made on the window's thread after OK and before the result message.
     std::vector<std::string> windowCallsDuringUpgrade() {
@@ -222,6 +229,58 @@ TEST_F(MainWindowFirmwareTest, FailedDownloadStopsTheDialogWithItsStep) {
     EXPECT_FALSE(window->upgradeInProgress());
     EXPECT_FALSE(window->detection().forcedUpgrade());
     EXPECT_EQ(windowCallsDuringUpgrade(), std::vector<std::string>{});
+}
+
+// The warning dialog and the status pane through an upgrade at the adapter's own pace,
+// saved as pictures in HALDEN_SCREENSHOT_DIR.
+TEST_F(MainWindowFirmwareTest, ScreenshotSequenceOfAnUpgrade) {
+    if (std::getenv("HALDEN_SCREENSHOT_DIR") == nullptr) {
+        GTEST_SKIP() << "HALDEN_SCREENSHOT_DIR is not set";
+    }
+    plug("firmware=old,latency=usb-fs");
+    auto window = openWindow();
+    CProgrammerDlg::UpgradeTiming timing;
+    timing.donePause = 0ms;
+    window->setUpgradeTiming(timing); // the waits as shipped
+    window->show();
+    auto* pane = window->control<QLabel>(MainWindowTemplate::kFilePathPane)
+                     ->findChild<StatusPaneProgress*>();
+    std::vector<std::string> shots;
+    auto* poll = new QTimer(window.get());
+    QElapsedTimer sinceOk;
+    QObject::connect(poll, &QTimer::timeout, [&] {
+        if (!warning) {
+            warning = qobject_cast<FirmwareWarningDialog*>(QApplication::activeModalWidget());
+            if (warning) {
+                screenshot(*warning, "firmware-1-offered.png");
+                shots.push_back("offered");
+                warning->findChild<QPushButton*>("1086")->click();
+                sinceOk.start();
+            }
+            return;
+        }
+        if (shots.size() == 1 && sinceOk.elapsed() > 450) {
+            screenshot(*warning, "firmware-2-animating.png");
+            shots.push_back("animating");
+        }
+        if (shots.size() == 2 && pane->percent().value_or(0) >= 40) {
+            screenshot(*window, "firmware-3-progress.png");
+            shots.push_back("progress " + std::to_string(*pane->percent()));
+        }
+        if (shots.size() == 3 && warning->findChild<QLabel*>("1096")->isVisible()) {
+            screenshot(*warning, "firmware-4-loaded.png");
+            shots.push_back("loaded");
+        }
+    });
+    poll->start(1);
+    window->OnDeviceArrival("\\\\?\\HID#Vid_2e7b&Pid_0325#1");
+    waitForEnd(*window);
+    poll->stop();
+    screenshot(*window, "firmware-5-done.png");
+    ASSERT_EQ(shots.size(), 4u);
+    EXPECT_EQ(shots[1], "animating");
+    EXPECT_EQ(shots[3], "loaded");
+    EXPECT_EQ(texts(), std::vector<std::string>{"[Pass !] Tavro is upgraded !"});
 }
 
 } // namespace
