@@ -263,7 +263,8 @@ void CProgrammerDlg::OnFirmwareResult(FirmwareUpgradeWorker::Result result) {
         break;
     case FirmwareUpgradeWorker::Result::Done:
         setStatusText(u"");
-        // The window does not respond meanwhile, as the adapter settles.
+        // The pane shows empty through the pause, in which the window does not respond.
+        control(MainWindowTemplate::kFilePathPane)->repaint();
         std::this_thread::sleep_for(upgradeTiming_.donePause);
         core_.textMessage().ShowTextMessage(1104, 1128, kInformation);
         detection_.setForcedUpgrade(false);
