@@ -231,6 +231,57 @@ AdapterLink::Answer AdapterLink::transact(const LinkCommand& command,
     return answer;
 }
 
+std::size_t AdapterLink::featureReportLength() const {
+    return isOpen() ? exports_.HidDevice->featureReportLength : 0;
+}
+
+std::size_t AdapterLink::outputReportLength() const {
+    return isOpen() ? exports_.HidDevice->outputReportLength : 0;
+}
+
+bool AdapterLink::report(const std::string& what, std::size_t length,
+                         const std::function<bool()>& call) {
+    LinkRecord record;
+    record.operation = LinkRecord::Operation::Report;
+    record.what = what;
+    record.length = static_cast<std::uint32_t>(length);
+    const auto start = Clock::now();
+    record.ok = isOpen() && call();
+    record.elapsed = since(start);
+    if (!record.ok) {
+        record.result = isOpen() ? 0 : LINK_NOT_OPEN;
+        record.problem = isOpen() ? "the adapter refused the " + what : "no adapter is open";
+        record.hidError = hidError();
+    }
+    finish(record);
+    return record.ok;
+}
+
+bool AdapterLink::sendFeature(std::span<const std::uint8_t> bytes, const std::string& what) {
+    return report(what, bytes.size(), [&] {
+        return static_cast<HidHandle*>(exports_.HidDevice->handle)->sendFeature(bytes);
+    });
+}
+
+bool AdapterLink::getFeature(std::span<std::uint8_t> bytes, const std::string& what) {
+    return report(what, bytes.size(), [&] {
+        return static_cast<HidHandle*>(exports_.HidDevice->handle)->getFeature(bytes);
+    });
+}
+
+bool AdapterLink::writeOutput(std::span<const std::uint8_t> bytes, const std::string& what) {
+    return report(what, bytes.size(), [&] {
+        return static_cast<HidHandle*>(exports_.HidDevice->handle)->writeOutput(bytes);
+    });
+}
+
+void AdapterLink::cancelIo() {
+    report("cancel of the pending read", 0, [&] {
+        static_cast<HidHandle*>(exports_.HidDevice->handle)->cancel();
+        return true;
+    });
+}
+
 const std::uint8_t* AdapterLink::readData(std::uint8_t command, std::uint32_t address,
                                           std::uint32_t length) {
     LinkRecord record;

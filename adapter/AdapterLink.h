@@ -61,6 +61,17 @@ public:
     // into the command block's read-back area. Null when the read failed.
     const std::uint8_t* readData(std::uint8_t command, std::uint32_t address, std::uint32_t length);
 
+    // Reports on the open device, exchanged as the programs exchange them themselves
+    // (the boot loader's feature reports, the switch output report); what names the
+    // report in its record. False when no device is open or the device refused it.
+    std::size_t featureReportLength() const;
+    std::size_t outputReportLength() const;
+    bool sendFeature(std::span<const std::uint8_t> report, const std::string& what);
+    bool getFeature(std::span<std::uint8_t> report, const std::string& what);
+    bool writeOutput(std::span<const std::uint8_t> report, const std::string& what);
+    // Ends the pending input read on the open device, if any.
+    void cancelIo();
+
     // Told of every record as it is made (verbose output, a trace); may be empty.
     void setRecordSink(RecordSink sink) { sink_ = std::move(sink); }
     // The first record that failed since clearFailure() (what the rest followed from);
@@ -69,6 +80,7 @@ public:
     void clearFailure() { firstFailure_.reset(); }
 
 private:
+    bool report(const std::string& what, std::size_t length, const std::function<bool()>& call);
     int open(unsigned vendorId, unsigned productId, int mode, const std::string& what);
     std::span<std::uint8_t> ice() const;
     std::string hidError() const;

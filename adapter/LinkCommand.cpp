@@ -42,6 +42,14 @@ LinkCommand LinkCommand::closeTarget() {
     return command;
 }
 
+LinkCommand LinkCommand::enterBootLoader() {
+    LinkCommand command{Kind::NoReply, CMD_ENTER_BOOTLOADER};
+    command.parameter0 = kEnterBootloaderParameter0;
+    command.parameter1 = kEnterBootloaderParameter1;
+    command.setsTag = false;
+    return command;
+}
+
 LinkCommand LinkCommand::data(std::uint8_t code, std::span<const std::uint8_t> data) {
     const std::uint16_t sum = CommandBlock::dataChecksum(data);
     return {Kind::Data,

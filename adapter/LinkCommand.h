@@ -32,6 +32,8 @@ struct LinkCommand {
     static LinkCommand checkTarget(std::uint16_t partIndex);
     static LinkCommand eraseChip();
     static LinkCommand closeTarget();
+    // Sends the adapter to its boot loader; it answers by leaving the bus.
+    static LinkCommand enterBootLoader();
     // A data command over data: its length, and its 16-bit sum in the parameter bytes.
     static LinkCommand data(std::uint8_t code, std::span<const std::uint8_t> data);
 

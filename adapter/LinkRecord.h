@@ -10,7 +10,7 @@ namespace halden {
 // The diagnostic record one adapter transaction leaves: what went out, what came back,
 // and what went wrong in words a log or a script can use. Below the system's messages.
 struct LinkRecord {
-    enum class Operation { Open, Close, Command, ReadData, FirmwareQuery };
+    enum class Operation { Open, Close, Command, ReadData, FirmwareQuery, Report };
 
     Operation operation = Operation::Command;
     std::string what;         // "CMD_OPEN_TARGET (0x25)", "open programmer mode adapter"

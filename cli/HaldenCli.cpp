@@ -3,6 +3,7 @@
 #include "cli/CatalogueCommands.h"
 #include "cli/CliArguments.h"
 #include "cli/CliSession.h"
+#include "cli/FirmwareCommands.h"
 #include "cli/FormCommands.h"
 #include "cli/GangCommand.h"
 #include "cli/ImageCommands.h"
@@ -52,6 +53,13 @@ void HaldenCli::printHelp() const {
             "  gang [--adapters all|PATH,...] [--log FILE] program|verify ARGS...\n"
             "      runs the command on every chosen adapter at once, one process each; one\n"
             "      result line per adapter; exit 0 only when every adapter passed\n"
+            "  firmware [--json]\n"
+            "      the adapter's mode, its firmware against the image the link library\n"
+            "      carries, and the carried version\n"
+            "  firmware upgrade [--json]\n"
+            "      upgrades the adapter's firmware through its boot loader (forced when it\n"
+            "      shows up needing new firmware or in its boot loader); exit 0 only after\n"
+            "      \"Tavro is upgraded !\"\n"
             "  form PROJECT.qpf [--part NAME] [--to TEXT] [--from TEXT] [--part-no TEXT]\n"
             "       [-o FORM.txt] [--bmp PICTURE.bmp] [--pdf FORM.pdf]\n"
             "      the project's request form as text (standard output without -o), as the\n"
@@ -164,6 +172,9 @@ int HaldenCli::run(const std::vector<std::string>& given) {
     }
     if (command == "gang") {
         return GangCommand(out_, err_, verbose).run(rest);
+    }
+    if (command == "firmware") {
+        return FirmwareCommands(session, out_, err_, terminal_, verbose).run(rest);
     }
     err_ << "halden: unknown command '" << command << "'. Try 'halden --help'.\n";
     return kUsage;

@@ -20,10 +20,10 @@ public:
 
     int program(const std::vector<std::string>& arguments);
     int adapter(const std::vector<std::string>& arguments);
-
-private:
+    // The link library beside halden, checked and bound; false after a "halden:" line.
     bool loadLink(LinkLibrary& library);
 
+private:
     CliSession& session_;
     std::ostream& out_;
     std::ostream& err_;

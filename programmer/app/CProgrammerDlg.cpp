@@ -26,6 +26,7 @@
 #include "programmer/text/UiText.h"
 
 #include <filesystem>
+#include <thread>
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -135,6 +136,8 @@ void CProgrammerDlg::OnInitDialog() {
 }
 
 CProgrammerDlg::~CProgrammerDlg() {
+    // Its queued calls die with the window; the thread must end first.
+    upgradeWorker_.reset();
     if (deviceWatch_ != nullptr && deviceListener_) {
         deviceWatch_->unsubscribe(*deviceListener_);
     }
@@ -159,19 +162,33 @@ void CProgrammerDlg::OnDeviceArrival(const std::string& path) {
 // The probe and the arrival checks run one at a time and never inside an operation: the
 // operation, or the check already showing its warning, holds the link.
 void CProgrammerDlg::runAdapterCheck(const std::function<void()>& check) {
-    if (core_.busy() || checking_) {
+    if (core_.busy() || checking_ || upgradeInProgress_) {
         return;
     }
     checking_ = true;
     check();
     checking_ = false;
+    holdLinkForUpgrade();
+}
+
+// An upgrade started from inside an operation outlives it: the busy flag stays up until
+// the upgrade's result, so the other adapter operations are refused meanwhile.
+void CProgrammerDlg::holdLinkForUpgrade() {
+    if (upgradeInProgress_) {
+        core_.busy() = true;
+    }
 }
 
 void CProgrammerDlg::OnDeviceRemoval(const std::string& path) {
-    detection_.removed(path);
+    if (detection_.removed(path) && upgradeEvent_) {
+        upgradeEvent_->set();
+    }
 }
 
 void CProgrammerDlg::OnUpdateTarget() {
+    if (upgradeInProgress_) {
+        return; // the upgrade owns the link
+    }
     production_->runTraced("program", [this](const TextMessage& messages, TracedOperation& trace) {
         const std::vector<std::uint8_t> code = core_.codeBytes();
         trace.record().image = TraceRecord::imageOf(
@@ -185,8 +202,112 @@ void CProgrammerDlg::OnUpdateTarget() {
         trace.tracePart(core_.part().record());
         return ok;
     });
+    holdLinkForUpgrade();
     // The pane was drawn over during the transfer; redraw it without erasing.
     QWidget::update();
+}
+
+void CProgrammerDlg::OnFirmwareStart(FirmwareWarningDialog* dialog) {
+    if (upgradeInProgress_) {
+        return; // one worker at a time
+    }
+    upgradeDialog_ = dialog;
+    upgradeInProgress_ = true;
+    detection_.setUpgradeInProgress(true);
+    upgradeWorker_.reset();
+    auto image = context_.linkLibrary != nullptr
+                     ? FirmwareImage::fromLinkLibrary(context_.linkLibrary->path())
+                     : std::nullopt;
+    if (!image) {
+        OnFirmwareStopped(FirmwareUpgradeWorker::Step::Download);
+        return;
+    }
+    upgradeEvent_ = std::make_shared<UpgradeEvent>(UpgradeEvent::kProgrammerName);
+    FirmwareUpgradeWorker::Settings settings;
+    settings.start = detection_.forcedUpgrade() ? FirmwareUpgradeWorker::outputReportSwitch()
+                                                : FirmwareUpgradeWorker::commandSwitch();
+    settings.download = upgradeTiming_.download;
+    settings.bootLoaderAttempts = upgradeTiming_.bootLoaderAttempts;
+    settings.bootLoaderRetry = upgradeTiming_.bootLoaderRetry;
+    settings.restartWait = upgradeTiming_.restartWait;
+    settings.watchingDevices = deviceWatch_ != nullptr;
+    FirmwareUpgradeWorker::Events events;
+    events.progress = [this](int percent) { OnFirmwareProgress(percent); };
+    events.loaded = [this] { OnFirmwareLoaded(); };
+    events.result = [this](FirmwareUpgradeWorker::Result result) { OnFirmwareResult(result); };
+    events.ended = [this](FirmwareUpgradeWorker::Step step, const std::string&) {
+        OnFirmwareStopped(step);
+    };
+    upgradeWorker_ = std::make_unique<FirmwareUpgradeWorker>(
+        adapterLink_, std::move(*image), upgradeEvent_, std::move(settings), std::move(events),
+        [this](std::function<void()> call) {
+            QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+        });
+    upgradeWorker_->start();
+}
+
+void CProgrammerDlg::OnFirmwareProgress(int percent) {
+    progress(percent);
+}
+
+void CProgrammerDlg::OnFirmwareLoaded() {
+    if (upgradeDialog_) {
+        upgradeDialog_->OnFirmwareLoaded();
+    }
+}
+
+void CProgrammerDlg::endUpgrade() {
+    upgradeInProgress_ = false;
+    detection_.setUpgradeInProgress(false);
+    upgradeEvent_.reset();
+    core_.busy() = false;
+}
+
+void CProgrammerDlg::OnFirmwareResult(FirmwareUpgradeWorker::Result result) {
+    constexpr MessageStyle kError{MessageButtons::Ok, MessageIcon::Error};
+    constexpr MessageStyle kInformation{MessageButtons::Ok, MessageIcon::Information};
+    switch (result) {
+    case FirmwareUpgradeWorker::Result::ResetFailed:
+        core_.textMessage().ShowTextMessage(1101, 1130, kError);
+        break;
+    case FirmwareUpgradeWorker::Result::CloseFailed:
+        core_.textMessage().ShowTextMessage(1101, 1129, kError);
+        break;
+    case FirmwareUpgradeWorker::Result::Done:
+        setStatusText(u"");
+        // The pane shows empty through the pause, in which the window does not respond.
+        control(MainWindowTemplate::kFilePathPane)->repaint();
+        std::this_thread::sleep_for(upgradeTiming_.donePause);
+        core_.textMessage().ShowTextMessage(1104, 1128, kInformation);
+        detection_.setForcedUpgrade(false);
+        break;
+    }
+    endUpgrade();
+}
+
+// The worker stopped before the Restart: the adapter is as the failed step left it. The
+// user learns where it stopped and that replugging the adapter offers the upgrade again
+// (in its boot loader, the forced one).
+void CProgrammerDlg::OnFirmwareStopped(FirmwareUpgradeWorker::Step step) {
+    const char16_t* where = step == FirmwareUpgradeWorker::Step::Switch ? u"the switch was refused"
+                            : step == FirmwareUpgradeWorker::Step::BootLoaderSearch
+                                ? u"no boot loader was found"
+                                : u"the download failed";
+    const std::u16string text = std::u16string(u"The firmware upgrade did not finish: ") + where +
+                                u". Unplug the Tavro and plug it in again to be offered the "
+                                u"upgrade again.";
+    endUpgrade();
+    // A refused switch leaves the adapter open; the worker is done with the link.
+    if (adapterLink_.isOpen()) {
+        adapterLink_.close();
+    }
+    showFilePath();
+    if (upgradeDialog_ && upgradeDialog_->isVisible()) {
+        upgradeDialog_->OnUpgradeStopped(QString::fromStdU16String(text));
+    } else {
+        context_.messages.show(text, core_.text().text(1101),
+                               {MessageButtons::Ok, MessageIcon::Error});
+    }
 }
 
 // A text in the status pane ends the progress bar drawn over it, also when the text is
@@ -207,12 +328,16 @@ void CProgrammerDlg::showFilePath() {
     }
 }
 
-// The upgrade itself is not wired yet: OK leaves the adapter as it is.
+// True when OK started the upgrade, which then owns the link.
 bool CProgrammerDlg::showFirmwareWarning(bool forced) {
-    FirmwareWarningDialog::ShowFirmwareWarning(forced ? FirmwareWarningDialog::Mode::Forced
-                                                      : FirmwareWarningDialog::Mode::Normal,
-                                               core_.text(), this, [](FirmwareWarningDialog*) {});
-    return false;
+    bool started = false;
+    FirmwareWarningDialog::ShowFirmwareWarning(
+        forced ? FirmwareWarningDialog::Mode::Forced : FirmwareWarningDialog::Mode::Normal,
+        core_.text(), this, [this, &started](FirmwareWarningDialog* dialog) {
+            OnFirmwareStart(dialog);
+            started = true;
+        });
+    return started;
 }
 
 void CProgrammerDlg::disableUpdateProgrammer() {

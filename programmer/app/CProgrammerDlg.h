@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adapter/FirmwareUpgradeWorker.h"
 #include "adapter/LinkExports.h"
 #include "adapter/TransferObserver.h"
 #include "common/qt/QtDesktopOpener.h"
@@ -13,6 +14,7 @@
 #include "programmer/programming/AdapterUi.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -25,6 +27,7 @@ namespace halden {
 
 class HexViewControl;
 class ProductionMenu;
+class FirmwareWarningDialog;
 
 // The programmer's main window (template 102).
 class StatusPaneProgress;
@@ -90,6 +93,23 @@ public:
     void OnDeviceArrival(const std::string& path);
     void OnDeviceRemoval(const std::string& path);
 
+    // The firmware upgrade: the warning dialog's OK starts the worker (UM_FW_START), which
+    // owns the link until its result; Update Target and the adapter checks are refused
+    // meanwhile.
+    void OnFirmwareStart(FirmwareWarningDialog* dialog);
+    bool upgradeInProgress() const { return upgradeInProgress_; }
+    AdapterLink& adapterLink() { return adapterLink_; }
+    // The waits and retries of the upgrade and the pause before its success message;
+    // tests shorten them.
+    struct UpgradeTiming {
+        FirmwareDownload::Timing download;
+        int bootLoaderAttempts = 60;
+        std::chrono::milliseconds bootLoaderRetry{1000};
+        std::chrono::milliseconds restartWait{20000};
+        std::chrono::milliseconds donePause{3000};
+    };
+    void setUpgradeTiming(const UpgradeTiming& timing) { upgradeTiming_ = timing; }
+
     // AdapterUi: the status pane, the warning dialog, the Update Programmer button.
     void setStatusText(std::u16string_view text) override;
     void showFilePath() override;
@@ -152,6 +172,12 @@ private:
     void showRequestForm(const QString& projectPath);
     void watchDevices();
     void runAdapterCheck(const std::function<void()>& check);
+    void holdLinkForUpgrade();
+    void OnFirmwareProgress(int percent);
+    void OnFirmwareLoaded();
+    void OnFirmwareResult(FirmwareUpgradeWorker::Result result);
+    void OnFirmwareStopped(FirmwareUpgradeWorker::Step step);
+    void endUpgrade();
 
     ProgrammerContext& context_;
     ProgrammerCore core_;
@@ -173,6 +199,11 @@ private:
     std::unique_ptr<HidDeviceWatch> deviceWatch_;
     bool quitRequested_ = false;
     bool checking_ = false;
+    UpgradeTiming upgradeTiming_;
+    bool upgradeInProgress_ = false;
+    std::shared_ptr<UpgradeEvent> upgradeEvent_;
+    QPointer<FirmwareWarningDialog> upgradeDialog_;
+    std::unique_ptr<FirmwareUpgradeWorker> upgradeWorker_;
     std::string currentFilePath_;
     HexViewControl* hexView_ = nullptr;
     QMenu* systemMenu_ = nullptr;

@@ -55,6 +55,9 @@ void AdapterDetection::probe() {
         firmware_.CheckAdapterFirmware(1);
     } else if (link_.openProgrammer() == 0) {
         firmware_.CheckAdapterFirmware(forcedUpgrade_ ? 1 : 0);
+    } else if (link_.openBootLoader() == 0) {
+        // Left in its boot loader by an upgrade that did not finish.
+        forcedCheck();
     }
     if (!firmware_.upgradeStarted()) {
         link_.close();
@@ -83,6 +86,13 @@ void AdapterDetection::arrived(const std::string& path) {
     case PathKind::NeedsFirmware:
     case PathKind::Recovery:
         forcedCheck();
+        break;
+    case PathKind::BootLoader:
+        // An adapter left in its boot loader (an upgrade that did not finish, replugged)
+        // gets the forced upgrade; during an upgrade this is the upgrade's own switch.
+        if (!upgradeInProgress_) {
+            forcedCheck();
+        }
         break;
     default:
         break;

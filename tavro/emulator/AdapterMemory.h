@@ -6,7 +6,7 @@
 namespace halden {
 
 // What the emulated adapter keeps across power cycles: the target's flash and option
-// bytes, the stored off-line project and the adapter's firmware version.
+// bytes, the stored off-line project, the adapter's firmware version and its mode.
 struct AdapterMemory {
     // The parts that can change, one bit each, so a change is persisted on its own.
     enum Item : unsigned {
@@ -15,6 +15,7 @@ struct AdapterMemory {
         kStoredHeader = 4,
         kStoredCode = 8,
         kFirmware = 16,
+        kMode = 32,
     };
 
     static constexpr std::size_t kMaxOptions = 260;
@@ -26,6 +27,8 @@ struct AdapterMemory {
     std::vector<std::uint8_t> storedHeader;
     std::vector<std::uint8_t> storedCode;
     std::uint16_t firmware = 0; // major << 8 | minor
+    // The product ID the adapter last showed up with; 0 until it re-enumerated once.
+    std::uint16_t productId = 0;
 };
 
 } // namespace halden

@@ -44,13 +44,13 @@ std::optional<Fault> parseFault(std::string_view text) {
         {"drop", Fault::Kind::Drop},     {"tag", Fault::Kind::WrongTag},
         {"status", Fault::Kind::Status}, {"refuse", Fault::Kind::Refuse},
         {"unplug", Fault::Kind::Unplug}, {"bootswap", Fault::Kind::BootSwap},
-        {"stuck", Fault::Kind::Stuck},
+        {"stuck", Fault::Kind::Stuck},   {"restart", Fault::Kind::Restart},
     };
     const auto kind = kinds.find(parts[0]);
     if (kind == kinds.end()) {
         return std::nullopt;
     }
-    Fault fault{kind->second, std::nullopt, 0};
+    Fault fault{kind->second, std::nullopt, 0, std::nullopt};
     const auto command = [&](std::size_t i) -> bool {
         const auto code = i < parts.size() ? parseNumber(parts[i], 0xFF) : std::nullopt;
         fault.command =
@@ -72,6 +72,17 @@ std::optional<Fault> parseFault(std::string_view text) {
         return parts.size() == 3 && command(1) && value(2, 0xFFFF) ? std::optional(fault)
                                                                    : std::nullopt;
     case Fault::Kind::Refuse:
+        if (parts.size() == 3 && value(1, 0xFFFFFFFF)) {
+            fault.times = parseNumber(parts[2], 0xFFFFFFFF);
+            return fault.times ? std::optional(fault) : std::nullopt;
+        }
+        return parts.size() == 2 && value(1, 0xFFFFFFFF) ? std::optional(fault) : std::nullopt;
+    case Fault::Kind::Restart:
+        if (parts.size() != 2 || (parts[1] != "refuse" && parts[1] != "stay")) {
+            return std::nullopt;
+        }
+        fault.value = parts[1] == "refuse" ? Fault::kRestartRefused : Fault::kRestartStays;
+        return fault;
     case Fault::Kind::Unplug:
     case Fault::Kind::Stuck:
         return parts.size() == 2 && value(1, 0xFFFFFFFF) ? std::optional(fault) : std::nullopt;

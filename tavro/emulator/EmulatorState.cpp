@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 
 #include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,6 +17,7 @@ constexpr const char* kOptions = "options.bin";
 constexpr const char* kHeader = "stored-header.bin";
 constexpr const char* kCode = "stored-code.bin";
 constexpr const char* kFirmware = "firmware.txt";
+constexpr const char* kMode = "mode.txt";
 constexpr std::size_t kMaxFirmwareText = 32;
 
 std::optional<std::uint8_t> parseByte(std::string_view text) {
@@ -43,6 +45,18 @@ std::optional<std::uint16_t> EmulatorState::parseFirmware(std::string_view text)
         return std::nullopt;
     }
     return static_cast<std::uint16_t>((*major << 8) | *minor);
+}
+
+std::optional<std::uint16_t> EmulatorState::parseMode(std::string_view text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+        text.remove_suffix(1);
+    }
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.size() != 4 || error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(value);
 }
 
 std::optional<std::vector<std::uint8_t>> EmulatorState::read(const char* name,
@@ -82,6 +96,10 @@ void EmulatorState::load(AdapterMemory& memory) const {
         const std::string_view view(reinterpret_cast<const char*>(text->data()), text->size());
         memory.firmware = parseFirmware(view).value_or(memory.firmware);
     }
+    if (const auto text = read(kMode, kMaxFirmwareText)) {
+        const std::string_view view(reinterpret_cast<const char*>(text->data()), text->size());
+        memory.productId = parseMode(view).value_or(memory.productId);
+    }
 }
 
 std::string EmulatorState::write(const char* name, const std::vector<std::uint8_t>& bytes) const {
@@ -120,6 +138,11 @@ std::string EmulatorState::save(const AdapterMemory& memory, unsigned items) con
         const std::string text = std::to_string(memory.firmware >> 8) + "." +
                                  std::to_string(memory.firmware & 0xFF) + "\n";
         keep(write(kFirmware, {text.begin(), text.end()}));
+    }
+    if (items & AdapterMemory::kMode) {
+        char text[8];
+        std::snprintf(text, sizeof text, "%04X\n", memory.productId);
+        keep(write(kMode, {text, text + 5}));
     }
     return failures;
 }

@@ -10,7 +10,8 @@ namespace halden {
 
 // The emulated adapter's memory in a folder, so that one process can program and
 // another can check: flash.bin, options.bin, stored-header.bin, stored-code.bin and
-// firmware.txt ("MAJOR.MINOR"). What the folder holds wins over the settings at start.
+// firmware.txt ("MAJOR.MINOR") and mode.txt (the product ID it last showed up with). What the
+// folder holds wins over the settings at start.
 class EmulatorState {
 public:
     // An empty folder name persists nothing.
@@ -25,6 +26,8 @@ public:
     std::string save(const AdapterMemory& memory, unsigned items) const;
 
     static std::optional<std::uint16_t> parseFirmware(std::string_view text);
+    // mode.txt: the product ID in four hexadecimal digits.
+    static std::optional<std::uint16_t> parseMode(std::string_view text);
 
 private:
     std::optional<std::vector<std::uint8_t>> read(const char* name, std::size_t maximum) const;

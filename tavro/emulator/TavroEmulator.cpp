@@ -77,6 +77,10 @@ TavroEmulator::TavroEmulator(const EmulatorSettings& settings, EmulatedPartTable
             std::min<std::size_t>(part_->optionCount, AdapterMemory::kMaxOptions), 0xFF);
     }
     state_.load(memory_);
+    // An adapter that re-enumerated in an earlier process shows up as it left.
+    if (memory_.productId != 0) {
+        productId_ = memory_.productId;
+    }
     resetModel();
 }
 
@@ -240,10 +244,27 @@ bool TavroEmulator::hostReport(std::vector<Event>& events) {
     return true;
 }
 
-bool TavroEmulator::refusesFeature() const {
-    return std::any_of(settings_.faults.begin(), settings_.faults.end(), [&](const Fault& f) {
-        return f.kind == Fault::Kind::Refuse && featuresAccepted_ >= f.value;
-    });
+bool TavroEmulator::refusesFeature() {
+    for (const Fault& fault : settings_.faults) {
+        if (fault.kind != Fault::Kind::Refuse || featuresAccepted_ < fault.value) {
+            continue;
+        }
+        if (!fault.times) {
+            return true;
+        }
+        if (refusedInRow_ < *fault.times) {
+            ++refusedInRow_;
+            return true;
+        }
+        refusedInRow_ = 0;
+    }
+    return false;
+}
+
+const EmulatorSettings::Fault* TavroEmulator::restartFault() const {
+    const auto fault = std::find_if(settings_.faults.begin(), settings_.faults.end(),
+                                    [](const Fault& f) { return f.kind == Fault::Kind::Restart; });
+    return fault == settings_.faults.end() ? nullptr : &*fault;
 }
 
 bool TavroEmulator::sendFeature(EmulatedHandle& handle, std::span<const std::uint8_t> report) {
@@ -278,15 +299,20 @@ bool TavroEmulator::sendFeature(EmulatedHandle& handle, std::span<const std::uin
 bool TavroEmulator::featureToBootLoader(std::span<const std::uint8_t> report,
                                         std::vector<Event>& events) {
     const auto effects = bootLoader_->onFeature(report);
-    if (effects.restart) {
-        // A complete image starts as the new firmware; otherwise the boot loader stays.
-        if (const auto version = bootLoader_->completeImageVersion()) {
-            memory_.firmware = *version;
-            persist(AdapterMemory::kFirmware);
-            reenumerate(PRODUCT_PROGRAMMER, events);
-        }
+    if (!effects.restart) {
+        return effects.accepted;
     }
-    return effects.accepted;
+    const Fault* fault = restartFault();
+    if (fault != nullptr && fault->value == Fault::kRestartStays) {
+        return true;
+    }
+    // A complete image starts as the new firmware; otherwise the boot loader stays.
+    if (const auto version = bootLoader_->completeImageVersion()) {
+        memory_.firmware = *version;
+        persist(AdapterMemory::kFirmware);
+        reenumerate(PRODUCT_PROGRAMMER, events);
+    }
+    return fault == nullptr;
 }
 
 bool TavroEmulator::getFeature(EmulatedHandle& handle, std::span<std::uint8_t> report) {
@@ -451,6 +477,8 @@ void TavroEmulator::reenumerate(std::uint16_t productId, std::vector<Event>& eve
     events.push_back({false, pathOf(productId_)});
     ++generation_;
     productId_ = productId;
+    memory_.productId = productId;
+    persist(AdapterMemory::kMode);
     resetModel();
     events.push_back({true, pathOf(productId_)});
     changed_.notify_all();

@@ -95,7 +95,8 @@ private:
 
     bool usable(const EmulatedHandle& handle) const;
     bool hostReport(std::vector<Event>& events);
-    bool refusesFeature() const;
+    bool refusesFeature();
+    const EmulatorSettings::Fault* restartFault() const;
     bool featureToBootLoader(std::span<const std::uint8_t> report, std::vector<Event>& events);
     bool commandFrame(std::span<const std::uint8_t> report, Clock::time_point done,
                       std::vector<Event>& events);
@@ -130,6 +131,7 @@ private:
     EmulatorStatistics statistics_;
     std::size_t featuresAccepted_ = 0; // for the refuse fault, never reset
     std::size_t hostReports_ = 0;      // for the unplug fault, never reset
+    std::uint32_t refusedInRow_ = 0;   // for the refuse fault with a count
 };
 
 } // namespace halden

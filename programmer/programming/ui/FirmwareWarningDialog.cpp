@@ -112,6 +112,10 @@ void FirmwareWarningDialog::ShowFirmwareWarning(
 }
 
 void FirmwareWarningDialog::OnOk() {
+    if (stopped_) {
+        accept();
+        return;
+    }
     if (!animation_.pressOk()) {
         return;
     }
@@ -148,6 +152,16 @@ int FirmwareWarningDialog::OnFirmwareLoaded() {
         closeTimer_->start();
     }
     return 1;
+}
+
+void FirmwareWarningDialog::OnUpgradeStopped(const QString& text) {
+    stopped_ = true;
+    animationTimer_->stop();
+    closeTimer_->stop();
+    title_->setText(uiText(text_, kTitleText));
+    message_->setText(text);
+    ok_->show();
+    ok_->setFocus();
 }
 
 void FirmwareWarningDialog::OnCloseTimer() {

@@ -59,6 +59,10 @@ public slots:
     // The download phase has ended: final frame, title and bitmap shown; closes 50 ms
     // later when the upgrade was started here. Answers 1.
     int OnFirmwareLoaded();
+    // The upgrade stopped before it finished: the animation ends, the message becomes
+    // text, and OK comes back to close the dialog.
+    void OnUpgradeStopped(const QString& text);
+    bool stopped() const { return stopped_; }
     // Every way out stops the timers, so a dialog object that outlives its window
     // stays still.
     void done(int result) override;
@@ -94,6 +98,7 @@ private:
     QPushButton* cancel_ = nullptr;
     QTimer* animationTimer_ = nullptr;
     QTimer* closeTimer_ = nullptr;
+    bool stopped_ = false;
 };
 
 } // namespace halden

@@ -42,6 +42,7 @@ void StatusPaneProgress::DrawProgress(int percent) {
     percent_ = percent;
     paneText_ = pane_.text();
     pane_.repaint();
+    emit drawn(percent);
 }
 
 void StatusPaneProgress::clear() {

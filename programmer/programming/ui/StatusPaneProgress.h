@@ -39,6 +39,10 @@ public slots:
     // Back to the pane's own text.
     void clear();
 
+signals:
+    // Each percent once it has been drawn.
+    void drawn(int percent);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -81,6 +81,22 @@ TEST_F(AdapterDetectionTest, ProbeFindsTheAdapterInEitherMode) {
     EXPECT_EQ(ui.filePathShown, 3); // each probe emptied the pane and put the path back
 }
 
+// An adapter left in its boot loader by an upgrade that did not finish is offered the
+// forced upgrade when it shows up again, but not while an upgrade runs.
+TEST_F(AdapterDetectionTest, AdapterInItsBootLoaderGetsTheForcedUpgrade) {
+    arm("mode=boot");
+    detection.probe();
+    EXPECT_EQ(ui.warnings, std::vector<bool>{true});
+    EXPECT_TRUE(detection.forcedUpgrade());
+
+    AdapterDetection fresh(adapter, ui, text);
+    fresh.arrived(pathOf("030b"));
+    EXPECT_EQ(ui.warnings, (std::vector<bool>{true, true}));
+    fresh.setUpgradeInProgress(true);
+    fresh.arrived(pathOf("030B"));
+    EXPECT_EQ(ui.warnings.size(), 2u);
+}
+
 TEST_F(AdapterDetectionTest, BootLoaderLeavingSignalsOnlyDuringAnUpgrade) {
     EXPECT_FALSE(detection.removed(pathOf("030b")));
     detection.setUpgradeInProgress(true);

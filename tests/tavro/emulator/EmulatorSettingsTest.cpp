@@ -61,16 +61,28 @@ TEST(EmulatorSettings, ReadsEverySetting) {
     EXPECT_EQ(modes->mode, EmulatorSettings::Mode::NeedsFirmware);
     EXPECT_EQ(EmulatorSettings::parse("mode=boot", &error)->mode,
               EmulatorSettings::Mode::BootLoader);
+
+    const auto boot =
+        EmulatorSettings::parse("fault=refuse:1:2,fault=restart:refuse,fault=restart:stay", &error);
+    ASSERT_TRUE(boot) << error;
+    ASSERT_EQ(boot->faults.size(), 3u);
+    EXPECT_EQ(boot->faults[0].value, 1u);
+    EXPECT_EQ(boot->faults[0].times, 2u);
+    EXPECT_FALSE(settings->faults[4].times);
+    EXPECT_EQ(boot->faults[1].kind, Fault::Kind::Restart);
+    EXPECT_EQ(boot->faults[1].value, Fault::kRestartRefused);
+    EXPECT_EQ(boot->faults[2].value, Fault::kRestartStays);
 }
 
 TEST(EmulatorSettings, RejectsWhatItCannotTakeAndNamesIt) {
     const char* bad[] = {
-        "voltage=70000",  "voltage=",        "voltage=3v3",      "mode=fast",
-        "firmware=new",   "offline=2",       "latency=1",        "latency=usb-hs",
-        "target=",        "state=",          "colour=red",       "voltage",
-        "fault=nope",     "fault=status:13", "fault=drop:300",   "fault=tag",
-        "fault=refuse:x", "fault=unplug",    "fault=bootswap:1", "fault=status:13:4:1",
-        "voltage=3300,,", "fault=drop:0x",
+        "voltage=70000",  "voltage=",         "voltage=3v3",      "mode=fast",
+        "firmware=new",   "offline=2",        "latency=1",        "latency=usb-hs",
+        "target=",        "state=",           "colour=red",       "voltage",
+        "fault=nope",     "fault=status:13",  "fault=drop:300",   "fault=tag",
+        "fault=refuse:x", "fault=unplug",     "fault=bootswap:1", "fault=status:13:4:1",
+        "voltage=3300,,", "fault=drop:0x",    "fault=refuse:1:x", "fault=refuse:1:2:3",
+        "fault=restart",  "fault=restart:go",
     };
     for (const char* text : bad) {
         std::string error;

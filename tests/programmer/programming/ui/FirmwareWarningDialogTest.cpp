@@ -218,6 +218,34 @@ TEST_F(FirmwareWarningDialogTest, LoadedAfterOkClosesAfterTheShortTimer) {
     EXPECT_TRUE(window->isVisible());
 }
 
+// An upgrade that stops after its download ended: the closing is called off, the dialog
+// says why and OK closes it without asking for another upgrade.
+TEST_F(FirmwareWarningDialogTest, StoppedUpgradeEndsTheAnimationAndOkCloses) {
+    auto dialog = openWarning(Mode::Forced);
+    int requests = 0;
+    QObject::connect(dialog.get(), &FirmwareWarningDialog::startRequested,
+                     [&](FirmwareWarningDialog*) { ++requests; });
+    auto* ok = control<QPushButton>(*dialog, FirmwareWarningDialog::kOk);
+    ok->click();
+    ASSERT_TRUE(waitUntil([&] { return dialog->animation().dots() == 1; }));
+    dialog->OnFirmwareLoaded();
+    dialog->OnUpgradeStopped("stopped at the download");
+    EXPECT_FALSE(timer(*dialog, "timer1")->isActive());
+    EXPECT_FALSE(timer(*dialog, "timer2")->isActive());
+    EXPECT_EQ(control<QLabel>(*dialog, FirmwareWarningDialog::kMessage)->text(),
+              "stopped at the download");
+    EXPECT_EQ(control<QLabel>(*dialog, FirmwareWarningDialog::kTitle)->text(), "Warning !");
+    EXPECT_TRUE(ok->isVisible());
+    EXPECT_FALSE(control<QPushButton>(*dialog, FirmwareWarningDialog::kCancel)->isVisible());
+    runEventsFor(150);
+    EXPECT_TRUE(dialog->isVisible()) << "no longer closed by timer 2";
+    ok->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(requests, 1);
+    EXPECT_TRUE(window->isVisible()) << "OK is no Cancel: the program goes on";
+}
+
 // The whole round as the main window will run it: modal dialog, OK, the upgrade's
 // report of the end of its download, and the dialog gone.
 TEST_F(FirmwareWarningDialogTest, ShowFirmwareWarningRunsModallyUntilTheUpgradeLoads) {

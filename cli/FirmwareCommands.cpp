@@ -1,0 +1,265 @@
+#include "cli/FirmwareCommands.h"
+
+#include "adapter/AdapterLink.h"
+#include "adapter/FirmwareImage.h"
+#include "adapter/FirmwareUpgradeWorker.h"
+#include "adapter/LinkLibrary.h"
+#include "adapter/LinkResult.h"
+#include "adapter/TavroProduct.h"
+#include "adapter/hid/AdapterWatch.h"
+#include "cli/CallQueue.h"
+#include "cli/CliSession.h"
+#include "cli/ConsoleProgress.h"
+#include "cli/HaldenCli.h"
+#include "cli/JsonWriter.h"
+#include "cli/LinkReport.h"
+#include "cli/ProgramCommands.h"
+#include "programmer/text/TextMessage.h"
+
+#include <atomic>
+#include <optional>
+
+namespace halden {
+
+namespace {
+
+constexpr const char* kUsage = "Usage: halden firmware [upgrade] [--json]\n";
+
+// Signals the upgrade event when the boot loader leaves the bus during the upgrade;
+// called on the watch's thread, it only posts.
+class BootLoaderWatch : public HidDeviceListener {
+public:
+    BootLoaderWatch(CallQueue& queue, std::shared_ptr<UpgradeEvent> event,
+                    const std::atomic<bool>& inProgress)
+        : queue_(queue), event_(std::move(event)), inProgress_(inProgress) {}
+    void arrived(const std::string&) override {}
+    void removed(const std::string& path) override {
+        if (FirmwareUpgradeWorker::isBootLoaderPath(path) && inProgress_) {
+            queue_.post([event = event_] { event->set(); });
+        }
+    }
+
+private:
+    CallQueue& queue_;
+    std::shared_ptr<UpgradeEvent> event_;
+    const std::atomic<bool>& inProgress_;
+};
+
+std::string versionText(std::optional<std::uint16_t> version) {
+    return version ? std::to_string(*version >> 8) + "." + std::to_string(*version & 0xFF)
+                   : std::string("none");
+}
+
+const char* resultName(FirmwareUpgradeWorker::Result result) {
+    switch (result) {
+    case FirmwareUpgradeWorker::Result::ResetFailed:
+        return "reset-failed";
+    case FirmwareUpgradeWorker::Result::CloseFailed:
+        return "close-failed";
+    case FirmwareUpgradeWorker::Result::Done:
+        break;
+    }
+    return "upgraded";
+}
+
+} // namespace
+
+int FirmwareCommands::run(const std::vector<std::string>& arguments) {
+    bool json = false;
+    bool upgrading = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--json") {
+            json = true;
+        } else if (arguments[i] == "upgrade" && i == 0) {
+            upgrading = true;
+        } else {
+            err_ << "halden firmware: unexpected argument '" << arguments[i] << "'\n" << kUsage;
+            return HaldenCli::kUsage;
+        }
+    }
+    return upgrading ? upgrade(json) : show(json);
+}
+
+std::string FirmwareCommands::carriedVersion(const LinkLibrary& library) const {
+    const auto image = FirmwareImage::fromLinkLibrary(library.path());
+    return image ? versionText(image->version()) : "none";
+}
+
+// The modes in the start-up probe's order, then the boot loader; the firmware is
+// compared only in programmer mode.
+FirmwareCommands::Found FirmwareCommands::find(AdapterLink& link) {
+    Found found;
+    const struct {
+        std::uint16_t product;
+        const char* mode;
+    } modes[] = {{PRODUCT_RECOVERY, "recovery"},
+                 {PRODUCT_NEEDS_FIRMWARE, "needs-firmware"},
+                 {PRODUCT_PROGRAMMER, "programmer"},
+                 {PRODUCT_BOOT_LOADER, "boot-loader"}};
+    for (const auto& mode : modes) {
+        const int opened = mode.product == PRODUCT_PROGRAMMER ? link.openProgrammer()
+                                                              : link.openProduct(mode.product);
+        if (opened == 0) {
+            found.mode = mode.mode;
+            break;
+        }
+    }
+    if (found.mode == "programmer") {
+        int mismatch = 0;
+        if (link.checkFirmware(mismatch) == 0) {
+            found.firmware = mismatch != 0 ? "mismatch" : "match";
+        }
+    } else if (found.mode != "none") {
+        found.firmware = "mismatch"; // a mode that needs new firmware
+        found.forced = true;
+    }
+    if (found.mode != "none") {
+        // Not finding the adapter under the modes it does not show is no failure.
+        link.clearFailure();
+    }
+    return found;
+}
+
+int FirmwareCommands::show(bool json) {
+    ProgramCommands programs(session_, out_, err_, terminal_, verbose_);
+    LinkLibrary library;
+    if (!programs.loadLink(library)) {
+        return HaldenCli::kFailed;
+    }
+    const LinkExports exports = library.bindExports();
+    AdapterLink link(exports);
+    LinkReport report(session_.messages(), err_, verbose_);
+    report.attach(link);
+    const Found found = find(link);
+    link.close();
+    const std::string carried = carriedVersion(library);
+    if (json) {
+        JsonWriter writer;
+        writer.beginObject()
+            .key("mode")
+            .value(found.mode)
+            .key("firmware")
+            .value(found.firmware)
+            .key("carriedVersion")
+            .value(carried)
+            .endObject();
+        out_ << writer.text() << '\n';
+    } else {
+        out_ << "adapter: " << found.mode << "\nfirmware: " << found.firmware
+             << "\ncarried version: " << carried << '\n';
+    }
+    if (found.mode == "none") {
+        noAdapter(link, report);
+        return HaldenCli::kFailed;
+    }
+    return HaldenCli::kSuccess;
+}
+
+void FirmwareCommands::noAdapter(const AdapterLink& link, LinkReport& report) {
+    const auto& failure = link.firstFailure();
+    if (failure && failure->result == LINK_IN_USE) {
+        report.failed(link);
+        return;
+    }
+    err_ << "halden: no adapter found in programmer mode, in a mode that needs new firmware "
+            "or in its boot loader\n";
+}
+
+int FirmwareCommands::upgrade(bool json) {
+    ProgramCommands programs(session_, out_, err_, terminal_, verbose_);
+    LinkLibrary library;
+    if (!programs.loadLink(library)) {
+        return HaldenCli::kFailed;
+    }
+    const LinkExports exports = library.bindExports();
+    AdapterLink link(exports);
+    LinkReport report(session_.messages(), err_, verbose_);
+    CallQueue queue;
+    if (verbose_) {
+        // Records come from the worker's thread too; they are printed on this one.
+        link.setRecordSink([this, &queue](const LinkRecord& record) {
+            queue.post([this, text = record.text()] { err_ << "halden: link: " << text << '\n'; });
+        });
+    }
+    auto image = FirmwareImage::fromLinkLibrary(library.path());
+    if (!image) {
+        err_ << "halden: the link library " << library.path() << " carries no firmware image\n";
+        return HaldenCli::kFailed;
+    }
+    const Found found = find(link);
+    if (found.mode == "none") {
+        noAdapter(link, report);
+        return HaldenCli::kFailed;
+    }
+
+    auto event = std::make_shared<UpgradeEvent>(UpgradeEvent::kProgrammerName);
+    std::atomic<bool> inProgress{true};
+    BootLoaderWatch listener(queue, event, inProgress);
+    const auto watch = AdapterWatch::forLibrary(library);
+    if (watch) {
+        watch->subscribe(listener);
+    }
+    FirmwareUpgradeWorker::Settings settings;
+    settings.start = found.forced ? FirmwareUpgradeWorker::outputReportSwitch()
+                                  : FirmwareUpgradeWorker::commandSwitch();
+    settings.watchingDevices = watch != nullptr;
+    const TextMessage messages(report, session_.text());
+    ConsoleProgress progress(err_, terminal_);
+    std::optional<FirmwareUpgradeWorker::Result> result;
+    std::optional<FirmwareUpgradeWorker::Step> stoppedAt;
+    std::string why;
+    FirmwareUpgradeWorker::Events events;
+    events.progress = [&progress](int percent) { progress.progress(percent); };
+    events.result = [&](FirmwareUpgradeWorker::Result r) {
+        constexpr MessageStyle kError{MessageButtons::Ok, MessageIcon::Error};
+        constexpr MessageStyle kInformation{MessageButtons::Ok, MessageIcon::Information};
+        if (r == FirmwareUpgradeWorker::Result::ResetFailed) {
+            messages.ShowTextMessage(1101, 1130, kError);
+        } else if (r == FirmwareUpgradeWorker::Result::CloseFailed) {
+            messages.ShowTextMessage(1101, 1129, kError);
+        } else {
+            messages.ShowTextMessage(1104, 1128, kInformation);
+        }
+        result = r;
+    };
+    events.ended = [&](FirmwareUpgradeWorker::Step step, const std::string& text) {
+        stoppedAt = step;
+        why = text;
+    };
+    {
+        FirmwareUpgradeWorker worker(
+            link, std::move(*image), event, std::move(settings), std::move(events),
+            [&queue](std::function<void()> call) { queue.post(std::move(call)); });
+        worker.start();
+        queue.runUntil([&] { return result.has_value() || stoppedAt.has_value(); });
+        inProgress = false;
+    }
+    if (watch) {
+        watch->unsubscribe(listener);
+    }
+    progress.progress(-1);
+    if (stoppedAt) {
+        err_ << "halden: the firmware upgrade stopped at the "
+             << FirmwareUpgradeWorker::stepName(*stoppedAt) << (why.empty() ? "" : ": ") << why
+             << '\n';
+    }
+    if (json) {
+        JsonWriter writer;
+        writer.beginObject()
+            .key("mode")
+            .value(found.mode)
+            .key("forced")
+            .value(found.forced)
+            .key("result")
+            .value(result ? resultName(*result) : "stopped")
+            .key("step")
+            .value(stoppedAt ? FirmwareUpgradeWorker::stepName(*stoppedAt) : "")
+            .key("carriedVersion")
+            .value(carriedVersion(library))
+            .endObject();
+        out_ << writer.text() << '\n';
+    }
+    return result == FirmwareUpgradeWorker::Result::Done ? HaldenCli::kSuccess : HaldenCli::kFailed;
+}
+
+} // namespace halden

@@ -1,0 +1,115 @@
+// halden firmware and halden firmware upgrade, run as processes against the emulator.
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
+
+namespace halden {
+namespace {
+
+struct Process {
+    FILE* pipe = nullptr;
+    int code = -1;
+    std::string output; // standard output and error together
+};
+
+FILE* start(const std::string& emulator, const std::string& arguments) {
+    const std::string command =
+        (emulator.empty() ? "env -u TAVRO_EMULATOR " : "TAVRO_EMULATOR='" + emulator + "' ") +
+        std::string(HALDEN_BIN_DIR) + "/halden " + arguments + " 2>&1";
+    return popen(command.c_str(), "r");
+}
+
+void finish(Process& run) {
+    char buffer[256];
+    while (run.pipe != nullptr && std::fgets(buffer, sizeof buffer, run.pipe) != nullptr) {
+        run.output += buffer;
+    }
+    const int status = run.pipe != nullptr ? pclose(run.pipe) : -1;
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+Process halden(const std::string& emulator, const std::string& arguments) {
+    Process run{start(emulator, arguments), -1, {}};
+    finish(run);
+    return run;
+}
+
+TEST(HaldenFirmware, ShowsModeFirmwareAndCarriedVersion) {
+    test::TempDir dir;
+    const std::string state = ",state=" + (dir / "emu").string();
+    EXPECT_EQ(halden("firmware=old" + state, "firmware --json").output,
+              "{\"mode\":\"programmer\",\"firmware\":\"mismatch\",\"carriedVersion\":\"1.5\"}\n");
+    EXPECT_EQ(halden("mode=0FFF" + state + "2", "firmware").output,
+              "adapter: recovery\nfirmware: mismatch\ncarried version: 1.5\n");
+    const Process none = halden("", "firmware");
+    EXPECT_EQ(none.code, 1);
+    EXPECT_NE(none.output.find("halden: no adapter found"), std::string::npos) << none.output;
+    EXPECT_EQ(halden("", "firmware downgrade").code, 2);
+}
+
+// Each upgrade as a separate process, side by side; then a later process finds the
+// adapter as the upgrade left it.
+TEST(HaldenFirmware, UpgradeEndsWithItsResultOrSaysWhereItStopped) {
+    struct Case {
+        const char* settings;
+        int code;
+        std::string output;
+        const char* after; // what halden firmware --json then says of mode and firmware
+    };
+    const std::vector<Case> cases = {
+        {"firmware=old", 0, "[Pass !] Tavro is upgraded !\n",
+         "\"programmer\",\"firmware\":\"match\""},
+        {"mode=0331,firmware=old", 0, "[Pass !] Tavro is upgraded !\n",
+         "\"programmer\",\"firmware\":\"match\""},
+        {"mode=boot,firmware=old", 0, "[Pass !] Tavro is upgraded !\n",
+         "\"programmer\",\"firmware\":\"match\""},
+        {"firmware=current,fault=restart:refuse", 0, "[Pass !] Tavro is upgraded !\n",
+         "\"programmer\",\"firmware\":\"match\""},
+        {"firmware=old,fault=bootswap", 1,
+         "halden: the firmware upgrade stopped at the download: the boot loader's checksum "
+         "differs from the image's\n",
+         "\"boot-loader\",\"firmware\":\"mismatch\""},
+    };
+    test::TempDir dir;
+    std::vector<Process> runs;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        runs.push_back(
+            {start(std::string(cases[i].settings) + ",state=" + (dir / std::to_string(i)).string(),
+                   "firmware upgrade"),
+             -1,
+             {}});
+    }
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].settings);
+        finish(runs[i]);
+        EXPECT_EQ(runs[i].code, cases[i].code);
+        EXPECT_EQ(runs[i].output, cases[i].output);
+        // The settings say otherwise; the state folder holds what the upgrade left.
+        const Process after =
+            halden("mode=0FFF,firmware=old,state=" + (dir / std::to_string(i)).string(),
+                   "firmware --json");
+        EXPECT_NE(after.output.find(std::string("{\"mode\":") + cases[i].after), std::string::npos)
+            << after.output;
+    }
+}
+
+TEST(HaldenFirmware, UpgradeJsonAndNoAdapter) {
+    test::TempDir dir;
+    const Process forced =
+        halden("mode=0FFF,firmware=old,state=" + (dir / "emu").string(), "firmware upgrade --json");
+    EXPECT_EQ(forced.code, 0);
+    EXPECT_NE(forced.output.find("{\"mode\":\"recovery\",\"forced\":true,\"result\":\"upgraded\","
+                                 "\"step\":\"\",\"carriedVersion\":\"1.5\"}"),
+              std::string::npos)
+        << forced.output;
+    const Process none = halden("", "firmware upgrade");
+    EXPECT_EQ(none.code, 1);
+    EXPECT_NE(none.output.find("halden: no adapter found"), std::string::npos) << none.output;
+}
+
+} // namespace
+} // namespace halden
