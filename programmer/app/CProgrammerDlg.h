@@ -125,6 +125,7 @@ public slots:
 private:
     void OnInitDialog();
     void buildSystemMenu();
+    void addLanguageMenu();
     void restoreWindowState();
     void setControlTexts();
     void setDefaultButton(int id);
