@@ -8,6 +8,7 @@
 #include "common/qt/QtSettingsStore.h"
 #include "programmer/app/CProgrammerDlg.h"
 #include "programmer/app/ProgrammerUpdateCheck.h"
+#include "programmer/text/LanguageSetting.h"
 #include "programmer/text/ProgrammerResources.h"
 
 #include <QDir>
@@ -56,7 +57,7 @@ bool CProgrammerApp::InitInstance(const std::string& programPath,
         return false;
     }
     settings_ = std::make_unique<QtSettingsStore>(QString::fromStdString(applicationName_));
-    languageIndex_ = 0;
+    languageIndex_ = LanguageSetting::read(*settings_);
     text_.setLanguageIndex(languageIndex_);
     if (!takeSingleInstance()) {
         return false;

@@ -22,6 +22,7 @@
 #include "programmer/programming/UpdateTarget.h"
 #include "programmer/programming/ui/FirmwareWarningDialog.h"
 #include "programmer/programming/ui/StatusPaneProgress.h"
+#include "programmer/text/LanguageSetting.h"
 #include "programmer/text/ProgrammerResources.h"
 #include "programmer/text/UiText.h"
 
@@ -29,6 +30,7 @@
 #include <thread>
 
 #include <QAbstractButton>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -374,6 +376,27 @@ void CProgrammerDlg::buildSystemMenu() {
     systemMenu_->addSeparator();
     systemMenu_->addAction("Check update", this, [this] { OnSysCommand(kSysCommandCheckUpdate); });
     systemMenu_->addAction(aboutText, this, [this] { OnSysCommand(kSysCommandAbout); });
+    systemMenu_->addSeparator();
+    addLanguageMenu();
+}
+
+// Each language by its table's own name (key 0). The window's texts are set once, so
+// the choice is stored for the next start.
+void CProgrammerDlg::addLanguageMenu() {
+    QMenu* languages = systemMenu_->addMenu("Language");
+    languages->setObjectName("languageMenu");
+    auto* choices = new QActionGroup(languages);
+    const std::uint16_t stored = LanguageSetting::read(context_.settings);
+    for (std::uint16_t index = 0; index < LanguageSetting::kCount; ++index) {
+        const auto name = core_.text().tables().FindTableString(UiText::kFirstTable + index, 0);
+        QAction* choice = languages->addAction(QString::fromStdU16String(name.value_or(u"")));
+        choice->setCheckable(true);
+        choice->setChecked(index == stored);
+        choice->setData(index);
+        choices->addAction(choice);
+        connect(choice, &QAction::triggered, this,
+                [this, index] { LanguageSetting::write(context_.settings, index); });
+    }
 }
 
 void CProgrammerDlg::buildContextMenu() {

@@ -150,6 +150,7 @@ private:
     void OnInitDialog();
     void buildSystemMenu();
     void buildContextMenu();
+    void addLanguageMenu();
     void restoreWindowState();
     void setControlTexts();
     void setDefaultButton(int id);

@@ -56,9 +56,10 @@ TEST_F(MainWindowProductionTest, TheChecksStandBesideCheckUpdateAndAbout) {
             entries << action->text();
         }
     }
-    ASSERT_EQ(entries.size(), 5);
+    ASSERT_EQ(entries.size(), 6);
     EXPECT_EQ(entries.mid(0, 1), QStringList({"Check update"}));
-    EXPECT_EQ(entries.mid(2), QStringList({"Read Target...", "Verify Target", "Blank Check"}));
+    EXPECT_EQ(entries.mid(2, 1), QStringList({"Language"}));
+    EXPECT_EQ(entries.mid(3), QStringList({"Read Target...", "Verify Target", "Blank Check"}));
 }
 
 TEST_F(MainWindowProductionTest, BlankCheckVerifyAndReadThroughTheMenu) {

@@ -144,8 +144,8 @@ TEST_F(MainWindowTest, SystemMenuChecksUpdatesAndShowsAbout) {
             entries << action->text();
         }
     }
-    EXPECT_EQ(entries,
-              QStringList({"Check update", QString::fromStdU16String(CAboutDlg::kMenuText)}));
+    EXPECT_EQ(entries, QStringList({"Check update", QString::fromStdU16String(CAboutDlg::kMenuText),
+                                    "Language"}));
 
     settings.writeInt("Settings", "CheckVersion", 0);
     settings.strings["Settings/UpdateServer"] = Unicode::toUtf16(test::refusingUpdateServer());

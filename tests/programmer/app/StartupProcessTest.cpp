@@ -174,5 +174,36 @@ TEST(Startup, FilePathOf260CharactersEndsTheProgram) {
     EXPECT_EQ(errors, "[Halden_Programmer] The path of the file is too long !\n");
 }
 
+// The setting "Language" picks the table at start-up: the size warning for a start file
+// larger than any part's flash comes in the chosen language; English without the setting
+// or with a value that has no table.
+TEST(Startup, LanguageSettingChoosesTheTextTable) {
+    const struct {
+        const char* setting;
+        const char* warning;
+    } cases[] = {
+        {"", "[Warning !] File size is too large, file data will be truncated !\n"},
+        {"Language=0\n", "[Warning !] File size is too large, file data will be truncated !\n"},
+        {"Language=1\n", "[警告！] 文件过大，文件数据将被截断！\n"},
+        {"Language=7\n", "[Warning !] File size is too large, file data will be truncated !\n"},
+    };
+    for (const auto& row : cases) {
+        Installation installation;
+        installation.add(kBin / "HexEdit.so");
+        installation.add(kBin / "M3_Tavro.so");
+        std::ofstream(installation.settingsFile()) << "[Settings]\nCheckVersion=0\n" << row.setting;
+        const fs::path image = installation.dir_ / "large.bin";
+        std::ofstream(image, std::ios::binary) << std::string(1024 * 1024 + 1, '\xFF');
+        auto process = installation.start({"RQD-1", QString::fromStdString(image.string())});
+        std::string errors;
+        for (int i = 0; i < 500 && errors.find('\n') == std::string::npos; ++i) {
+            process->waitForReadyRead(20);
+            errors += process->readAllStandardError().toStdString();
+        }
+        stop(*process);
+        EXPECT_EQ(errors, row.warning) << row.setting;
+    }
+}
+
 } // namespace
 } // namespace halden
