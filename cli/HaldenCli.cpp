@@ -7,6 +7,7 @@
 #include "cli/ImageCommands.h"
 #include "cli/ProgramCommands.h"
 #include "cli/QpfCommands.h"
+#include "cli/StoreCommands.h"
 #include "cli/UpdateCommands.h"
 
 namespace halden {
@@ -35,6 +36,11 @@ void HaldenCli::printHelp() const {
             "  program [--part NAME] [--set LABEL=on|off]... FILE[@HEXADDR]... [--truncate]\n"
             "      Update Target: programs the files' code and the option bytes into the chip\n"
             "      through the adapter (the emulator when TAVRO_EMULATOR is set)\n"
+            "  store [--part NAME] [--set LABEL=on|off]... FILE[@HEXADDR]... [--truncate]\n"
+            "       [--max-counter N] [--serial] [--serial-string TEXT] [--serial-number HEX]\n"
+            "       [--serial-address HEX] [--auto-increment] [--json]\n"
+            "      Update Programmer: stores the project (header and code) in the adapter for\n"
+            "      programming without a PC, with the Off-Line Mode dialog's options\n"
             "  adapter [--json]\n"
             "      what the start-up probe finds: mode, firmware match, off-line capability\n"
             "  form PROJECT.qpf [--part NAME] [--to TEXT] [--from TEXT] [--part-no TEXT]\n"
@@ -128,6 +134,9 @@ int HaldenCli::run(const std::vector<std::string>& given) {
     }
     if (command == "adapter") {
         return programs.adapter(rest);
+    }
+    if (command == "store") {
+        return StoreCommands(session, out_, err_, terminal_, verbose).store(rest);
     }
     err_ << "halden: unknown command '" << command << "'. Try 'halden --help'.\n";
     return kUsage;

@@ -22,6 +22,7 @@ public:
     int adapter(const std::vector<std::string>& arguments);
 
 private:
+    friend class StoreCommands;
     bool loadLink(LinkLibrary& library);
 
     CliSession& session_;

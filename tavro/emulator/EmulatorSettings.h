@@ -26,17 +26,20 @@ struct EmulatorSettings {
 
     struct Fault {
         enum class Kind {
-            Drop,     // drop[:CMD]: no reply to CMD (to every command without CMD)
-            WrongTag, // tag:CMD: the reply to CMD carries another tag
-            Status,   // status:CMD:STATUS: CMD is answered with STATUS
-            Refuse,   // refuse:N: feature reports after the first N are refused
-            Unplug,   // unplug:N: the adapter leaves the bus after N reports from the host
-            BootSwap, // bootswap: the boot loader reports its checksum bytes swapped
-            Stuck,    // stuck:OFFSET: the flash cell at OFFSET keeps its value when programmed
+            Drop,      // drop[:CMD]: no reply to CMD (to every command without CMD)
+            WrongTag,  // tag:CMD: the reply to CMD carries another tag
+            Status,    // status:CMD:STATUS: CMD is answered with STATUS
+            Refuse,    // refuse:N: feature reports after the first N are refused
+            Unplug,    // unplug:N: the adapter leaves the bus after N reports from the host
+            BootSwap,  // bootswap: the boot loader reports its checksum bytes swapped
+            Stuck,     // stuck:OFFSET: the flash cell at OFFSET keeps its value when programmed
+            Corrupt,   // corrupt:OFFSET: the stored code byte at OFFSET is kept inverted
+            CloseFail, // closefail: closing the adapter reports a failure
         };
         Kind kind = Kind::Drop;
         std::optional<std::uint8_t> command; // Drop, WrongTag, Status
-        std::uint32_t value = 0; // Status: the status; Refuse, Unplug: N; Stuck: the offset
+        std::uint32_t value =
+            0; // Status: the status; Refuse, Unplug: N; Stuck, Corrupt: the offset
 
         bool appliesTo(std::uint8_t code) const { return !command || *command == code; }
     };

@@ -67,6 +67,8 @@ public:
     std::string devicePath() const;
     AdapterMemory memory() const;
     bool targetOpen() const;
+    // Whether closing the adapter reports a failure (fault closefail).
+    bool failsClose() const;
 
 private:
     friend class EmulatedHandle;

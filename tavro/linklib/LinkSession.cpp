@@ -94,9 +94,11 @@ int LinkSession::connect(unsigned vendorId, unsigned productId, int mode) {
 
 int LinkSession::disconnect() {
     const std::lock_guard lock(mutex_);
+    const auto* emulated = dynamic_cast<const TavroEmulator*>(emulator_.get());
+    const bool fails = handle_ && emulated != nullptr && emulated->failsClose();
     device_ = {nullptr, 0, 0, 0};
     handle_.reset();
-    return 0;
+    return fails ? kRefused : 0;
 }
 
 int LinkSession::send(const TavroFrames::Command& command) {
