@@ -11,12 +11,14 @@
 #include "programmer/app/CAboutDlg.h"
 #include "programmer/app/CaptionText.h"
 #include "programmer/app/MainWindowTemplate.h"
+#include "programmer/app/OfflineModeDialog.h"
 #include "programmer/app/ProgrammerImages.h"
 #include "programmer/app/ProgrammerUpdateCheck.h"
 #include "programmer/app/QpfRequestDialog.h"
 #include "programmer/buffer/SavePathSuggestion.h"
 #include "programmer/catalogue/SeriesTable.h"
 #include "programmer/form/FormListDialog.h"
+#include "programmer/programming/UpdateProgrammer.h"
 #include "programmer/programming/UpdateTarget.h"
 #include "programmer/programming/ui/FirmwareWarningDialog.h"
 #include "programmer/programming/ui/StatusPaneProgress.h"
@@ -125,6 +127,8 @@ void CProgrammerDlg::OnInitDialog() {
         new StatusPaneProgress(*control<QLabel>(MainWindowTemplate::kFilePathPane), core_.text());
     connect(control<QPushButton>(MainWindowTemplate::kUpdateTarget), &QPushButton::clicked, this,
             [this] { OnUpdateTarget(); });
+    connect(control<QPushButton>(MainWindowTemplate::kUpdateProgrammer), &QPushButton::clicked,
+            this, [this] { OnUpdateProgrammer(); });
     detection_.setForcedUpgrade(context_.commandLine.forcedUpgrade);
     // Timer 1: one probe for the adapter shortly after the window is up.
     QTimer::singleShot(200, this, [this] { runAdapterCheck([this] { detection_.probe(); }); });
@@ -171,6 +175,17 @@ void CProgrammerDlg::OnDeviceRemoval(const std::string& path) {
 void CProgrammerDlg::OnUpdateTarget() {
     UpdateTarget update(
         adapterLink_, core_.part(), [this] { return core_.codeBytes(); }, *this,
+        core_.textMessage(), *this, core_.busy());
+    update.run();
+    // The pane was drawn over during the transfer; redraw it without erasing.
+    QWidget::update();
+}
+
+void CProgrammerDlg::OnUpdateProgrammer() {
+    OfflineModeDialogEditor editor(core_.text(), core_.messages(),
+                                   core_.textMessage().applicationName(), this);
+    UpdateProgrammer update(
+        adapterLink_, core_.part(), [this] { return core_.codeBytes(); }, editor, *this,
         core_.textMessage(), *this, core_.busy());
     update.run();
     // The pane was drawn over during the transfer; redraw it without erasing.
