@@ -10,6 +10,7 @@
 #include "cli/ProductionCommands.h"
 #include "cli/ProgramCommands.h"
 #include "cli/QpfCommands.h"
+#include "cli/StoreCommands.h"
 #include "cli/UpdateCommands.h"
 
 namespace halden {
@@ -38,6 +39,11 @@ void HaldenCli::printHelp() const {
             "  program [--part NAME] [--set LABEL=on|off]... FILE[@HEXADDR]... [--truncate]\n"
             "      Update Target: programs the files' code and the option bytes into the chip\n"
             "      through the adapter (the emulator when TAVRO_EMULATOR is set)\n"
+            "  store [--part NAME] [--set LABEL=on|off]... FILE[@HEXADDR]... [--truncate]\n"
+            "       [--max-counter N] [--serial] [--serial-string TEXT] [--serial-number HEX]\n"
+            "       [--serial-address HEX] [--auto-increment] [--json]\n"
+            "      Update Programmer: stores the project (header and code) in the adapter for\n"
+            "      programming without a PC, with the Off-Line Mode dialog's options\n"
             "  adapter [--json]\n"
             "      what the start-up probe finds: mode, firmware match, off-line capability\n"
             "  read --part NAME -o OUT.bin [--length N]\n"
@@ -175,6 +181,9 @@ int HaldenCli::run(const std::vector<std::string>& given) {
     }
     if (command == "firmware") {
         return FirmwareCommands(session, out_, err_, terminal_, verbose).run(rest);
+    }
+    if (command == "store") {
+        return StoreCommands(session, out_, err_, terminal_, verbose).store(rest);
     }
     err_ << "halden: unknown command '" << command << "'. Try 'halden --help'.\n";
     return kUsage;

@@ -11,6 +11,7 @@
 #include "programmer/app/CAboutDlg.h"
 #include "programmer/app/CaptionText.h"
 #include "programmer/app/MainWindowTemplate.h"
+#include "programmer/app/OfflineModeDialog.h"
 #include "programmer/app/ProductionMenu.h"
 #include "programmer/app/ProgrammerImages.h"
 #include "programmer/app/ProgrammerUpdateCheck.h"
@@ -19,6 +20,7 @@
 #include "programmer/catalogue/SeriesTable.h"
 #include "programmer/form/FormListDialog.h"
 #include "programmer/programming/TracedOperation.h"
+#include "programmer/programming/UpdateProgrammer.h"
 #include "programmer/programming/UpdateTarget.h"
 #include "programmer/programming/ui/FirmwareWarningDialog.h"
 #include "programmer/programming/ui/StatusPaneProgress.h"
@@ -131,6 +133,8 @@ void CProgrammerDlg::OnInitDialog() {
         new StatusPaneProgress(*control<QLabel>(MainWindowTemplate::kFilePathPane), core_.text());
     connect(control<QPushButton>(MainWindowTemplate::kUpdateTarget), &QPushButton::clicked, this,
             [this] { OnUpdateTarget(); });
+    connect(control<QPushButton>(MainWindowTemplate::kUpdateProgrammer), &QPushButton::clicked,
+            this, [this] { OnUpdateProgrammer(); });
     detection_.setForcedUpgrade(context_.commandLine.forcedUpgrade);
     // Timer 1: one probe for the adapter shortly after the window is up.
     QTimer::singleShot(200, this, [this] { runAdapterCheck([this] { detection_.probe(); }); });
@@ -310,6 +314,20 @@ void CProgrammerDlg::OnFirmwareStopped(FirmwareUpgradeWorker::Step step) {
         context_.messages.show(text, core_.text().text(1101),
                                {MessageButtons::Ok, MessageIcon::Error});
     }
+}
+
+void CProgrammerDlg::OnUpdateProgrammer() {
+    if (upgradeInProgress_) {
+        return; // the upgrade owns the link
+    }
+    OfflineModeDialogEditor editor(core_.text(), core_.messages(),
+                                   core_.textMessage().applicationName(), this);
+    UpdateProgrammer update(
+        adapterLink_, core_.part(), [this] { return core_.codeBytes(); }, editor, *this,
+        core_.textMessage(), *this, core_.busy());
+    update.run();
+    // The pane was drawn over during the transfer; redraw it without erasing.
+    QWidget::update();
 }
 
 // A text in the status pane ends the progress bar drawn over it, also when the text is

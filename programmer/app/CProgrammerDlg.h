@@ -88,6 +88,9 @@ public:
 
     // Update Target (button 1016): programs the chip through the adapter.
     void OnUpdateTarget();
+    // Update Programmer (button 1017): stores the project in the adapter, with the
+    // options of the Off-Line Mode dialog.
+    void OnUpdateProgrammer();
     AdapterDetection& detection() { return detection_; }
     // Device arrivals and removals, on the window's thread.
     void OnDeviceArrival(const std::string& path);

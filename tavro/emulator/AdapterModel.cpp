@@ -190,6 +190,9 @@ std::uint16_t AdapterModel::execute(const TavroFrames::Command& command,
         return STATUS_DONE;
     case CMD_STORE_PROJECT_CODE:
         memory_.storedCode = data;
+        if (corruptStored_ && *corruptStored_ < data.size()) {
+            memory_.storedCode[*corruptStored_] ^= 0xFF;
+        }
         changed |= AdapterMemory::kStoredCode;
         return STATUS_DONE;
     default:

@@ -43,6 +43,8 @@ public:
     bool targetOpen() const { return open_; }
     // Flash cells that keep their value when programmed: a worn chip.
     void setStuckCells(std::vector<std::uint32_t> offsets) { stuck_ = std::move(offsets); }
+    // A stored code byte kept inverted: a worn off-line store.
+    void setCorruptStoredByte(std::uint32_t offset) { corruptStored_ = offset; }
 
 private:
     bool stuck(std::size_t offset) const {
@@ -50,6 +52,7 @@ private:
     }
 
     std::vector<std::uint32_t> stuck_;
+    std::optional<std::uint32_t> corruptStored_;
 
     struct DataPhase {
         TavroFrames::Command command;

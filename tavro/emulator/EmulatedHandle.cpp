@@ -28,6 +28,10 @@ bool EmulatedHandle::writeOutput(std::span<const std::uint8_t> report) {
     return emulator_->writeOutput(*this, report);
 }
 
+bool EmulatedHandle::failsClose() const {
+    return emulator_->failsClose();
+}
+
 std::string EmulatedHandle::lastError() const {
     return emulator_->errorOf(*this);
 }

@@ -42,6 +42,8 @@ public:
     bool writeOutput(std::span<const std::uint8_t> report) override;
     void cancel() override;
     std::string lastError() const override;
+    // The adapter behind it reports a failure when it is closed (the closefail fault).
+    bool failsClose() const;
 
 private:
     friend class TavroEmulator;

@@ -41,10 +41,11 @@ std::optional<std::uint32_t> parseNumber(std::string_view text, std::uint32_t ma
 std::optional<Fault> parseFault(std::string_view text) {
     const auto parts = split(text, ':');
     static const std::map<std::string_view, Fault::Kind> kinds = {
-        {"drop", Fault::Kind::Drop},     {"tag", Fault::Kind::WrongTag},
-        {"status", Fault::Kind::Status}, {"refuse", Fault::Kind::Refuse},
-        {"unplug", Fault::Kind::Unplug}, {"bootswap", Fault::Kind::BootSwap},
-        {"stuck", Fault::Kind::Stuck},   {"restart", Fault::Kind::Restart},
+        {"drop", Fault::Kind::Drop},       {"tag", Fault::Kind::WrongTag},
+        {"status", Fault::Kind::Status},   {"refuse", Fault::Kind::Refuse},
+        {"unplug", Fault::Kind::Unplug},   {"bootswap", Fault::Kind::BootSwap},
+        {"stuck", Fault::Kind::Stuck},     {"restart", Fault::Kind::Restart},
+        {"corrupt", Fault::Kind::Corrupt}, {"closefail", Fault::Kind::CloseFail},
     };
     const auto kind = kinds.find(parts[0]);
     if (kind == kinds.end()) {
@@ -85,8 +86,10 @@ std::optional<Fault> parseFault(std::string_view text) {
         return fault;
     case Fault::Kind::Unplug:
     case Fault::Kind::Stuck:
+    case Fault::Kind::Corrupt:
         return parts.size() == 2 && value(1, 0xFFFFFFFF) ? std::optional(fault) : std::nullopt;
     case Fault::Kind::BootSwap:
+    case Fault::Kind::CloseFail:
         return parts.size() == 1 ? std::optional(fault) : std::nullopt;
     }
     return std::nullopt;

@@ -28,21 +28,23 @@ struct EmulatorSettings {
 
     struct Fault {
         enum class Kind {
-            Drop,     // drop[:CMD]: no reply to CMD (to every command without CMD)
-            WrongTag, // tag:CMD: the reply to CMD carries another tag
-            Status,   // status:CMD:STATUS: CMD is answered with STATUS
-            Refuse,   // refuse:N[:K]: feature reports after the first N are refused (with K:
-                      // each refused K times in a row, then taken)
-            Unplug,   // unplug:N: the adapter leaves the bus after N reports from the host
-            BootSwap, // bootswap: the boot loader reports its checksum bytes swapped
-            Stuck,    // stuck:OFFSET: the flash cell at OFFSET keeps its value when programmed
-            Restart,  // restart:refuse: the boot loader refuses its Restart report but restarts
-                      // all the same; restart:stay: it takes the report and stays
+            Drop,      // drop[:CMD]: no reply to CMD (to every command without CMD)
+            WrongTag,  // tag:CMD: the reply to CMD carries another tag
+            Status,    // status:CMD:STATUS: CMD is answered with STATUS
+            Refuse,    // refuse:N[:K]: feature reports after the first N are refused (with K:
+                       // each refused K times in a row, then taken)
+            Unplug,    // unplug:N: the adapter leaves the bus after N reports from the host
+            BootSwap,  // bootswap: the boot loader reports its checksum bytes swapped
+            Stuck,     // stuck:OFFSET: the flash cell at OFFSET keeps its value when programmed
+            Restart,   // restart:refuse: the boot loader refuses its Restart report but restarts
+                       // all the same; restart:stay: it takes the report and stays
+            Corrupt,   // corrupt:OFFSET: the stored code byte at OFFSET is kept inverted
+            CloseFail, // closefail: closing the adapter reports a failure
         };
         Kind kind = Kind::Drop;
         std::optional<std::uint8_t> command; // Drop, WrongTag, Status
-        std::uint32_t value = 0; // Status: the status; Refuse, Unplug: N; Stuck: the offset;
-                                 // Restart: kRestartRefused or kRestartStays
+        std::uint32_t value = 0; // Status: the status; Refuse, Unplug: N; Stuck, Corrupt: the
+                                 // offset; Restart: kRestartRefused or kRestartStays
         std::optional<std::uint32_t> times; // Refuse: K
         static constexpr std::uint32_t kRestartRefused = 0;
         static constexpr std::uint32_t kRestartStays = 1;

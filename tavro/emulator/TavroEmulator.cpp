@@ -93,6 +93,11 @@ void TavroEmulator::resetModel() {
         }
     }
     model_->setStuckCells(std::move(stuck));
+    for (const Fault& fault : settings_.faults) {
+        if (fault.kind == Fault::Kind::Corrupt) {
+            model_->setCorruptStoredByte(fault.value);
+        }
+    }
     bootLoader_.reset();
     if (productId_ == PRODUCT_BOOT_LOADER) {
         const bool swap =
@@ -225,6 +230,11 @@ AdapterMemory TavroEmulator::memory() const {
 bool TavroEmulator::targetOpen() const {
     const Lock lock(mutex_);
     return model_->targetOpen();
+}
+
+bool TavroEmulator::failsClose() const {
+    return std::any_of(settings_.faults.begin(), settings_.faults.end(),
+                       [](const Fault& f) { return f.kind == Fault::Kind::CloseFail; });
 }
 
 bool TavroEmulator::usable(const EmulatedHandle& handle) const {

@@ -70,6 +70,8 @@ public:
     std::string serialNumber() const;
     AdapterMemory memory() const;
     bool targetOpen() const;
+    // Whether closing the adapter reports a failure (fault closefail).
+    bool failsClose() const;
 
 private:
     friend class EmulatedHandle;

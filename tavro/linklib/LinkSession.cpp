@@ -8,6 +8,7 @@
 #include "adapter/hid/HidapiBackend.h"
 #include "common/ByteOrder.h"
 #include "tavro/emulator/EmulatedBus.h"
+#include "tavro/emulator/EmulatedHandle.h"
 #include "tavro/emulator/TavroEmulator.h"
 
 #include <chrono>
@@ -116,9 +117,11 @@ std::unique_ptr<HidHandle> LinkSession::openDevice(HidBackend& source, std::uint
 int LinkSession::disconnect() {
     const std::lock_guard lock(mutex_);
     openPath_.clear();
+    const auto* emulated = dynamic_cast<const EmulatedHandle*>(handle_.get());
+    const bool fails = emulated != nullptr && emulated->failsClose();
     device_ = {nullptr, 0, 0, 0};
     handle_.reset();
-    return 0;
+    return fails ? kRefused : 0;
 }
 
 int LinkSession::send(const TavroFrames::Command& command) {

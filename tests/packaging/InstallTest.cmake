@@ -2,6 +2,7 @@
 # expect(WHAT CONDITION...): fails the test with WHAT unless the condition holds.
 macro(expect what)
     if(NOT (${ARGN}))
+        file(REMOVE_RECURSE ${WORK_DIR}/prefix)
         message(FATAL_ERROR "${what}")
     endif()
 endmacro()
@@ -60,3 +61,7 @@ foreach(command IN LISTS commands)
     string(FIND "${page}" "\n.B ${manName}" at)
     expect("the man page lacks ${command}" NOT at EQUAL -1)
 endforeach()
+
+# An installed link library left in the build tree would be found by the programs' upward
+# search from other tests.
+file(REMOVE_RECURSE ${WORK_DIR})

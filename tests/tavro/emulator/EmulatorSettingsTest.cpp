@@ -74,6 +74,19 @@ TEST(EmulatorSettings, ReadsEverySetting) {
     EXPECT_EQ(boot->faults[2].value, Fault::kRestartStays);
 }
 
+TEST(EmulatorSettings, ReadsTheOfflineStoreFaults) {
+    std::string error;
+    const auto settings = EmulatorSettings::parse("fault=corrupt:0x10,fault=closefail", &error);
+    ASSERT_TRUE(settings) << error;
+    ASSERT_EQ(settings->faults.size(), 2u);
+    EXPECT_EQ(settings->faults[0].kind, Fault::Kind::Corrupt);
+    EXPECT_EQ(settings->faults[0].value, 0x10u);
+    EXPECT_EQ(settings->faults[1].kind, Fault::Kind::CloseFail);
+    for (const char* bad : {"fault=corrupt", "fault=corrupt:x", "fault=closefail:1"}) {
+        EXPECT_FALSE(EmulatorSettings::parse(bad, &error)) << bad;
+    }
+}
+
 TEST(EmulatorSettings, RejectsWhatItCannotTakeAndNamesIt) {
     const char* bad[] = {
         "voltage=70000",  "voltage=",         "voltage=3v3",      "mode=fast",

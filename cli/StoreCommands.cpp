@@ -1,0 +1,290 @@
+#include "cli/StoreCommands.h"
+
+#include "adapter/AdapterLink.h"
+#include "adapter/LinkLibrary.h"
+#include "cli/CliArguments.h"
+#include "cli/CliImage.h"
+#include "cli/CliSession.h"
+#include "cli/ConsoleAdapterUi.h"
+#include "cli/ConsoleProgress.h"
+#include "cli/HaldenCli.h"
+#include "cli/JsonWriter.h"
+#include "cli/LinkReport.h"
+#include "cli/ProgramCommands.h"
+#include "common/ByteOrder.h"
+#include "common/Unicode.h"
+#include "programmer/buffer/CodeChecksum.h"
+#include "programmer/programming/OfflineProjectHeader.h"
+#include "programmer/programming/OfflineSettingsEditor.h"
+#include "programmer/programming/UpdateProgrammer.h"
+#include "programmer/text/TextMessage.h"
+
+#include <optional>
+
+namespace halden {
+
+namespace {
+
+constexpr const char* kStoreUsage =
+    "Usage: halden store [--part NAME] [--set LABEL=on|off]... FILE[@HEXADDR]... [--truncate]\n"
+    "       [--max-counter N] [--serial] [--serial-string TEXT] [--serial-number HEX]\n"
+    "       [--serial-address HEX] [--auto-increment] [--json]\n";
+
+// The off-line options as the command line gives them; each one not given keeps its
+// reset value.
+struct OfflineOptions {
+    std::optional<std::string> maxCounter;
+    std::optional<std::u16string> serialString;
+    std::optional<std::string> serialNumber;
+    std::optional<std::string> serialAddress;
+    bool serial = false;
+    bool autoIncrement = false;
+};
+
+bool isProject(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    std::string extension = dot == std::string::npos ? "" : path.substr(dot);
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return extension == ".qpf";
+}
+
+// Up to 8 hex digits, "0x" allowed before them; what the edits would hold, without it.
+std::optional<std::string> hexDigits(std::string text) {
+    if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) {
+        text.erase(0, 2);
+    }
+    if (text.empty() || text.size() > OfflineSettings::kHexDigits ||
+        text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::string hex(std::uint32_t value) {
+    return "0x" + OfflineSettings::hex8(value);
+}
+
+// Applies the options to the settings by the dialog's rules, telling each change.
+class CliOfflineEditor : public OfflineSettingsEditor {
+public:
+    CliOfflineEditor(const OfflineOptions& options, std::ostream& err)
+        : options_(options), err_(err) {}
+
+    bool editOfflineSettings(OfflineSettings& settings, std::uint32_t flashSize) override {
+        if (options_.maxCounter && settings.setMaxCounter(*options_.maxCounter)) {
+            err_ << "halden: warning: max counter " << *options_.maxCounter << " is above "
+                 << OfflineSettings::kMaxCounterLimit << "; " << OfflineSettings::kMaxCounterLimit
+                 << " is stored\n";
+        }
+        settings.setSerialEnabled(options_.serial);
+        settings.setAutoIncrement(options_.autoIncrement);
+        if (options_.serialString && settings.setSerialString(*options_.serialString)) {
+            err_ << "halden: warning: the serial string keeps its first "
+                 << OfflineSettings::kSerialStringSize << " characters\n";
+        }
+        if (options_.serialNumber) {
+            settings.setSerialNumber(*options_.serialNumber);
+        }
+        if (options_.serialAddress) {
+            address(settings, *options_.serialAddress, flashSize);
+        }
+        return true;
+    }
+
+private:
+    void address(OfflineSettings& settings, const std::string& digits, std::uint32_t flashSize) {
+        const auto edit = settings.setStartAddress(digits, flashSize);
+        if (edit.change == OfflineSettings::AddressChange::Clamped) {
+            err_ << "halden: warning: start address 0x" << digits << " is above "
+                 << hex(OfflineSettings::startAddressLimit(flashSize)) << " (flash size - 16); "
+                 << hex(settings.startAddress) << " is stored\n";
+        } else if (edit.change == OfflineSettings::AddressChange::Rounded) {
+            err_ << "halden: warning: start address 0x" << digits
+                 << " is not a multiple of 4; rounded down to " << hex(settings.startAddress)
+                 << '\n';
+        }
+        const std::uint32_t typed = settings.startAddress;
+        if (settings.roundStartAddressForOk()) {
+            err_ << "halden: warning: start address " << hex(typed)
+                 << " is not a multiple of 4; rounded down to " << hex(settings.startAddress)
+                 << '\n';
+        }
+    }
+
+    const OfflineOptions& options_;
+    std::ostream& err_;
+};
+
+std::uint32_t crc32(std::span<const std::uint8_t> bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const std::uint8_t byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+std::string hexBytes(std::span<const std::uint8_t> bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const std::uint8_t byte : bytes) {
+        text += digits[byte >> 4];
+        text += digits[byte & 0x0F];
+    }
+    return text;
+}
+
+// The serial string's bytes as text: up to the zero byte that ends a shorter string,
+// each byte as the Latin-1 character it is in the ANSI code page's lower half.
+std::string serialText(const std::array<std::uint8_t, OfflineSettings::kSerialStringSize>& bytes) {
+    std::u16string text;
+    for (const std::uint8_t byte : bytes) {
+        if (byte == 0) {
+            break;
+        }
+        text += static_cast<char16_t>(byte);
+    }
+    return Unicode::toUtf8(text);
+}
+
+std::string headerJson(const std::vector<std::uint8_t>& bytes,
+                       const std::vector<std::uint8_t>& code) {
+    JsonWriter json;
+    json.beginObject().key("header").beginObject();
+    const auto header = OfflineProjectHeader::parse(bytes);
+    if (!header) { // never for a header the adapter took; its bytes then say it all
+        json.key("bytes").value(hexBytes(bytes)).endObject().endObject();
+        return json.text();
+    }
+    json.key("checksum").value(std::int64_t{ByteOrder::readLe16(bytes, 0)});
+    json.key("length").value(static_cast<std::int64_t>(bytes.size()));
+    json.key("version").value(std::int64_t{bytes[4]});
+    json.key("partIndex").value(std::int64_t{header->partIndex});
+    json.key("chipId").value(hex(header->chipId));
+    json.key("codeLength").value(std::int64_t{header->codeLength});
+    json.key("codeChecksum").value(std::int64_t{header->codeChecksum});
+    const OfflineSettings& settings = header->settings;
+    json.key("serialFlags").value(std::int64_t{settings.serialFlags});
+    json.key("serialEnabled").value(settings.serialEnabled());
+    json.key("autoIncrement").value(settings.autoIncrement());
+    json.key("startAddress").value(hex(settings.startAddress));
+    json.key("endAddress").value(hex(settings.endAddress()));
+    json.key("serialString").value(serialText(settings.serialString));
+    json.key("serialStringBytes").value(hexBytes(settings.serialString));
+    json.key("serialNumber").value(hex(settings.serialNumber));
+    json.key("maxCounter").value(std::int64_t{settings.maxCounter});
+    json.key("parameterBytes").beginArray();
+    for (const std::uint8_t byte : header->parameterBytes) {
+        json.value(std::int64_t{byte});
+    }
+    json.endArray();
+    json.key("optionCount").value(static_cast<std::int64_t>(header->optionBytes.size()));
+    json.key("optionBytes").value(hexBytes(header->optionBytes));
+    json.key("bytes").value(hexBytes(bytes));
+    json.endObject();
+    json.key("code").beginObject();
+    json.key("size").value(static_cast<std::int64_t>(code.size()));
+    json.key("checksum").value(std::int64_t{CodeChecksum::compute(code)});
+    json.key("crc32").value(hex(crc32(code)));
+    json.endObject().endObject();
+    return json.text();
+}
+
+} // namespace
+
+int StoreCommands::store(const std::vector<std::string>& arguments) {
+    CliArguments::Spec spec;
+    spec.flags = {"--truncate", "--json", "--serial", "--auto-increment"};
+    spec.options = {"--part",          "--set",           "--max-counter",
+                    "--serial-string", "--serial-number", "--serial-address"};
+    spec.markers = {"--clear"};
+    spec.readsHex = true;
+    std::string error;
+    const auto parsed = CliArguments::parse(arguments, spec, error);
+    CliImage::Arguments image;
+    OfflineOptions options;
+    if (parsed) {
+        image.part = parsed->option("--part").value_or("");
+        image.settings = parsed->all("--set");
+        image.truncate = parsed->flag("--truncate");
+        image.json = parsed->flag("--json");
+        image.partialHex = parsed->partialHex();
+        for (std::size_t i = 0; i < parsed->positional().size(); ++i) {
+            image.files.push_back(
+                CliImage::parseSpec(parsed->positional()[i], parsed->marked(i, "--clear")));
+        }
+        options.serial = parsed->flag("--serial");
+        options.autoIncrement = parsed->flag("--auto-increment");
+        options.maxCounter = parsed->option("--max-counter");
+        if (const auto text = parsed->option("--serial-string")) {
+            options.serialString = Unicode::toUtf16(*text);
+        }
+        if (options.maxCounter &&
+            (options.maxCounter->empty() ||
+             options.maxCounter->find_first_not_of("0123456789") != std::string::npos)) {
+            error = "--max-counter takes a decimal number";
+        }
+        for (const auto& [name, field] : {std::pair{"--serial-number", &options.serialNumber},
+                                          std::pair{"--serial-address", &options.serialAddress}}) {
+            if (const auto text = parsed->option(name)) {
+                *field = hexDigits(*text);
+                if (!*field) {
+                    error = std::string(name) + " takes up to 8 hex digits";
+                }
+            }
+        }
+        if (error.empty() && image.files.empty()) {
+            error = "a FILE is required";
+        } else if (error.empty() && image.part.empty() && !isProject(image.files.front().path)) {
+            error = "--part NAME is required unless the first file is a project (.qpf)";
+        }
+    }
+    if (!error.empty()) {
+        err_ << "halden store: " << error << '\n' << kStoreUsage;
+        return HaldenCli::kUsage;
+    }
+    CliImage code(session_, err_);
+    if (const int built = code.build(image.part.empty() ? "RQD-1" : image.part, image);
+        built != HaldenCli::kSuccess) {
+        return built;
+    }
+    ProgramCommands programs(session_, out_, err_, terminal_, verbose_);
+    LinkLibrary library;
+    if (!programs.loadLink(library)) {
+        return HaldenCli::kFailed;
+    }
+    const LinkExports exports = library.bindExports();
+    AdapterLink link(exports);
+    LinkReport report(session_.messages(), err_, verbose_);
+    report.attach(link);
+    const TextMessage messages(report, session_.text());
+    ConsoleAdapterUi ui(err_, session_.text());
+    ConsoleProgress progress(err_, terminal_);
+    CliOfflineEditor editor(options, err_);
+    const std::vector<std::uint8_t> bytes = code.bytes();
+    UpdateProgrammer update(
+        link, session_.part(), [&bytes] { return bytes; }, editor, ui, messages, progress,
+        session_.core().busy());
+    const auto result = update.run();
+    progress.progress(-1);
+    if (result == UpdateProgrammer::Result::NotCapable) {
+        err_ << "halden: the adapter has no off-line capability, so it cannot hold a project; "
+                "nothing was stored\n";
+        return HaldenCli::kFailed;
+    }
+    if (result != UpdateProgrammer::Result::Ok) {
+        report.failed(link);
+        link.close();
+        return HaldenCli::kFailed;
+    }
+    if (image.json) {
+        out_ << headerJson(update.header(), update.code()) << '\n';
+    }
+    return HaldenCli::kSuccess;
+}
+
+} // namespace halden
