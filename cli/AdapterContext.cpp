@@ -70,8 +70,10 @@ void AdapterContext::tracePart(const PartRecord& record) {
     traced_.tracePart(record);
 }
 
-int AdapterContext::finish(bool ok) {
-    if (!ui_.warning().empty()) {
+int AdapterContext::finish(bool ok, const std::string& reason) {
+    if (!reason.empty()) {
+        trace().message = reason;
+    } else if (!ui_.warning().empty()) {
         trace().message = ui_.warning();
     }
     const std::string problem = traced_.finish(ok, link_.get());
@@ -80,7 +82,9 @@ int AdapterContext::finish(bool ok) {
         err_ << "halden " << trace().operation << ": cannot write the trace log "
              << traced_.logPath() << ": " << problem << '\n';
     }
-    if (!ok && report_ && link_) {
+    if (!ok && !reason.empty()) {
+        err_ << "halden: " << reason << '\n';
+    } else if (!ok && report_ && link_) {
         report_->failed(*link_);
     }
     return ok && problem.empty() ? HaldenCli::kSuccess : HaldenCli::kFailed;

@@ -57,7 +57,9 @@ public:
     // Writes the trace line (result, the last message or what failed, adapter, time),
     // lets the messages out, and on failure adds the halden: line where it is due.
     // HaldenCli::kSuccess or kFailed; kFailed also when the line could not be written.
-    int finish(bool ok);
+    // reason: what the command itself says of a failure (no "halden: " prefix); it is
+    // then the trace's message and the halden: line.
+    int finish(bool ok, const std::string& reason = {});
 
 private:
     void noteRecord(const LinkRecord& record);

@@ -22,4 +22,15 @@ void CallQueue::runUntil(const std::function<bool()>& done) {
     }
 }
 
+void CallQueue::runPending() {
+    std::unique_lock lock(mutex_);
+    while (!calls_.empty()) {
+        auto call = std::move(calls_.front());
+        calls_.pop_front();
+        lock.unlock();
+        call();
+        lock.lock();
+    }
+}
+
 } // namespace halden

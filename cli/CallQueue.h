@@ -15,6 +15,8 @@ public:
     void post(std::function<void()> call);
     // Runs the posted calls until done() holds after one of them.
     void runUntil(const std::function<bool()>& done);
+    // Runs the calls already posted, without waiting for more.
+    void runPending();
 
 private:
     std::mutex mutex_;

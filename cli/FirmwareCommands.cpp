@@ -1,5 +1,6 @@
 #include "cli/FirmwareCommands.h"
 
+#include "adapter/AdapterDirectory.h"
 #include "adapter/AdapterLink.h"
 #include "adapter/FirmwareImage.h"
 #include "adapter/FirmwareUpgradeWorker.h"
@@ -7,6 +8,7 @@
 #include "adapter/LinkResult.h"
 #include "adapter/TavroProduct.h"
 #include "adapter/hid/AdapterWatch.h"
+#include "cli/AdapterOptions.h"
 #include "cli/CallQueue.h"
 #include "cli/CliSession.h"
 #include "cli/ConsoleProgress.h"
@@ -14,6 +16,7 @@
 #include "cli/JsonWriter.h"
 #include "cli/LinkReport.h"
 #include "cli/ProgramCommands.h"
+#include "programmer/programming/TracedOperation.h"
 #include "programmer/text/TextMessage.h"
 
 #include <atomic>
@@ -23,7 +26,8 @@ namespace halden {
 
 namespace {
 
-constexpr const char* kUsage = "Usage: halden firmware [upgrade] [--json]\n";
+constexpr const char* kUsage =
+    "Usage: halden firmware [upgrade] [--json] [--adapter PATH] [--log FILE]\n";
 
 // Signals the upgrade event when the boot loader leaves the bus during the upgrade;
 // called on the watch's thread, it only posts.
@@ -64,7 +68,15 @@ const char* resultName(FirmwareUpgradeWorker::Result result) {
 
 } // namespace
 
-int FirmwareCommands::run(const std::vector<std::string>& arguments) {
+int FirmwareCommands::run(const std::vector<std::string>& given) {
+    std::vector<std::string> arguments = given;
+    std::string error;
+    const auto options = AdapterOptions::take(arguments, error);
+    if (!options) {
+        err_ << "halden firmware: " << error << '\n' << kUsage;
+        return HaldenCli::kUsage;
+    }
+    options->chooseAdapter();
     bool json = false;
     bool upgrading = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -77,7 +89,11 @@ int FirmwareCommands::run(const std::vector<std::string>& arguments) {
             return HaldenCli::kUsage;
         }
     }
-    return upgrading ? upgrade(json) : show(json);
+    if (!upgrading && !options->logPath.empty()) {
+        err_ << "halden firmware: --log goes with firmware upgrade\n" << kUsage;
+        return HaldenCli::kUsage;
+    }
+    return upgrading ? upgrade(json, options->logPath) : show(json);
 }
 
 std::string FirmwareCommands::carriedVersion(const LinkLibrary& library) const {
@@ -165,7 +181,15 @@ void FirmwareCommands::noAdapter(const AdapterLink& link, LinkReport& report) {
             "or in its boot loader\n";
 }
 
-int FirmwareCommands::upgrade(bool json) {
+int FirmwareCommands::upgrade(bool json, const std::string& logPath) {
+    LinkReport report(session_.messages(), err_, verbose_);
+    // The trace log is opened before the adapter is touched; the messages wait for its line.
+    TracedOperation traced("firmware upgrade", report);
+    if (const std::string why = traced.open(logPath); !why.empty()) {
+        err_ << "halden firmware upgrade: cannot open the trace log " << logPath << ": " << why
+             << '\n';
+        return HaldenCli::kFailed;
+    }
     ProgramCommands programs(session_, out_, err_, terminal_, verbose_);
     LinkLibrary library;
     if (!programs.loadLink(library)) {
@@ -173,14 +197,17 @@ int FirmwareCommands::upgrade(bool json) {
     }
     const LinkExports exports = library.bindExports();
     AdapterLink link(exports);
-    LinkReport report(session_.messages(), err_, verbose_);
+    const AdapterDirectory directory(library);
     CallQueue queue;
-    if (verbose_) {
-        // Records come from the worker's thread too; they are printed on this one.
-        link.setRecordSink([this, &queue](const LinkRecord& record) {
-            queue.post([this, text = record.text()] { err_ << "halden: link: " << text << '\n'; });
+    // Records come from the worker's thread too; they are printed and traced on this one.
+    link.setRecordSink([this, &queue, &traced, &directory](const LinkRecord& record) {
+        queue.post([this, &traced, &directory, record] {
+            traced.note(record, &directory);
+            if (verbose_) {
+                err_ << "halden: link: " << record.text() << '\n';
+            }
         });
-    }
+    });
     auto image = FirmwareImage::fromLinkLibrary(library.path());
     if (!image) {
         err_ << "halden: the link library " << library.path() << " carries no firmware image\n";
@@ -188,6 +215,9 @@ int FirmwareCommands::upgrade(bool json) {
     }
     const Found found = find(link);
     if (found.mode == "none") {
+        queue.runPending();
+        traced.record().message = "no adapter found";
+        traced.finish(false, &link);
         noAdapter(link, report);
         return HaldenCli::kFailed;
     }
@@ -203,7 +233,7 @@ int FirmwareCommands::upgrade(bool json) {
     settings.start = found.forced ? FirmwareUpgradeWorker::outputReportSwitch()
                                   : FirmwareUpgradeWorker::commandSwitch();
     settings.watchingDevices = watch != nullptr;
-    const TextMessage messages(report, session_.text());
+    const TextMessage messages(traced.messages(), session_.text());
     ConsoleProgress progress(err_, terminal_);
     std::optional<FirmwareUpgradeWorker::Result> result;
     std::optional<FirmwareUpgradeWorker::Step> stoppedAt;
@@ -238,10 +268,22 @@ int FirmwareCommands::upgrade(bool json) {
         watch->unsubscribe(listener);
     }
     progress.progress(-1);
+    queue.runPending();
+    const bool ok = result == FirmwareUpgradeWorker::Result::Done;
+    std::string stopped;
     if (stoppedAt) {
-        err_ << "halden: the firmware upgrade stopped at the "
-             << FirmwareUpgradeWorker::stepName(*stoppedAt) << (why.empty() ? "" : ": ") << why
+        stopped = "the firmware upgrade stopped at the " +
+                  std::string(FirmwareUpgradeWorker::stepName(*stoppedAt)) +
+                  (why.empty() ? "" : ": ") + why;
+        traced.record().message = stopped;
+    }
+    if (const std::string problem = traced.finish(ok, &link); !problem.empty()) {
+        err_ << "halden firmware upgrade: cannot write the trace log " << logPath << ": " << problem
              << '\n';
+        return HaldenCli::kFailed;
+    }
+    if (stoppedAt) {
+        err_ << "halden: " << stopped << '\n';
     }
     if (json) {
         JsonWriter writer;
@@ -259,7 +301,7 @@ int FirmwareCommands::upgrade(bool json) {
             .endObject();
         out_ << writer.text() << '\n';
     }
-    return result == FirmwareUpgradeWorker::Result::Done ? HaldenCli::kSuccess : HaldenCli::kFailed;
+    return ok ? HaldenCli::kSuccess : HaldenCli::kFailed;
 }
 
 } // namespace halden

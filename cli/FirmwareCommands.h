@@ -30,7 +30,8 @@ private:
 
     Found find(AdapterLink& link);
     int show(bool json);
-    int upgrade(bool json);
+    // logPath: the trace log to append the operation's line to; empty: none.
+    int upgrade(bool json, const std::string& logPath);
     void noAdapter(const AdapterLink& link, LinkReport& report);
     std::string carriedVersion(const LinkLibrary& library) const;
 

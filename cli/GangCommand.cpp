@@ -24,7 +24,7 @@ namespace halden {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: halden gang [--adapters all|PATH,...] [--log FILE] program|verify ARGS...\n"
+    "Usage: halden gang [--adapters all|PATH,...] [--log FILE] program|verify|store ARGS...\n"
     "       (ARGS as the command takes them, without --adapter)\n";
 
 std::vector<std::string> split(const std::string& text, char separator) {
@@ -90,7 +90,7 @@ Child spawn(const std::string& program, const std::vector<std::string>& argument
 } // namespace
 
 bool GangCommand::runsOnEveryAdapter(const std::string& command) {
-    return command == "program" || command == "verify";
+    return command == "program" || command == "verify" || command == "store";
 }
 
 std::vector<std::string> GangCommand::chooseAdapters(const std::string& choice) {
@@ -192,14 +192,9 @@ int GangCommand::run(const std::vector<std::string>& arguments) {
         return HaldenCli::kUsage;
     }
     const std::string command = arguments[next];
-    // Once halden store exists it joins runsOnEveryAdapter, and this refusal goes.
-    if (command == "store") {
-        err_ << "halden gang: store is not available in this halden yet; "
-                "a gang runs program or verify\n";
-        return HaldenCli::kUsage;
-    }
     if (!runsOnEveryAdapter(command)) {
-        err_ << "halden gang: a gang runs program or verify, not '" << command << "'\n" << kUsage;
+        err_ << "halden gang: a gang runs program, verify or store, not '" << command << "'\n"
+             << kUsage;
         return HaldenCli::kUsage;
     }
     std::vector<std::string> rest = shared;

@@ -56,7 +56,7 @@ void HaldenCli::printHelp() const {
             "      whether every flash byte reads 0xFF; if not, the first address that does not\n"
             "  adapters [--json]\n"
             "      the attached adapters: path, mode, firmware, serial number\n"
-            "  gang [--adapters all|PATH,...] [--log FILE] program|verify ARGS...\n"
+            "  gang [--adapters all|PATH,...] [--log FILE] program|verify|store ARGS...\n"
             "      runs the command on every chosen adapter at once, one process each; one\n"
             "      result line per adapter; exit 0 only when every adapter passed\n"
             "  firmware [--json]\n"

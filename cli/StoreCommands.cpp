@@ -2,6 +2,8 @@
 
 #include "adapter/AdapterLink.h"
 #include "adapter/LinkLibrary.h"
+#include "cli/AdapterContext.h"
+#include "cli/AdapterOptions.h"
 #include "cli/CliArguments.h"
 #include "cli/CliImage.h"
 #include "cli/CliSession.h"
@@ -151,6 +153,21 @@ std::string serialText(const std::array<std::uint8_t, OfflineSettings::kSerialSt
     return Unicode::toUtf8(text);
 }
 
+// The off-line settings as the trace log's serial object.
+std::vector<TraceRecord::Field> serialFields(const OfflineSettings& settings) {
+    const auto quoted = [](const std::string& text) {
+        JsonWriter json;
+        json.value(text);
+        return json.text();
+    };
+    return {{"enabled", settings.serialEnabled() ? "true" : "false"},
+            {"autoIncrement", settings.autoIncrement() ? "true" : "false"},
+            {"startAddress", quoted(hex(settings.startAddress))},
+            {"serialNumber", quoted(hex(settings.serialNumber))},
+            {"serialString", quoted(serialText(settings.serialString))},
+            {"maxCounter", std::to_string(settings.maxCounter)}};
+}
+
 std::string headerJson(const std::vector<std::uint8_t>& bytes,
                        const std::vector<std::uint8_t>& code) {
     JsonWriter json;
@@ -196,14 +213,20 @@ std::string headerJson(const std::vector<std::uint8_t>& bytes,
 
 } // namespace
 
-int StoreCommands::store(const std::vector<std::string>& arguments) {
+int StoreCommands::store(const std::vector<std::string>& given) {
+    std::vector<std::string> arguments = given;
+    std::string error;
+    const auto adapterOptions = AdapterOptions::take(arguments, error);
+    if (!adapterOptions) {
+        err_ << "halden store: " << error << '\n' << kStoreUsage;
+        return HaldenCli::kUsage;
+    }
     CliArguments::Spec spec;
     spec.flags = {"--truncate", "--json", "--serial", "--auto-increment"};
     spec.options = {"--part",          "--set",           "--max-counter",
                     "--serial-string", "--serial-number", "--serial-address"};
     spec.markers = {"--clear"};
     spec.readsHex = true;
-    std::string error;
     const auto parsed = CliArguments::parse(arguments, spec, error);
     CliImage::Arguments image;
     OfflineOptions options;
@@ -247,44 +270,39 @@ int StoreCommands::store(const std::vector<std::string>& arguments) {
         err_ << "halden store: " << error << '\n' << kStoreUsage;
         return HaldenCli::kUsage;
     }
+    AdapterContext context(session_, err_, terminal_, verbose_, *adapterOptions, "store");
     CliImage code(session_, err_);
     if (const int built = code.build(image.part.empty() ? "RQD-1" : image.part, image);
         built != HaldenCli::kSuccess) {
         return built;
     }
-    ProgramCommands programs(session_, out_, err_, terminal_, verbose_);
-    LinkLibrary library;
-    if (!programs.loadLink(library)) {
+    if (!context.start()) {
         return HaldenCli::kFailed;
     }
-    const LinkExports exports = library.bindExports();
-    AdapterLink link(exports);
-    LinkReport report(session_.messages(), err_, verbose_);
-    report.attach(link);
-    const TextMessage messages(report, session_.text());
-    ConsoleAdapterUi ui(err_, session_.text());
-    ConsoleProgress progress(err_, terminal_);
     CliOfflineEditor editor(options, err_);
     const std::vector<std::uint8_t> bytes = code.bytes();
+    context.trace().image = TraceRecord::imageOf(CliImage::fileNames(image), bytes);
     UpdateProgrammer update(
-        link, session_.part(), [&bytes] { return bytes; }, editor, ui, messages, progress,
-        session_.core().busy());
+        context.link(), session_.part(), [&bytes] { return bytes; }, editor, context.ui(),
+        context.messages(), context.progress(), session_.core().busy());
     const auto result = update.run();
-    progress.progress(-1);
+    context.progress().progress(-1);
+    context.tracePart(session_.part().record());
+    context.trace().serial = serialFields(update.settings());
     if (result == UpdateProgrammer::Result::NotCapable) {
-        err_ << "halden: the adapter has no off-line capability, so it cannot hold a project; "
-                "nothing was stored\n";
-        return HaldenCli::kFailed;
+        return context.finish(false, "the adapter has no off-line capability, so it cannot hold "
+                                     "a project; nothing was stored");
     }
     if (result != UpdateProgrammer::Result::Ok) {
-        report.failed(link);
-        link.close();
-        return HaldenCli::kFailed;
+        const int failed = context.finish(false);
+        context.link().close();
+        return failed;
     }
-    if (image.json) {
+    const int finished = context.finish(true);
+    if (finished == HaldenCli::kSuccess && image.json) {
         out_ << headerJson(update.header(), update.code()) << '\n';
     }
-    return HaldenCli::kSuccess;
+    return finished;
 }
 
 } // namespace halden

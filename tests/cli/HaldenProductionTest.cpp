@@ -169,8 +169,7 @@ TEST_F(ProductionLine, EachCheckRefusesAWrongTargetAndAMissingAdapterAsUpdateTar
         {"blank-check", "--part NAME is required"},
         {"verify --part RQD-2", "a FILE is required"},
         {"program --part RQD-2 --log", "--log needs a value"},
-        {"gang store x.bin", "store is not available"},
-        {"gang read --part RQD-2", "a gang runs program or verify"},
+        {"gang read --part RQD-2", "a gang runs program, verify or store"},
         {"gang program --adapter X --part RQD-2 x.bin", "use --adapters"},
     };
     for (const auto& usage : usages) {
@@ -253,6 +252,54 @@ TEST_F(ProductionLine, TheTraceLogHasOneLineWithEveryFieldPerOperation) {
     EXPECT_TRUE(parseLine(written[6])["message"].toString().startsWith(
         "Unmatched firmware version on the Tavro."));
     EXPECT_TRUE(parseLine(written[6])["adapter"].toObject()["firmware"].toString() == "1.4");
+}
+
+// Update Programmer and the firmware upgrade write the same line; store's carries its
+// off-line settings.
+TEST_F(ProductionLine, StoreAndFirmwareUpgradeTraceTheirOperation) {
+    const std::string file = image();
+    const std::string log = (dir / "trace.jsonl").string();
+    ASSERT_EQ(halden(emulator(),
+                     "store --part RQD-2 --serial --serial-number 1A --log " + log + " " + file)
+                  .code,
+              0);
+    ASSERT_EQ(halden(emulator(",offline=0"), "store --part RQD-2 --log " + log + " " + file).code,
+              1);
+    ASSERT_EQ(
+        halden("firmware=old,state=" + (dir / "old").string(), "firmware upgrade --log " + log)
+            .code,
+        0);
+    ASSERT_EQ(halden("", "firmware upgrade --log " + log).code, 1);
+    const auto written = lines(readFile(log));
+    ASSERT_EQ(written.size(), 4u);
+    const QJsonObject stored = parseLine(written[0]);
+    EXPECT_EQ(stored["operation"].toString(), "store");
+    EXPECT_EQ(stored["result"].toString(), "ok");
+    EXPECT_EQ(stored["message"].toString(), "Update Programmer ok !");
+    EXPECT_EQ(stored["image"].toObject()["size"].toInt(), 1000);
+    const QJsonObject serial = stored["serial"].toObject();
+    EXPECT_TRUE(serial["enabled"].toBool());
+    EXPECT_EQ(serial["serialNumber"].toString(), "0x0000001A");
+    EXPECT_EQ(serial["startAddress"].toString(), "0x0001FFF0");
+    EXPECT_EQ(parseLine(written[1])["result"].toString(), "failed");
+    EXPECT_NE(parseLine(written[1])["message"].toString().indexOf("no off-line capability"), -1);
+    const QJsonObject upgraded = parseLine(written[2]);
+    EXPECT_EQ(upgraded["operation"].toString(), "firmware upgrade");
+    EXPECT_EQ(upgraded["result"].toString(), "ok");
+    EXPECT_EQ(upgraded["message"].toString(), "Tavro is upgraded !");
+    EXPECT_FALSE(upgraded["adapter"].toObject()["path"].toString().isEmpty());
+    EXPECT_EQ(parseLine(written[3])["result"].toString(), "failed");
+}
+
+TEST_F(ProductionLine, AGangStoresTheProjectInEveryAdapter) {
+    const std::string emulated = emulator(",adapters=2");
+    const auto result = halden(emulated, "gang store --part RQD-2 " + image());
+    ASSERT_EQ(result.code, 0) << result.output;
+    EXPECT_EQ(lines(result.output).size(), 2u) << result.output;
+    for (const char* k : {"1", "2"}) {
+        EXPECT_EQ(readFile(dir / (std::string("emu/adapter-") + k + "/stored-code.bin")),
+                  pattern(1000));
+    }
 }
 
 TEST_F(ProductionLine, ALogThatCannotBeOpenedStopsBeforeTheAdapterIsTouched) {
