@@ -4,7 +4,9 @@
 #include "programmer/buffer/CodeChecksum.h"
 #include "programmer/catalogue/PartSettings.h"
 #include "programmer/programming/AdapterFirmwareCheck.h"
+#include "programmer/programming/AdapterOpening.h"
 #include "programmer/programming/AdapterUi.h"
+#include "programmer/programming/BusyGuard.h"
 #include "programmer/programming/OfflineProjectHeader.h"
 #include "programmer/programming/OfflineSettingsEditor.h"
 #include "programmer/text/TextMessage.h"
@@ -18,16 +20,6 @@ namespace {
 constexpr MessageStyle kError{MessageButtons::Ok, MessageIcon::Error};
 constexpr MessageStyle kInformation{MessageButtons::Ok, MessageIcon::Information};
 constexpr std::uint16_t kWarningCaption = 1107;
-
-// Clears the busy flag however the sequence ends.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& busy) : busy_(busy) { busy_ = true; }
-    ~BusyGuard() { busy_ = false; }
-
-private:
-    bool& busy_;
-};
 
 std::u16string overlapText(std::uint32_t startAddress) {
     const std::string address = OfflineSettings::hex8(startAddress);
@@ -43,32 +35,9 @@ UpdateProgrammer::Result UpdateProgrammer::run() {
         return Result::Busy;
     }
     BusyGuard guard(busy_);
-    upgradeStarted_ = false;
     header_.clear();
     code_bytes_.clear();
-    if (!link_.bound()) {
-        messages_.ShowTextMessage(1101, 1110, kError);
-        return Result::Failed;
-    }
-    // A link left open by an abandoned download is closed before the adapter is opened
-    // again, as Update Target does.
-    if (link_.isOpen()) {
-        link_.close();
-    }
-    const int opened = link_.openProgrammer();
-    ui_.setStatusText(u"");
-    if (opened != 0) {
-        messages_.ShowTextMessage(1101, 1110, kError);
-        link_.close();
-        return Result::Failed;
-    }
-    AdapterFirmwareCheck firmware(link_, ui_, messages_.text());
-    if (!firmware.CheckAdapterFirmware(0)) {
-        upgradeStarted_ = firmware.upgradeStarted();
-        ui_.showFilePath();
-        if (!upgradeStarted_) {
-            link_.close();
-        }
+    if (!AdapterOpening::open(link_, ui_, messages_, upgradeStarted_)) {
         return Result::Failed;
     }
     if (!link_.offlineCapable()) {

@@ -2,7 +2,9 @@
 
 #include "adapter/AdapterCommand.h"
 #include "programmer/catalogue/PartSettings.h"
+#include "programmer/programming/AdapterOpening.h"
 #include "programmer/programming/AdapterUi.h"
+#include "programmer/programming/BusyGuard.h"
 #include "programmer/text/TextMessage.h"
 
 namespace halden {
@@ -11,16 +13,6 @@ namespace {
 
 constexpr MessageStyle kError{MessageButtons::Ok, MessageIcon::Error};
 constexpr MessageStyle kInformation{MessageButtons::Ok, MessageIcon::Information};
-
-// Clears the busy flag however the sequence ends.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& busy) : busy_(busy) { busy_ = true; }
-    ~BusyGuard() { busy_ = false; }
-
-private:
-    bool& busy_;
-};
 
 } // namespace
 
@@ -33,28 +25,7 @@ UpdateTarget::Result UpdateTarget::run() {
         return Result::Busy;
     }
     BusyGuard guard(busy_);
-    upgradeStarted_ = false;
-    if (!link_.bound()) {
-        messages_.ShowTextMessage(1101, 1110, kError);
-        return Result::Failed;
-    }
-    if (link_.isOpen()) {
-        close();
-    }
-    const int opened = link_.openProgrammer();
-    ui_.setStatusText(u"");
-    if (opened != 0) {
-        messages_.ShowTextMessage(1101, 1110, kError);
-        close();
-        return Result::Failed;
-    }
-    AdapterFirmwareCheck firmware(link_, ui_, messages_.text());
-    if (!firmware.CheckAdapterFirmware(0)) {
-        upgradeStarted_ = firmware.upgradeStarted();
-        ui_.showFilePath();
-        if (!upgradeStarted_) {
-            close();
-        }
+    if (!AdapterOpening::open(link_, ui_, messages_, upgradeStarted_)) {
         return Result::Failed;
     }
     CommandProtocol protocol(link_, messages_.messages(), messages_.text(), observer_);
