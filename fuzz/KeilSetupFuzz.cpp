@@ -57,14 +57,23 @@ std::string read(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-const fs::path& folder() {
-    static const fs::path made = [] {
+// A folder of its own for each run, gone with the run.
+class RunFolder {
+public:
+    RunFolder() {
         std::string pattern = (fs::temp_directory_path() / "keil-fuzz-XXXXXX").string();
         FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
-        return fs::path(pattern);
-    }();
-    return made;
-}
+        path_ = pattern;
+    }
+    ~RunFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
 
 void checkEdit(const std::string& before, const std::string& after) {
     const auto old = lines(before);
@@ -81,12 +90,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0; // every scan reads the file 512 times; larger files teach nothing new
     }
     const std::string original(reinterpret_cast<const char*>(data), size);
-    const fs::path toolsIni = folder() / "TOOLS.INI";
+    const RunFolder run;
+    const fs::path toolsIni = run.path() / "TOOLS.INI";
     std::ofstream(toolsIni, std::ios::binary | std::ios::trunc) << original;
 
     NoDesktop desktop;
-    KeilDriverSetup setup(folder().string(), desktop);
-    const auto installed = setup.Install(folder().string());
+    KeilDriverSetup setup(run.path().string(), desktop);
+    const auto installed = setup.Install(run.path().string());
     const std::string afterInstall = read(toolsIni);
     if (installed.error != 0) {
         FUZZ_CHECK(afterInstall == original);
@@ -99,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const halden::ProfileIni ini(toolsIni.string());
         FUZZ_CHECK(KeilDriverSetup::FindDriverKey(ini, key, anchor) == 0);
     }
-    setup.Uninstall(folder().string());
+    setup.Uninstall(run.path().string());
     checkEdit(afterInstall, read(toolsIni));
     return 0;
 }
