@@ -51,6 +51,9 @@ std::optional<fs::path> WinePath::defaultPrefix() {
 }
 
 std::optional<fs::path> WinePath::prefixOf(const fs::path& file) {
+    if (file.empty()) {
+        return defaultPrefix();
+    }
     std::error_code error;
     fs::path folder = fs::absolute(file, error).parent_path();
     while (!error && !folder.empty()) {

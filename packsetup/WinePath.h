@@ -14,7 +14,7 @@ namespace halden {
 class WinePath {
 public:
     // The prefix that holds `file`: the nearest folder above it with a dosdevices folder;
-    // otherwise WINEPREFIX, then ~/.wine, where they exist.
+    // otherwise (also for no file) WINEPREFIX, then ~/.wine, where they exist.
     static std::optional<std::filesystem::path> prefixOf(const std::filesystem::path& file);
 
     // `windowsPath` as a path of this system, for a file beside `toolsIni`'s Keil; nothing
