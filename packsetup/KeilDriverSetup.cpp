@@ -109,6 +109,10 @@ std::string entryKeyOf(std::string_view entry) {
 }
 
 // A driver is a few hundred kilobytes; anything near this is not one.
+void addNote(KeilDriverSetup::Outcome& outcome, const std::string& note) {
+    outcome.note += (outcome.note.empty() ? "" : "; ") + note;
+}
+
 constexpr std::uintmax_t kMaxDriverSize = 64u * 1024 * 1024;
 
 } // namespace
@@ -290,20 +294,20 @@ std::string KeilDriverSetup::driverDestination(const ProfileIni& ini) {
 bool KeilDriverSetup::CopyLinkLibrary(const ProfileIni& ini, Outcome& outcome) const {
     outcome.driverPath = driverDestination(ini);
     if (outcome.driverPath.empty()) {
-        outcome.note = "TOOLS.INI names no Keil folder (PATH in [ARMADS]) that this system can "
-                       "reach: the driver was not copied";
+        addNote(outcome, "TOOLS.INI names no Keil folder (PATH in [ARMADS]) that this system can "
+                         "reach: the driver was not copied");
         return false;
     }
     const fs::path source = WinePath::childNoCase(programFolder_, kDriverFileName);
     std::error_code error;
     if (!fs::is_regular_file(source, error)) {
-        outcome.note =
-            "there is no " + std::string(kDriverFileName) + " beside the program to copy";
+        addNote(outcome,
+                "there is no " + std::string(kDriverFileName) + " beside the program to copy");
         return false;
     }
     const fs::path destination(outcome.driverPath);
     if (!fs::is_directory(destination.parent_path(), error)) {
-        outcome.note = "Keil's folder " + destination.parent_path().string() + " does not exist";
+        addNote(outcome, "Keil's folder " + destination.parent_path().string() + " does not exist");
         return false;
     }
     // The copy replaces the old driver whole or not at all.
@@ -311,7 +315,7 @@ bool KeilDriverSetup::CopyLinkLibrary(const ProfileIni& ini, Outcome& outcome) c
     const std::string problem = read.bytes ? AtomicFile::write(destination.string(), *read.bytes)
                                            : "cannot read " + source.string() + ": " + read.reason;
     if (!problem.empty()) {
-        outcome.note = "the driver was not copied: " + problem;
+        addNote(outcome, "the driver was not copied: " + problem);
         return false;
     }
     outcome.driverCopied = true;
@@ -338,17 +342,27 @@ std::string KeilDriverSetup::OpenPack() const {
     return first.string();
 }
 
-KeilDriverSetup::Outcome KeilDriverSetup::Install(std::string_view folderText) {
-    Outcome outcome;
+std::optional<ProfileIni> KeilDriverSetup::openToolsIni(std::string_view folderText,
+                                                        Outcome& outcome) const {
     outcome.error = LocateToolsIni(folderText, outcome.toolsIni);
     if (outcome.error != 0) {
-        return outcome;
+        return std::nullopt;
     }
     ProfileIni ini(outcome.toolsIni);
     outcome.error = HasArmadsSection(ini);
     if (outcome.error != 0) {
+        return std::nullopt;
+    }
+    return ini;
+}
+
+KeilDriverSetup::Outcome KeilDriverSetup::Install(std::string_view folderText) {
+    Outcome outcome;
+    auto opened = openToolsIni(folderText, outcome);
+    if (!opened) {
         return outcome;
     }
+    ProfileIni& ini = *opened;
     std::string key;
     std::optional<int> anchor;
     if (FindDriverKey(ini, key, anchor) == 0) {
@@ -368,27 +382,18 @@ KeilDriverSetup::Outcome KeilDriverSetup::Install(std::string_view folderText) {
         outcome.note = "TOOLS.INI could not be written: the driver was not registered";
         outcome.driverKey.clear();
     }
-    std::string copyNote;
-    std::swap(copyNote, outcome.note);
     CopyLinkLibrary(ini, outcome);
-    if (!copyNote.empty()) {
-        outcome.note = copyNote + (outcome.note.empty() ? "" : "; " + outcome.note);
-    }
     outcome.pack = OpenPack();
     return outcome;
 }
 
 KeilDriverSetup::Outcome KeilDriverSetup::Uninstall(std::string_view folderText) {
     Outcome outcome;
-    outcome.error = LocateToolsIni(folderText, outcome.toolsIni);
-    if (outcome.error != 0) {
+    auto opened = openToolsIni(folderText, outcome);
+    if (!opened) {
         return outcome;
     }
-    ProfileIni ini(outcome.toolsIni);
-    outcome.error = HasArmadsSection(ini);
-    if (outcome.error != 0) {
-        return outcome;
-    }
+    ProfileIni& ini = *opened;
     std::string key;
     std::optional<int> anchor;
     if (FindDriverKey(ini, key, anchor) != 0) {

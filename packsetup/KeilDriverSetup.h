@@ -87,6 +87,9 @@ public:
     static std::string driverDestination(const ProfileIni& ini);
 
 private:
+    // TOOLS.INI in the folder, when it holds an [ARMADS] section; else why not, in outcome.
+    std::optional<ProfileIni> openToolsIni(std::string_view folderText, Outcome& outcome) const;
+
     std::string programFolder_;
     DesktopOpener& opener_;
 };

@@ -13,11 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isDirectory(const fs::path& path) {
-    std::error_code error;
-    return fs::is_directory(path, error);
-}
-
 std::vector<fs::path> subfolders(const fs::path& folder) {
     std::vector<fs::path> found;
     std::error_code error;
@@ -54,7 +49,7 @@ std::vector<fs::path> KeilFolderSearch::userPrefixes() {
     const auto add = [&prefixes](const fs::path& prefix) {
         std::error_code error;
         const fs::path canonical = fs::weakly_canonical(prefix, error);
-        if (!error && isDirectory(canonical / "drive_c") &&
+        if (!error && WinePath::isFolder(canonical / "drive_c") &&
             std::find(prefixes.begin(), prefixes.end(), canonical) == prefixes.end()) {
             prefixes.push_back(canonical);
         }

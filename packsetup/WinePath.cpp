@@ -12,11 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isDirectory(const fs::path& path) {
-    std::error_code error;
-    return fs::is_directory(path, error);
-}
-
 bool present(const fs::path& path) {
     std::error_code error;
     return fs::exists(fs::symlink_status(path, error));
@@ -28,6 +23,11 @@ bool hasDriveLetter(std::string_view path) {
 
 } // namespace
 
+bool WinePath::isFolder(const fs::path& path) {
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
 bool WinePath::equalNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
@@ -37,13 +37,13 @@ bool WinePath::equalNoCase(std::string_view a, std::string_view b) {
 
 std::optional<fs::path> WinePath::defaultPrefix() {
     if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
-        if (isDirectory(fs::path(prefix) / "dosdevices")) {
+        if (isFolder(fs::path(prefix) / "dosdevices")) {
             return fs::path(prefix);
         }
     }
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
         const fs::path wine = fs::path(home) / ".wine";
-        if (isDirectory(wine / "dosdevices")) {
+        if (isFolder(wine / "dosdevices")) {
             return wine;
         }
     }
@@ -57,7 +57,7 @@ std::optional<fs::path> WinePath::prefixOf(const fs::path& file) {
     std::error_code error;
     fs::path folder = fs::absolute(file, error).parent_path();
     while (!error && !folder.empty()) {
-        if (isDirectory(folder / "dosdevices")) {
+        if (isFolder(folder / "dosdevices")) {
             return folder;
         }
         if (folder == folder.root_path()) {
@@ -115,9 +115,9 @@ std::optional<fs::path> WinePath::toHost(std::string_view windowsPath, const fs:
     const std::string drive{
         static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0]))), ':'};
     fs::path root = *prefix / "dosdevices" / drive;
-    if (!isDirectory(root)) {
+    if (!isFolder(root)) {
         // A prefix made by hand may lack the link for its system drive.
-        if (drive != "c:" || !isDirectory(*prefix / "drive_c")) {
+        if (drive != "c:" || !isFolder(*prefix / "drive_c")) {
             return std::nullopt;
         }
         root = *prefix / "drive_c";

@@ -32,6 +32,8 @@ public:
                                                std::string_view relative);
 
     static bool equalNoCase(std::string_view a, std::string_view b);
+    // A folder, or a link to one; false for anything that cannot be looked at.
+    static bool isFolder(const std::filesystem::path& path);
 
 private:
     static std::optional<std::filesystem::path> defaultPrefix();

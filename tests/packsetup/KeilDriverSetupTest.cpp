@@ -3,6 +3,7 @@
 #include "common/DesktopOpener.h"
 #include "common/SystemError.h"
 #include "tests/packsetup/KeilFixture.h"
+#include "tests/support/RecordingDesktopOpener.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,7 @@ using test::fileBytes;
 using test::KeilFixture;
 using test::withLine;
 
-class RecordingOpener : public DesktopOpener {
-public:
-    bool open(const std::string& pathOrUrl) override {
-        opened.push_back(pathOrUrl);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
+using RecordingOpener = test::RecordingDesktopOpener;
 
 constexpr const char* kDriverLine = "TDRV3=BIN\\M3_Tavro.dll(\"Tavro Cortex-M3 Debugger\")";
 

@@ -8,6 +8,7 @@
 #include "programmer/form/FormPrinter.h"
 #include "programmer/form/FormView.h"
 #include "tests/programmer/form/FormFixture.h"
+#include "tests/support/RecordingDesktopOpener.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -24,14 +25,7 @@
 namespace halden::test {
 namespace {
 
-class RecordingOpener : public DesktopOpener {
-public:
-    bool open(const std::string& pathOrUrl) override {
-        opened.push_back(pathOrUrl);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
+using RecordingOpener = RecordingDesktopOpener;
 
 std::string run(const QString& program, const QStringList& arguments) {
     QProcess process;

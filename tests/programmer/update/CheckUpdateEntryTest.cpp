@@ -2,6 +2,7 @@
 #include "programmer/update/UpdateCheck.h"
 #include "tests/programmer/app/MainWindowFixture.h"
 #include "tests/programmer/update/LoopbackHttpServer.h"
+#include "tests/support/RecordingDesktopOpener.h"
 
 #include <QAction>
 #include <QMenu>
@@ -9,14 +10,7 @@
 namespace halden {
 namespace {
 
-class RecordingOpener : public DesktopOpener {
-public:
-    bool open(const std::string& pathOrUrl) override {
-        opened.push_back(pathOrUrl);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
+using RecordingOpener = test::RecordingDesktopOpener;
 
 QAction* checkUpdateEntry(CProgrammerDlg& dialog) {
     for (auto* action : dialog.systemMenu()->actions()) {

@@ -9,6 +9,7 @@
 #include "tests/programmer/update/LoopbackHttpServer.h"
 #include "tests/support/ClosedPort.h"
 #include "tests/support/MemorySettingsStore.h"
+#include "tests/support/RecordingDesktopOpener.h"
 #include "tests/support/RecordingMessageService.h"
 #include "tests/support/TempDir.h"
 
@@ -27,15 +28,7 @@ using Mode = UpdateCheck::Mode;
 using Behaviour = test::LoopbackHttpServer::Behaviour;
 using namespace std::chrono_literals;
 
-// The desktop, replaced: what the check asked it to open.
-class RecordingOpener : public DesktopOpener {
-public:
-    bool open(const std::string& pathOrUrl) override {
-        opened.push_back(pathOrUrl);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
+using RecordingOpener = test::RecordingDesktopOpener;
 
 QByteArray versionFile(const std::string& version, const std::string& url = "") {
     std::string text = "[Jadeo_Tavro]\r\nVersion=" + version + "\r\n";
