@@ -1,7 +1,6 @@
 #include "adapter/hid/HidapiHandle.h"
 
 #include "adapter/hid/InputReportCheck.h"
-
 #include "common/ProcessLock.h"
 
 #include <hidapi/hidapi.h>

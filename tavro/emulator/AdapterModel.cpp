@@ -140,7 +140,7 @@ AdapterModel::Effects AdapterModel::startDataPhase(const TavroFrames::Command& c
 bool AdapterModel::wellFramed(std::span<const std::uint8_t> report, std::size_t count) {
     return report.size() == TavroFrames::kFeatureLength && report[0] == 0 &&
            count <= TavroFrames::kDataPerReport &&
-           std::all_of(report.begin() + 1 + count, report.end(),
+           std::all_of(report.begin() + 1 + static_cast<std::ptrdiff_t>(count), report.end(),
                        [](std::uint8_t byte) { return byte == 0; });
 }
 
@@ -161,7 +161,8 @@ AdapterModel::Effects AdapterModel::onFeature(std::span<const std::uint8_t> repo
         phase_.reset();
         return effects;
     }
-    data.insert(data.end(), report.begin() + 1, report.begin() + 1 + wanted);
+    const auto first = report.begin() + 1;
+    data.insert(data.end(), first, first + static_cast<std::ptrdiff_t>(wanted));
     return data.size() == phase_->command.length ? finishDataPhase() : effects;
 }
 
