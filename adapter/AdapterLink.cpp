@@ -33,6 +33,8 @@ std::string readProblem(int read) {
         return "(the adapter left the bus)";
     case HidHandle::kAborted:
         return "(the read was cancelled)";
+    case HidHandle::kInvalidData:
+        return "(the adapter sent an input report that is not a reply)";
     case ReportTransport::kNoHandle:
         return "(no adapter is open)";
     default:

@@ -32,10 +32,16 @@ namespace halden {
 //   answered at once with status 4 and its data phase is refused.
 //
 // Data phase of CMD_PROGRAM_CODE, CMD_PROGRAM_OPTIONS, CMD_STORE_PROJECT_HEADER and
-//   CMD_STORE_PROJECT_CODE: ceil(length / 128) feature reports, ID 0, 128 data bytes each
-//   in bytes 1-128. After the last one the adapter checks the sum of the data against
-//   the parameter bytes (status 1 when they differ), executes and replies. A feature
-//   report outside a data phase is refused; a new command frame abandons a data phase.
+//   CMD_STORE_PROJECT_CODE: ceil(length / 128) feature reports of 129 bytes, ID 0, 128 data
+//   bytes each in bytes 1-128, zeros after the data in the last one. After the last one
+//   the adapter checks the sum of the data against the parameter bytes (status 1 when
+//   they differ), executes and replies. A report of another length or ID, or with
+//   non-zero bytes after the data, is answered at once with status 4 and ends the data
+//   phase. A feature report outside a data phase is refused; a new command frame abandons
+//   a data phase.
+//
+// CMD_OPEN_TARGET's parameter bytes are the part's own (its descriptor's keys 24 and 25);
+//   with any others the target does not answer (status 3).
 //
 // Read-back (CMD_READ_TARGET_CODE, CMD_READ_STORED_CODE): after a reply with status 0
 //   the host reads ceil(length / 128) feature reports (ID 0), 128 data bytes each in

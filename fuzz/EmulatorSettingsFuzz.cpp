@@ -26,8 +26,9 @@ std::size_t blockBound(std::size_t textSize) {
 
 std::string canonical(const EmulatorSettings& s) {
     static const char* const kModes[] = {"normal", "0331", "0FFF", "boot"};
-    static const char* const kKinds[] = {"drop",   "tag",      "status", "refuse",
-                                         "unplug", "bootswap", "stuck"};
+    static const char* const kKinds[] = {"drop",    "tag",       "status",   "refuse",
+                                         "unplug",  "bootswap",  "stuck",    "restart",
+                                         "corrupt", "closefail", "badreport"};
     std::string text = "target=" + s.target.value_or("none");
     text += ",voltage=" + std::to_string(s.millivolts);
     text += s.currentFirmware ? ",firmware=current" : ",firmware=old";
@@ -43,15 +44,22 @@ std::string canonical(const EmulatorSettings& s) {
             text += ":" + std::to_string(*fault.command);
         }
         if (fault.kind == Kind::Status || fault.kind == Kind::Refuse ||
-            fault.kind == Kind::Unplug || fault.kind == Kind::Stuck) {
+            fault.kind == Kind::Unplug || fault.kind == Kind::Stuck ||
+            fault.kind == Kind::Corrupt) {
             text += ":" + std::to_string(fault.value);
+        }
+        if (fault.times) {
+            text += ":" + std::to_string(*fault.times);
+        }
+        if (fault.kind == Kind::Restart) {
+            text += fault.value == Fault::kRestartStays ? ":stay" : ":refuse";
         }
     }
     return text;
 }
 
 bool sameFault(const Fault& a, const Fault& b) {
-    return a.kind == b.kind && a.command == b.command && a.value == b.value;
+    return a.kind == b.kind && a.command == b.command && a.value == b.value && a.times == b.times;
 }
 
 bool same(const EmulatorSettings& a, const EmulatorSettings& b) {
@@ -66,17 +74,24 @@ bool same(const EmulatorSettings& a, const EmulatorSettings& b) {
 bool wellFormed(const Fault& f) {
     switch (f.kind) {
     case Kind::Drop:
-        return f.value == 0;
+    case Kind::BadReport:
+        return f.value == 0 && !f.times;
     case Kind::WrongTag:
-        return f.command && f.value == 0;
+        return f.command && f.value == 0 && !f.times;
     case Kind::Status:
-        return f.command && f.value <= 0xFFFF;
+        return f.command && f.value <= 0xFFFF && !f.times;
     case Kind::Refuse:
+        return !f.command;
     case Kind::Unplug:
     case Kind::Stuck:
-        return !f.command;
+    case Kind::Corrupt:
+        return !f.command && !f.times;
+    case Kind::Restart:
+        return !f.command && !f.times &&
+               (f.value == Fault::kRestartRefused || f.value == Fault::kRestartStays);
     case Kind::BootSwap:
-        return !f.command && f.value == 0;
+    case Kind::CloseFail:
+        return !f.command && f.value == 0 && !f.times;
     }
     return false;
 }

@@ -6,7 +6,8 @@
 //
 // As a session a host holds with the emulated adapter, raw reports mixed with whole
 // exchanges: every reply answers a command the adapter took (never CMD_CLOSE_TARGET or
-// CMD_ENTER_BOOTLOADER), once, with the adapter's supply and off-line capability; a
+// CMD_ENTER_BOOTLOADER), once, with the adapter's supply and off-line capability; the
+// target opens exactly when it is there, powered and given its own parameter bytes; a
 // read-back serves exactly the reports its length needs, with the memory's bytes, and
 // nothing is served outside one; a data phase with the right sum is never answered with
 // a checksum mismatch, lands in memory as sent when it is done and changes nothing when
@@ -44,8 +45,8 @@ constexpr std::uint16_t kLibraryFirmware = 0x0105;
 // kilobytes of flash rather than the shipped parts' hundreds, and still crosses every
 // boundary (report, flash end, stored code) that the real sizes have.
 const EmulatedPartTable& parts() {
-    static const EmulatedPartTable table(
-        {{"FZ-1", 36, 0x12800418u, 0x1000u, 128u}, {"FZ-2", 42, 0x13800440u, 0x2000u, 16u}});
+    static const EmulatedPartTable table({{"FZ-1", 36, 0x12800418u, 0x1000u, 128u, 0x14, 0x24},
+                                          {"FZ-2", 42, 0x13800440u, 0x2000u, 16u, 0x15, 0x26}});
     return table;
 }
 
@@ -297,7 +298,22 @@ private:
                                      : in_.ConsumeIntegralInRange<std::uint32_t>(0, kMaxPhase);
         c.parameter0 = in_.ConsumeIntegral<std::uint8_t>();
         c.parameter1 = in_.ConsumeIntegral<std::uint8_t>();
-        write(TavroFrames::commandFrame(c));
+        const auto& part = emulator_->part();
+        // Mostly the part's own parameter bytes, so that sessions reach an open target.
+        if (c.code == CMD_OPEN_TARGET && part && in_.ConsumeIntegralInRange(0, 7) != 0) {
+            c.parameter0 = part->parameter0;
+            c.parameter1 = part->parameter1;
+        }
+        const bool toModel = programmer();
+        if (write(TavroFrames::commandFrame(c)) && toModel && c.code == CMD_OPEN_TARGET) {
+            // The target opens exactly when it is there, powered within range and reached
+            // with its own parameter bytes.
+            const bool reachable =
+                part && settings_.millivolts >= AdapterModel::kLowestMillivolts &&
+                settings_.millivolts <= AdapterModel::kHighestMillivolts &&
+                c.parameter0 == part->parameter0 && c.parameter1 == part->parameter1;
+            FUZZ_CHECK(emulator_->targetOpen() == reachable);
+        }
     }
 
     // A well-formed project header: its length at 2, what follows the fixed part at 68,

@@ -20,6 +20,9 @@ public:
     static constexpr int kAborted = 995;     // ERROR_OPERATION_ABORTED: cancel() ended the read
     static constexpr int kDeviceGone = 1167; // ERROR_DEVICE_NOT_CONNECTED
     static constexpr int kBadArgument = 87;  // ERROR_INVALID_PARAMETER
+    // ERROR_INVALID_DATA: an input report came under another report ID or with another
+    // length than the device's input report (InputReportCheck); it is dropped.
+    static constexpr int kInvalidData = 13;
 
     virtual ~HidHandle() = default;
 
@@ -32,7 +35,7 @@ public:
     // Reads the feature report whose ID is in report[0] into report; false on refusal.
     virtual bool getFeature(std::span<std::uint8_t> report) = 0;
     // Waits up to timeoutMs for one input report and copies what fits into buffer.
-    // kOk, kTimeout, kAborted, kDeviceGone or another platform error number.
+    // kOk, kTimeout, kAborted, kDeviceGone, kInvalidData or another platform error number.
     virtual int readInput(std::span<std::uint8_t> buffer, int timeoutMs) = 0;
     // Sends an output report; false when it is refused.
     virtual bool writeOutput(std::span<const std::uint8_t> report) = 0;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace halden {
@@ -102,14 +103,19 @@ HidReportDescriptor::reportLengths(std::span<const std::uint8_t> descriptor) {
             }
         }
     }
+    // The longest report of a type and its ID; the lowest ID among equals.
     const auto longest = [](const std::map<std::uint32_t, std::uint64_t>& reports) {
-        std::size_t length = 0;
+        std::pair<std::size_t, std::uint32_t> found{0, 0};
         for (const auto& [id, count] : reports) {
-            length = std::max<std::size_t>(length, static_cast<std::size_t>((count + 7) / 8 + 1));
+            const auto length = static_cast<std::size_t>((count + 7) / 8 + 1);
+            if (length > found.first) {
+                found = {length, id};
+            }
         }
-        return length;
+        return found;
     };
-    return Lengths{longest(bits[0]), longest(bits[1]), longest(bits[2]), numbered};
+    const auto [input, inputId] = longest(bits[0]);
+    return Lengths{input, longest(bits[1]).first, longest(bits[2]).first, numbered, inputId};
 }
 
 } // namespace halden

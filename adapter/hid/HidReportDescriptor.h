@@ -18,6 +18,8 @@ public:
         std::size_t feature = 0;
         // Whether reports carry an ID byte on the wire (any Report ID item).
         bool numbered = false;
+        // The ID of the longest input report (0 without report IDs).
+        std::uint32_t inputId = 0;
     };
 
     // Nothing when an item runs past the end, the global stack is misused, or a report

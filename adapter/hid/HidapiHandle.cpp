@@ -1,5 +1,6 @@
 #include "adapter/hid/HidapiHandle.h"
 
+#include "adapter/hid/InputReportCheck.h"
 #include "common/ProcessLock.h"
 
 #include <hidapi/hidapi.h>
@@ -58,9 +59,10 @@ int HidapiHandle::readInput(std::span<std::uint8_t> buffer, int timeoutMs) {
     if (buffer.empty()) {
         return kBadArgument;
     }
-    // Unnumbered reports arrive without byte 0: read them one byte further on.
+    // Unnumbered reports arrive without byte 0: read them one byte further on. One byte
+    // more than the longest report lets a report that is too long show.
     const std::size_t skip = lengths_.numbered ? 0 : 1;
-    std::vector<std::uint8_t> raw(std::max<std::size_t>(lengths_.input, buffer.size()));
+    std::vector<std::uint8_t> raw(std::max<std::size_t>(lengths_.input, buffer.size()) + 1);
     const unsigned cancelsAtStart = cancelCount_.load();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
@@ -78,7 +80,14 @@ int HidapiHandle::readInput(std::span<std::uint8_t> buffer, int timeoutMs) {
         }
         if (got > 0) {
             raw[0] = skip ? 0 : raw[0];
-            std::copy_n(raw.begin(), std::min(buffer.size(), got + skip), buffer.begin());
+            const std::size_t length = static_cast<std::size_t>(got) + skip;
+            if (std::string problem = InputReportCheck(lengths_).problem(raw[0], length);
+                !problem.empty()) {
+                const std::lock_guard lock(errorMutex_);
+                lastError_ = std::move(problem);
+                return kInvalidData;
+            }
+            std::copy_n(raw.begin(), std::min(buffer.size(), length), buffer.begin());
             return kOk;
         }
         if (cancelCount_.load() != cancelsAtStart) {

@@ -16,7 +16,8 @@ class ProcessLock;
 
 // A real adapter opened through hidapi (hidraw). Reports without IDs travel without
 // their zero byte on the wire; this handle adds and removes it so callers always see
-// byte 0 as the report ID, as the system's reports have it.
+// byte 0 as the report ID, as the system's reports have it. An input report that is not
+// the one the descriptor declares (InputReportCheck) is dropped with kInvalidData.
 class HidapiHandle : public HidHandle {
 public:
     // lock: this process's hold on the device node (null when it could not be taken).

@@ -44,7 +44,7 @@ AdapterModel::Effects AdapterModel::onCommand(const TavroFrames::Command& comman
         effects.reply = reply(command.tag, STATUS_DONE);
         return effects;
     case CMD_OPEN_TARGET:
-        effects.reply = reply(command.tag, openTarget());
+        effects.reply = reply(command.tag, openTarget(command));
         return effects;
     case CMD_CHECK_TARGET:
         effects.reply = reply(command.tag, checkTarget(command));
@@ -67,12 +67,18 @@ AdapterModel::Effects AdapterModel::onCommand(const TavroFrames::Command& comman
     }
 }
 
-std::uint16_t AdapterModel::openTarget() {
+std::uint16_t AdapterModel::openTarget(const TavroFrames::Command& command) {
+    open_ = false; // the target is powered up afresh; it is open only when that works
     if (!target_) {
         return STATUS_NO_TARGET;
     }
     if (millivolts_ < kLowestMillivolts || millivolts_ > kHighestMillivolts) {
         return STATUS_VOLTAGE;
+    }
+    // The parameter bytes set up the chip's interface: with another part's the powered
+    // chip never answers.
+    if (command.parameter0 != target_->parameter0 || command.parameter1 != target_->parameter1) {
+        return STATUS_NO_TARGET;
     }
     open_ = true;
     return STATUS_DONE;
@@ -131,6 +137,13 @@ AdapterModel::Effects AdapterModel::startDataPhase(const TavroFrames::Command& c
     return effects;
 }
 
+bool AdapterModel::wellFramed(std::span<const std::uint8_t> report, std::size_t count) {
+    return report.size() == TavroFrames::kFeatureLength && report[0] == 0 &&
+           count <= TavroFrames::kDataPerReport &&
+           std::all_of(report.begin() + 1 + static_cast<std::ptrdiff_t>(count), report.end(),
+                       [](std::uint8_t byte) { return byte == 0; });
+}
+
 AdapterModel::Effects AdapterModel::onFeature(std::span<const std::uint8_t> report) {
     Effects effects;
     if (!phase_ || report.empty()) {
@@ -140,9 +153,16 @@ AdapterModel::Effects AdapterModel::onFeature(std::span<const std::uint8_t> repo
     auto& data = phase_->data;
     const std::size_t wanted =
         std::min<std::size_t>(phase_->command.length - data.size(), TavroFrames::kDataPerReport);
-    const std::size_t n = std::min(wanted, report.size() - 1);
-    data.insert(data.end(), report.begin() + 1, report.begin() + 1 + n);
     effects.command = phase_->command.code;
+    if (!wellFramed(report, wanted)) {
+        // Taken off the bus, but not data the adapter can use: the command fails now and
+        // the rest of its reports find no data phase.
+        effects.reply = reply(phase_->command.tag, STATUS_FAILED);
+        phase_.reset();
+        return effects;
+    }
+    const auto first = report.begin() + 1;
+    data.insert(data.end(), first, first + static_cast<std::ptrdiff_t>(wanted));
     return data.size() == phase_->command.length ? finishDataPhase() : effects;
 }
 

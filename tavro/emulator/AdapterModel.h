@@ -16,6 +16,11 @@ namespace halden {
 // CMD_CLOSE_TARGET), the data phases it takes, the read-backs it serves and the replies
 // it gives. Flash programming clears bits only, as real flash does, so code programmed
 // over unerased flash reads back wrong.
+//
+// It holds the host to the frames a real adapter needs: CMD_OPEN_TARGET reaches the chip
+// only with the chip's own parameter bytes (otherwise no target answers, status 3), and
+// every data-phase report is report ID 0 with 128 data bytes and zeros after the data in
+// the last one; the first report that is not ends the phase at once with status 4.
 class AdapterModel {
 public:
     // What one report did.
@@ -64,7 +69,7 @@ private:
     };
 
     TavroFrames::Reply reply(std::uint8_t tag, std::uint16_t status) const;
-    std::uint16_t openTarget();
+    std::uint16_t openTarget(const TavroFrames::Command& command);
     std::uint16_t checkTarget(const TavroFrames::Command& command) const;
     std::uint16_t eraseChip(unsigned& changed);
     std::optional<std::size_t> dataCapacity(std::uint8_t code) const;
@@ -74,6 +79,9 @@ private:
                           const std::vector<std::uint8_t>& data, unsigned& changed);
     std::uint16_t startReadBack(const TavroFrames::Command& command);
     static bool validHeader(std::span<const std::uint8_t> header);
+    // Whether a data-phase report carrying `count` data bytes is framed as the adapter
+    // takes it.
+    static bool wellFramed(std::span<const std::uint8_t> report, std::size_t count);
 
     AdapterMemory& memory_;
     std::optional<EmulatedPart> target_;

@@ -54,6 +54,7 @@ private:
     struct Pending {
         std::array<std::uint8_t, TavroFrames::kReplySize> bytes{};
         std::chrono::steady_clock::time_point availableAt;
+        std::uint8_t reportId = 0; // another than 0 under the badreport fault
     };
 
     std::shared_ptr<TavroEmulator> emulator_;

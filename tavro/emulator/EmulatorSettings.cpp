@@ -41,11 +41,12 @@ std::optional<std::uint32_t> parseNumber(std::string_view text, std::uint32_t ma
 std::optional<Fault> parseFault(std::string_view text) {
     const auto parts = split(text, ':');
     static const std::map<std::string_view, Fault::Kind> kinds = {
-        {"drop", Fault::Kind::Drop},       {"tag", Fault::Kind::WrongTag},
-        {"status", Fault::Kind::Status},   {"refuse", Fault::Kind::Refuse},
-        {"unplug", Fault::Kind::Unplug},   {"bootswap", Fault::Kind::BootSwap},
-        {"stuck", Fault::Kind::Stuck},     {"restart", Fault::Kind::Restart},
-        {"corrupt", Fault::Kind::Corrupt}, {"closefail", Fault::Kind::CloseFail},
+        {"drop", Fault::Kind::Drop},           {"tag", Fault::Kind::WrongTag},
+        {"status", Fault::Kind::Status},       {"refuse", Fault::Kind::Refuse},
+        {"unplug", Fault::Kind::Unplug},       {"bootswap", Fault::Kind::BootSwap},
+        {"stuck", Fault::Kind::Stuck},         {"restart", Fault::Kind::Restart},
+        {"corrupt", Fault::Kind::Corrupt},     {"closefail", Fault::Kind::CloseFail},
+        {"badreport", Fault::Kind::BadReport},
     };
     const auto kind = kinds.find(parts[0]);
     if (kind == kinds.end()) {
@@ -65,6 +66,7 @@ std::optional<Fault> parseFault(std::string_view text) {
     };
     switch (fault.kind) {
     case Fault::Kind::Drop:
+    case Fault::Kind::BadReport:
         return parts.size() == 1 || (parts.size() == 2 && command(1)) ? std::optional(fault)
                                                                       : std::nullopt;
     case Fault::Kind::WrongTag:

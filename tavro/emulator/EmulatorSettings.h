@@ -40,9 +40,11 @@ struct EmulatorSettings {
                        // all the same; restart:stay: it takes the report and stays
             Corrupt,   // corrupt:OFFSET: the stored code byte at OFFSET is kept inverted
             CloseFail, // closefail: closing the adapter reports a failure
+            BadReport, // badreport[:CMD]: the reply to CMD (to every command without CMD)
+                       // comes as input report 1, not 0, so the host's read fails with 13
         };
         Kind kind = Kind::Drop;
-        std::optional<std::uint8_t> command; // Drop, WrongTag, Status
+        std::optional<std::uint8_t> command; // Drop, WrongTag, Status, BadReport
         std::uint32_t value = 0; // Status: the status; Refuse, Unplug: N; Stuck, Corrupt: the
                                  // offset; Restart: kRestartRefused or kRestartStays
         std::optional<std::uint32_t> times; // Refuse: K

@@ -1,6 +1,7 @@
 #include "tavro/emulator/TavroEmulator.h"
 
 #include "adapter/hid/HidDevicePath.h"
+#include "adapter/hid/InputReportCheck.h"
 #include "common/ProcessLock.h"
 
 #include <algorithm>
@@ -13,6 +14,9 @@ namespace {
 
 using Fault = EmulatorSettings::Fault;
 using Mode = EmulatorSettings::Mode;
+
+// The report ID the badreport fault sends replies under; the host waits for 0.
+constexpr std::uint8_t kBadReportId = 1;
 
 // Larger flash than any Corvane part has means a broken descriptor, not a chip.
 constexpr std::uint32_t kMaxFlash = 16u << 20;
@@ -412,6 +416,7 @@ void TavroEmulator::apply(const AdapterModel::Effects& effects, Clock::time_poin
 
 void TavroEmulator::deliver(TavroFrames::Reply reply, std::uint8_t command,
                             Clock::time_point ready) {
+    std::uint8_t reportId = 0;
     for (const auto& fault : settings_.faults) {
         if (!fault.appliesTo(command)) {
             continue;
@@ -423,11 +428,13 @@ void TavroEmulator::deliver(TavroFrames::Reply reply, std::uint8_t command,
             reply.tag = static_cast<std::uint8_t>(reply.tag + 1);
         } else if (fault.kind == Fault::Kind::Status) {
             reply.status = static_cast<std::uint16_t>(fault.value);
+        } else if (fault.kind == Fault::Kind::BadReport) {
+            reportId = kBadReportId;
         }
     }
     // The reply goes out on the interrupt endpoint once the adapter has it.
     const auto arrival = timing_.book(UsbTiming::Pipe::Interrupt, TavroFrames::kReplySize, ready);
-    EmulatedHandle::Pending pending{TavroFrames::replyBytes(reply), arrival};
+    EmulatedHandle::Pending pending{TavroFrames::replyBytes(reply), arrival, reportId};
     for (auto* handle : handles_) {
         if (usable(*handle)) {
             if (handle->queue_.size() == EmulatedHandle::kQueueLimit) {
@@ -460,11 +467,18 @@ int TavroEmulator::readInput(EmulatedHandle& handle, std::span<std::uint8_t> buf
         if (!handle.queue_.empty()) {
             const auto& next = handle.queue_.front();
             if (next.availableAt <= now) {
+                ++statistics_.inputReports;
+                const std::string problem = InputReportCheck(0, handle.lengths_.input)
+                                                .problem(next.reportId, handle.lengths_.input);
+                if (!problem.empty()) {
+                    handle.queue_.pop_front();
+                    handle.lastError_ = problem;
+                    return HidHandle::kInvalidData;
+                }
                 buffer[0] = 0;
                 std::copy_n(next.bytes.begin(), std::min(next.bytes.size(), buffer.size() - 1),
                             buffer.begin() + 1);
                 handle.queue_.pop_front();
-                ++statistics_.inputReports;
                 return HidHandle::kOk;
             }
             wake = std::min(wake, next.availableAt);

@@ -69,6 +69,8 @@ public:
     // "EMU-K" for adapter K of adapters=N, "EMU-0" for the one adapter.
     std::string serialNumber() const;
     AdapterMemory memory() const;
+    // The chip in the target socket; nothing with target=none.
+    const std::optional<EmulatedPart>& part() const { return part_; }
     bool targetOpen() const;
     // Whether closing the adapter reports a failure (fault closefail).
     bool failsClose() const;

@@ -1,5 +1,6 @@
 #include "adapter/hid/HidDevicePath.h"
 #include "adapter/hid/HidReportDescriptor.h"
+#include "adapter/hid/InputReportCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,41 @@ TEST(HidReportDescriptor, RefusesDescriptorsThatRunOffOrOverflow) {
     Bytes deep(17, 0xA4);
     EXPECT_FALSE(HidReportDescriptor::reportLengths(deep)) << "push beyond the stack";
     EXPECT_TRUE(HidReportDescriptor::reportLengths(Bytes{}));
+}
+
+// What the hidapi handle expects of an input report, from the device's descriptor: the
+// ID and length of its input report. Anything else makes readInput give 13.
+TEST(InputReportCheck, ExpectsTheDeclaredInputReportsIdAndLength) {
+    struct Case {
+        const char* name;
+        std::uint32_t id;
+        std::size_t length; // ID byte counted
+        std::string problem;
+    };
+    const auto adapter = HidReportDescriptor::reportLengths(kAdapter);
+    ASSERT_TRUE(adapter);
+    EXPECT_EQ(adapter->inputId, 0u);
+    const InputReportCheck unnumbered(*adapter);
+    const Case cases[] = {
+        {"the reply", 0, 65, ""},
+        {"short", 0, 64, "the data is invalid: an input report of 64 bytes came, not 65"},
+        {"long", 0, 66, "the data is invalid: an input report of 66 bytes came, not 65"},
+        {"another ID", 1, 65, "the data is invalid: input report 1 came, not report 0"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(unnumbered.problem(c.id, c.length), c.problem) << c.name;
+    }
+
+    // Numbered: report 2 has ten bytes of input, report 1 one byte; the longer one counts.
+    const Bytes numbered = {0x75, 0x08, 0x85, 0x01, 0x95, 0x01, 0x81,
+                            0x02, 0x85, 0x02, 0x95, 0x0A, 0x81, 0x02};
+    const auto ids = HidReportDescriptor::reportLengths(numbered);
+    ASSERT_TRUE(ids);
+    EXPECT_EQ(ids->inputId, 2u);
+    const InputReportCheck two(*ids);
+    EXPECT_EQ(two.problem(2, 11), "");
+    EXPECT_EQ(two.problem(1, 2), "the data is invalid: input report 1 came, not report 2");
+    EXPECT_EQ(two.problem(2, 2), "the data is invalid: an input report of 2 bytes came, not 11");
 }
 
 TEST(HidDevicePath, FormsAndReadsTheSystemsPaths) {

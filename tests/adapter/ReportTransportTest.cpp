@@ -51,6 +51,8 @@ TEST_F(LinkTest, ReadReplyCopiesWhatFitsAndCancelsOnlyOnTimeOut) {
     device.handle = &recorder;
 
     CommandBlock::setTag({link.Ice, IceLayout::kSize}, 0x21);
+    link.Ice[IceLayout::kParameter0] = 0x14; // RQD-1's parameter bytes
+    link.Ice[IceLayout::kParameter1] = 0x24;
     ASSERT_EQ(link.ICE_Send_Command(CMD_OPEN_TARGET, 1), 0);
     std::array<std::uint8_t, 4> small{9, 9, 9, 9};
     EXPECT_EQ(ReportTransport::ReadReply(device, small), 0);

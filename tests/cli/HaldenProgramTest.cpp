@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <unistd.h>
 
 namespace halden {
@@ -104,6 +105,7 @@ TEST(HaldenProgram, EveryInjectedFaultFailsAndASilentOneSaysWhichCommand) {
     for (const char* command : {"0x80", "0x25", "0x23", "0x0D", "0x19", "0x1E", "0x1A"}) {
         faults.push_back(std::string("drop:") + command);
         faults.push_back(std::string("tag:") + command);
+        faults.push_back(std::string("badreport:") + command);
         for (const char* status : {"1", "2", "3", "4", "5", "9"}) {
             faults.push_back(std::string("status:") + command + ":" + status);
         }
@@ -115,6 +117,10 @@ TEST(HaldenProgram, EveryInjectedFaultFailsAndASilentOneSaysWhichCommand) {
         faults.push_back(std::string("unplug:") + n);
     }
     faults.push_back("stuck:0x10");
+    // Faults whose failure the programmer names in a message of its own.
+    const std::map<std::string, std::string> named = {
+        {"badreport:0x23", "[Error !] Target is not exist !"},
+    };
     std::vector<FILE*> running;
     for (std::size_t i = 0; i < faults.size(); ++i) {
         const auto state = dir / ("emu" + std::to_string(i));
@@ -126,6 +132,9 @@ TEST(HaldenProgram, EveryInjectedFaultFailsAndASilentOneSaysWhichCommand) {
         const auto result = finish(running[i]);
         SCOPED_TRACE(faults[i] + "\n" + result.output);
         EXPECT_EQ(result.code, 1);
+        if (const auto message = named.find(faults[i]); message != named.end()) {
+            EXPECT_NE(result.output.find(message->second + "\n"), std::string::npos);
+        }
         if (result.output.find('[') != std::string::npos) {
             continue; // the programmer's own message said it
         }

@@ -16,6 +16,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -56,7 +57,8 @@ public:
 };
 
 // Passes every call on to the library's open adapter and keeps what went out, so a test
-// sees the reports exactly as the adapter got them.
+// sees the reports exactly as the adapter got them. With reshape set, each feature report
+// is changed by it on the way, as a host that frames its reports wrongly sends them.
 class RecordingHandle : public HidHandle {
 public:
     explicit RecordingHandle(HidHandle& inner) : inner_(inner) {}
@@ -66,7 +68,10 @@ public:
     std::size_t outputReportLength() const override { return inner_.outputReportLength(); }
     bool sendFeature(std::span<const std::uint8_t> report) override {
         features.emplace_back(report.begin(), report.end());
-        return inner_.sendFeature(report);
+        if (reshape) {
+            reshape(features.back());
+        }
+        return inner_.sendFeature(features.back());
     }
     bool getFeature(std::span<std::uint8_t> report) override { return inner_.getFeature(report); }
     int readInput(std::span<std::uint8_t> buffer, int timeoutMs) override {
@@ -81,6 +86,7 @@ public:
         inner_.cancel();
     }
 
+    std::function<void(std::vector<std::uint8_t>&)> reshape;
     std::vector<std::vector<std::uint8_t>> features;
     std::vector<int> timeouts;
     int cancels = 0;

@@ -16,6 +16,7 @@ namespace {
 
 using Step = ReplyRules::Step;
 using test::LinkTest;
+using test::RecordingHandle;
 
 constexpr std::uint16_t kRqd1Index = 36;
 
@@ -165,6 +166,76 @@ TEST_F(LinkTest, TargetRepliesTellWhatWentWrong) {
         ASSERT_EQ(protocol.OpenTarget(0x14, 0x24), Step::Proceed);
         EXPECT_EQ(protocol.CheckTarget(kRqd1Index, u"RQD-1"), c.step) << c.settings;
         EXPECT_EQ(texts(messages), c.messages) << c.settings;
+    }
+}
+
+// The parameter bytes come from the part's descriptor (keys 24 and 25); a program that
+// sends others reaches no chip.
+TEST_F(LinkTest, OpenTargetWithAnotherPartsParameterBytesFindsNoTarget) {
+    struct Case {
+        std::uint8_t parameter0;
+        std::uint8_t parameter1;
+        Step step;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {0x14, 0x24, Step::Proceed, {}},
+        {0x00, 0x00, Step::Stop, {"[Error occured !] DUT is no response!"}},
+        {0x24, 0x14, Step::Stop, {"[Error occured !] DUT is no response!"}},
+        {0x14, 0x0D, Step::Stop, {"[Error occured !] DUT is no response!"}},
+    };
+    for (const auto& c : cases) {
+        messages.messages.clear();
+        plug("target=RQD-1");
+        EXPECT_EQ(protocol.OpenTarget(c.parameter0, c.parameter1), c.step) << +c.parameter1;
+        EXPECT_EQ(texts(messages), c.messages) << +c.parameter1;
+        EXPECT_EQ(control()->statistics().targetOpen, c.step == Step::Proceed);
+    }
+}
+
+// The data phase as a host that frames it wrongly sends it, through the library's open
+// adapter: the adapter answers status 4 and the command fails, silently as the
+// programmer's rules have it; the rest of the phase is refused.
+TEST_F(LinkTest, ADataPhaseFramedWronglyFailsItsCommand) {
+    using Report = std::vector<std::uint8_t>;
+    struct Case {
+        const char* name;
+        std::size_t report; // which of the three reports is spoilt
+        void (*spoil)(Report&);
+    };
+    const Case cases[] = {
+        {"65-byte reports", 0, [](Report& r) { r.resize(65); }},
+        {"130-byte reports", 0, [](Report& r) { r.push_back(0); }},
+        {"report ID 1", 0, [](Report& r) { r[0] = 1; }},
+        {"report ID 1 in the last", 2, [](Report& r) { r[0] = 1; }},
+        {"non-zero bytes after the data", 2, [](Report& r) { r[1 + 44] = 0xEE; }},
+    };
+    const auto code = pattern(300); // 128 + 128 + 44 bytes
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        plug("");
+        ASSERT_EQ(protocol.OpenTarget(0x14, 0x24), Step::Proceed);
+        ASSERT_EQ(protocol.EraseChip(), 0);
+        RecordingHandle recorder(handle());
+        recorder.reshape = [&c, n = std::size_t{0}](Report& r) mutable {
+            if (n++ == c.report) {
+                c.spoil(r);
+            }
+        };
+        void* own = link.HidDevice->handle;
+        link.HidDevice->handle = &recorder;
+        const int result = protocol.RunDataCommand(CMD_PROGRAM_CODE, code);
+        link.HidDevice->handle = own;
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(messages.messages.empty());
+        const auto flash = readFile("flash.bin");
+        ASSERT_EQ(flash.size(), 0x18000u);
+        EXPECT_TRUE(
+            std::all_of(flash.begin(), flash.end(), [](std::uint8_t b) { return b == 0xFF; }));
+        // The spoilt report was the last the adapter took.
+        const auto counts = control()->statistics();
+        EXPECT_EQ(counts.featureReportsSent, c.report + 1);
+        EXPECT_EQ(counts.featureReportsRefused, c.report < 2 ? 1u : 0u);
     }
 }
 

@@ -113,6 +113,12 @@ TEST_F(UpdateTargetTest, EachFailureHasItsMessageLinkAndCloseTarget) {
         {"open target silent", "fault=drop:0x25", {}, false, true},
         {"wrong chip", "target=RQD-4", {"[Error !] Target is not \"RQD-1\" !"}, true, false},
         {"identify silent", "fault=drop:0x23", {}, false, true},
+        // The identity's reply comes under another report ID: the read gives 13.
+        {"identify unreadable",
+         "fault=badreport:0x23",
+         {"[Error !] Target is not exist !"},
+         false,
+         true},
         {"erase failure",
          "fault=status:0x0D:4",
          {"[Error occured !] Erase Chip Fail!"},
@@ -142,6 +148,18 @@ TEST_F(UpdateTargetTest, EachFailureHasItsMessageLinkAndCloseTarget) {
         EXPECT_FALSE(busy) << c.name;
         link.DisconnectHIDDevice();
     }
+}
+
+// A part record whose parameter bytes are not the chip's: the target is powered but
+// never answers, and Update Target stops with the adapter's no-response text.
+TEST_F(UpdateTargetTest, ParameterBytesThatAreNotTheChipsReachNoTarget) {
+    arm("target=RQD-1");
+    part.record().parameterBytes[1] = 0x25;
+    EXPECT_EQ(run(code(64)), UpdateTarget::Result::Failed);
+    EXPECT_EQ(texts(), std::vector<std::string>{"[Error occured !] DUT is no response!"});
+    EXPECT_EQ(control()->statistics().commands, (Bytes{0x80, CMD_OPEN_TARGET}));
+    const Bytes flash = readFile("flash.bin");
+    EXPECT_TRUE(std::all_of(flash.begin(), flash.end(), [](std::uint8_t b) { return b == 0xFF; }));
 }
 
 TEST_F(UpdateTargetTest, MissingAdapterAndOldFirmware) {

@@ -25,6 +25,11 @@ TEST(BuiltInParts, AgreeWithTheProgrammersCatalogue) {
         EXPECT_EQ(part->chipId, catalogue.number(index, ChipCatalogue::kChipId));
         EXPECT_EQ(part->flashSize, catalogue.number(index, ChipCatalogue::kFlashSize));
         EXPECT_EQ(part->optionCount, catalogue.number(index, ChipCatalogue::kOptionCount));
+        // What the programmer sends with CMD_OPEN_TARGET is what the emulated chip wants.
+        EXPECT_EQ(part->parameter0,
+                  static_cast<std::uint8_t>(catalogue.number(index, ChipCatalogue::kParameter0)));
+        EXPECT_EQ(part->parameter1,
+                  static_cast<std::uint8_t>(catalogue.number(index, ChipCatalogue::kParameter1)));
         EXPECT_EQ(table.chipIdOf(static_cast<std::uint16_t>(index)), part->chipId);
     }
     EXPECT_FALSE(table.chipIdOf(0));

@@ -57,7 +57,7 @@ TEST(EmulatedBus, EveryAdapterHasItsOwnPathAndChip) {
     for (char& c : upper) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
-    test::EmulatorClient client(bus->openPath(upper, nullptr));
+    test::EmulatorClient client(bus->openPath(upper, nullptr), bus->adapters()[1]->part());
     ASSERT_EQ(client.simple(CMD_OPEN_TARGET), 0);
     ASSERT_EQ(client.simple(CMD_ERASE_CHIP), 0);
     const auto code = test::pattern(256);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adapter/AdapterCommand.h"
 #include "adapter/TavroFrames.h"
 #include "adapter/hid/HidHandle.h"
 #include "tavro/emulator/BuiltInParts.h"
@@ -15,18 +16,28 @@
 namespace halden::test {
 
 // Talks to an emulator in the frames the link library uses, for tests of the adapter
-// model without the library in between.
+// model without the library in between. CMD_OPEN_TARGET carries the parameter bytes of
+// the part in the emulator's socket, as the programmer sends them, unless a test gives
+// others.
 class EmulatorClient {
 public:
-    explicit EmulatorClient(std::unique_ptr<HidHandle> handle) : handle_(std::move(handle)) {}
+    EmulatorClient(std::unique_ptr<HidHandle> handle, const std::optional<EmulatedPart>& part)
+        : handle_(std::move(handle)),
+          openParameters_(
+              part ? static_cast<std::uint16_t>(part->parameter0 | part->parameter1 << 8) : 0) {}
 
     HidHandle& handle() { return *handle_; }
 
-    bool command(std::uint8_t code, std::uint32_t length = 0, std::uint16_t checksum = 0,
-                 std::uint8_t tag = 0x42, std::uint32_t address = 0) {
-        return handle_->writeOutput(TavroFrames::commandFrame(
-            {code, tag, address, length, static_cast<std::uint8_t>(checksum),
-             static_cast<std::uint8_t>(checksum >> 8)}));
+    // parameters: bytes 12 and 13 (LE), a data command's checksum or a part index; without
+    // them CMD_OPEN_TARGET carries the part's and every other command zeros.
+    bool command(std::uint8_t code, std::uint32_t length = 0,
+                 std::optional<std::uint16_t> parameters = std::nullopt, std::uint8_t tag = 0x42,
+                 std::uint32_t address = 0) {
+        const std::uint16_t bytes =
+            parameters.value_or(code == CMD_OPEN_TARGET ? openParameters_ : 0);
+        return handle_->writeOutput(
+            TavroFrames::commandFrame({code, tag, address, length, static_cast<std::uint8_t>(bytes),
+                                       static_cast<std::uint8_t>(bytes >> 8)}));
     }
 
     // The next reply; nothing when none comes within the time.
@@ -85,6 +96,7 @@ public:
 
 private:
     std::unique_ptr<HidHandle> handle_;
+    std::uint16_t openParameters_;
 };
 
 inline std::shared_ptr<TavroEmulator> makeEmulator(const std::string& settings,

@@ -87,6 +87,20 @@ TEST(EmulatorSettings, ReadsTheOfflineStoreFaults) {
     }
 }
 
+TEST(EmulatorSettings, ReadsTheBadReportFaultWithOrWithoutItsCommand) {
+    std::string error;
+    const auto settings = EmulatorSettings::parse("fault=badreport:0x23,fault=badreport", &error);
+    ASSERT_TRUE(settings) << error;
+    ASSERT_EQ(settings->faults.size(), 2u);
+    EXPECT_EQ(settings->faults[0].kind, Fault::Kind::BadReport);
+    EXPECT_TRUE(settings->faults[0].appliesTo(0x23));
+    EXPECT_FALSE(settings->faults[0].appliesTo(0x25));
+    EXPECT_TRUE(settings->faults[1].appliesTo(0x25));
+    for (const char* bad : {"fault=badreport:", "fault=badreport:0x100", "fault=badreport:1:2"}) {
+        EXPECT_FALSE(EmulatorSettings::parse(bad, &error)) << bad;
+    }
+}
+
 TEST(EmulatorSettings, RejectsWhatItCannotTakeAndNamesIt) {
     const char* bad[] = {
         "voltage=70000",  "voltage=",         "voltage=3v3",      "mode=fast",

@@ -37,7 +37,7 @@ struct Events : HidDeviceListener {
 EmulatorClient openProgrammer(TavroEmulator& emulator) {
     auto handle = emulator.open(kTavroVendorId, PRODUCT_PROGRAMMER);
     EXPECT_TRUE(handle);
-    return EmulatorClient(std::move(handle));
+    return EmulatorClient(std::move(handle), emulator.part());
 }
 
 TEST(TavroEmulator, RefusesATargetTheCatalogueDoesNotKnow) {
@@ -88,13 +88,35 @@ TEST(TavroEmulator, TargetCommandsFollowTheOpenTargetAndItsSupply) {
         auto emulator = makeEmulator(c.settings);
         auto client = openProgrammer(*emulator);
         EXPECT_EQ(client.simple(CMD_ERASE_CHIP), 3) << "not open yet, " << c.settings;
-        client.command(CMD_OPEN_TARGET, 0, 0, 0x77);
+        client.command(CMD_OPEN_TARGET, 0, std::nullopt, 0x77);
         const auto reply = client.reply();
         ASSERT_TRUE(reply) << c.settings;
         EXPECT_EQ(reply->tag, 0x77);
         EXPECT_EQ(reply->status, c.open) << c.settings;
         EXPECT_EQ(reply->millivolts, c.millivolts);
         EXPECT_EQ(emulator->targetOpen(), c.open == 0);
+    }
+}
+
+// The parameter bytes set up the chip's interface: with any but the part's own the
+// powered chip never answers, and a target that was open is not any more.
+TEST(TavroEmulator, OpensTheTargetOnlyWithThePartsParameterBytes) {
+    auto emulator = makeEmulator("target=RQD-1");
+    ASSERT_EQ(emulator->part()->parameter0, 0x14);
+    ASSERT_EQ(emulator->part()->parameter1, 0x24);
+    auto client = openProgrammer(*emulator);
+    struct Case {
+        std::uint16_t parameters; // byte 12 low, byte 13 high
+        int status;
+    };
+    for (const Case c : {Case{0x2414, 0}, Case{0x0000, 3}, Case{0x1424, 3}, Case{0x2514, 3},
+                         Case{0x2415, 3}, Case{0x2414, 0}}) {
+        client.command(CMD_OPEN_TARGET, 0, c.parameters);
+        const auto reply = client.reply();
+        ASSERT_TRUE(reply) << std::hex << c.parameters;
+        EXPECT_EQ(reply->status, c.status) << std::hex << c.parameters;
+        EXPECT_EQ(emulator->targetOpen(), c.status == 0) << std::hex << c.parameters;
+        EXPECT_EQ(client.simple(CMD_ERASE_CHIP), c.status == 0 ? 0 : 3) << std::hex << c.parameters;
     }
 }
 
@@ -163,6 +185,59 @@ TEST(TavroEmulator, ProgramsFlashLikeFlashAndChecksEveryDataPhase) {
     EXPECT_TRUE(emulator->memory().options.empty());
 }
 
+// Data-phase reports as a host that frames them wrongly sends them; the adapter takes
+// the report off the bus, answers status 4 at once and keeps nothing of the phase.
+TEST(TavroEmulator, ADataReportFramedWronglyFailsItsCommandAtOnce) {
+    using Report = std::vector<std::uint8_t>;
+    struct Case {
+        const char* name;
+        std::size_t report; // which of the phase's two reports is spoilt
+        void (*spoil)(Report&);
+    };
+    const Case cases[] = {
+        {"65 bytes", 0, [](Report& r) { r.resize(65); }},
+        {"130 bytes", 0, [](Report& r) { r.push_back(0); }},
+        {"a short last report", 1, [](Report& r) { r.resize(1 + 72); }},
+        {"report ID 1", 0, [](Report& r) { r[0] = 1; }},
+        {"report ID 1 last", 1, [](Report& r) { r[0] = 1; }},
+        {"a byte after the data", 1, [](Report& r) { r[1 + 72] = 0xFF; }},
+        {"the last byte", 1, [](Report& r) { r[128] = 1; }},
+    };
+    const auto code = pattern(200); // 128 + 72 bytes
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto emulator = makeEmulator("");
+        auto client = openProgrammer(*emulator);
+        ASSERT_EQ(client.simple(CMD_OPEN_TARGET), 0);
+        ASSERT_EQ(client.simple(CMD_ERASE_CHIP), 0);
+        client.command(CMD_PROGRAM_CODE, 200, TavroFrames::checksum(code));
+        for (std::size_t i = 0; i < 2; ++i) {
+            Report report(129, 0);
+            const std::size_t n = std::min<std::size_t>(128, code.size() - i * 128);
+            std::copy_n(code.begin() + i * 128, n, report.begin() + 1);
+            if (i == c.report) {
+                c.spoil(report);
+                EXPECT_TRUE(client.handle().sendFeature(report)) << "taken off the bus";
+                break;
+            }
+            ASSERT_TRUE(client.handle().sendFeature(report));
+            EXPECT_FALSE(client.reply(0)) << "no reply before the last report";
+        }
+        const auto reply = client.reply();
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->status, 4);
+        EXPECT_EQ(emulator->memory().flash, std::vector<std::uint8_t>(kRqd1Flash, 0xFF));
+        EXPECT_FALSE(client.handle().sendFeature(std::vector<std::uint8_t>(129, 0)))
+            << "the data phase is over";
+    }
+    // The same phase framed right lands.
+    auto emulator = makeEmulator("");
+    auto client = openProgrammer(*emulator);
+    ASSERT_EQ(client.simple(CMD_OPEN_TARGET), 0);
+    EXPECT_EQ(client.dataCommand(CMD_PROGRAM_CODE, code), 0);
+    EXPECT_EQ(client.read(CMD_READ_TARGET_CODE, 200), code);
+}
+
 std::vector<std::uint8_t> projectHeader(std::uint8_t optionCount) {
     std::vector<std::uint8_t> header(69 + optionCount, 0);
     header[2] = static_cast<std::uint8_t>(header.size());
@@ -198,7 +273,7 @@ TEST(TavroEmulator, StoresAnOffLineProjectOnlyWhenItCanAndTheHeaderHolds) {
 TEST(TavroEmulator, FaultsChangeTheRepliesOfTheirCommand) {
     auto emulator = makeEmulator("fault=drop:0x0D,fault=tag:0x23,fault=status:0x25:2");
     auto client = openProgrammer(*emulator);
-    client.command(CMD_OPEN_TARGET, 0, 0, 0x10);
+    client.command(CMD_OPEN_TARGET, 0, std::nullopt, 0x10);
     auto reply = client.reply();
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->tag, 0x10);
@@ -212,6 +287,27 @@ TEST(TavroEmulator, FaultsChangeTheRepliesOfTheirCommand) {
     EXPECT_FALSE(client.reply(20));
     client.command(CMD_ERASE_CHIP);
     EXPECT_FALSE(client.reply(50)) << "erase is dropped";
+}
+
+// A reply that comes under another report ID is not one the host can read: the read
+// fails with 13 and says why, and the next reply reads as usual.
+TEST(TavroEmulator, BadReportFaultSendsTheReplyUnderAnotherReportId) {
+    auto emulator = makeEmulator("fault=badreport:0x23");
+    auto client = openProgrammer(*emulator);
+    ASSERT_EQ(client.simple(CMD_OPEN_TARGET), 0);
+    client.command(CMD_CHECK_TARGET, 0, kRqd1Index);
+    std::vector<std::uint8_t> buffer(65, 0xA5);
+    EXPECT_EQ(client.handle().readInput(buffer, 100), HidHandle::kInvalidData);
+    EXPECT_EQ(buffer, std::vector<std::uint8_t>(65, 0xA5)) << "nothing is copied";
+    EXPECT_EQ(client.handle().lastError(),
+              "the data is invalid: input report 1 came, not report 0");
+    EXPECT_EQ(client.handle().readInput(buffer, 10), HidHandle::kTimeout) << "it was dropped";
+    EXPECT_EQ(client.simple(CMD_ERASE_CHIP), 0);
+
+    auto every = makeEmulator("fault=badreport");
+    auto other = openProgrammer(*every);
+    other.command(TavroFrames::kInfo);
+    EXPECT_EQ(other.handle().readInput(buffer, 100), HidHandle::kInvalidData);
 }
 
 TEST(TavroEmulator, RefusesFeatureReportsAfterTheFaultsCount) {
@@ -455,7 +551,7 @@ TEST(TavroEmulator, TheSwitchReportSendsAnyModeButTheBootLoaderToIt) {
     }
     auto stuck = makeEmulator("mode=0FFF");
     auto handle = stuck->open(kTavroVendorId, 0x0FFF);
-    EmulatorClient client(std::move(handle));
+    EmulatorClient client(std::move(handle), stuck->part());
     EXPECT_EQ(client.simple(CMD_OPEN_TARGET), -1) << "no firmware to answer commands";
 }
 
