@@ -7,6 +7,7 @@
 #include "cli/FormCommands.h"
 #include "cli/GangCommand.h"
 #include "cli/ImageCommands.h"
+#include "cli/KeilCommands.h"
 #include "cli/ProductionCommands.h"
 #include "cli/ProgramCommands.h"
 #include "cli/QpfCommands.h"
@@ -76,6 +77,15 @@ void HaldenCli::printHelp() const {
             "      against URL or the setting UpdateServer; the question is answered with\n"
             "      --answer (default: its default button); what would be opened is printed\n"
             "      as [open] ADDRESS; \"CheckVersion\" is written in the programmer's settings\n"
+            "  keil install MDKDIR [--json]\n"
+            "      registers the Tavro driver in the Keil MDK folder's TOOLS.INI ([ARMADS]\n"
+            "      TDRV key, SARMCM3.DLL list), copies M3_Tavro.dll from beside halden into\n"
+            "      Keil's BIN folder and prints the device family pack beside halden as\n"
+            "      [open] PATH; exit 1 when TOOLS.INI or its [ARMADS] section is missing\n"
+            "  keil uninstall MDKDIR [--json]\n"
+            "      takes the registration back and deletes the copied driver\n"
+            "  keil find [--json]\n"
+            "      the Keil MDK folders holding a TOOLS.INI in the user's Wine prefixes\n"
             "\n"
             "Options:\n"
             "  --help       show this help and exit\n"
@@ -134,6 +144,9 @@ int HaldenCli::run(const std::vector<std::string>& given) {
     const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
     if (command == "update-check") {
         return UpdateCommands(out_, err_).updateCheck(rest);
+    }
+    if (command == "keil") {
+        return KeilCommands(out_, err_).run(rest);
     }
     CliSession session(err_);
     CatalogueCommands catalogue(session, out_, err_);

@@ -12,16 +12,24 @@ std::string SystemError::text(std::uint32_t code) {
         return "The system cannot find the path specified.";
     case kAccessDenied:
         return "Access is denied.";
+    case kNotEnoughMemory:
+        return "Not enough memory resources are available to process this command.";
     case kBadFormat:
         return "An attempt was made to load a program with an incorrect format.";
     case kInvalidData:
         return "The data is invalid.";
+    case kOutOfMemory:
+        return "Not enough memory resources are available to complete this operation.";
     case kModuleNotFound:
         return "The specified module could not be found.";
     case kProcedureNotFound:
         return "The specified procedure could not be found.";
     case kAlreadyExists:
         return "Cannot create a file when that file already exists.";
+    case kDirectory:
+        return "The directory name is invalid.";
+    case kNotFound:
+        return "Element not found.";
     case kResourceTypeNotFound:
         return "The specified resource type cannot be found in the image file.";
     default:

@@ -12,11 +12,15 @@ public:
     static constexpr std::uint32_t kFileNotFound = 2;
     static constexpr std::uint32_t kPathNotFound = 3;
     static constexpr std::uint32_t kAccessDenied = 5;
+    static constexpr std::uint32_t kNotEnoughMemory = 8;
     static constexpr std::uint32_t kBadFormat = 11;
     static constexpr std::uint32_t kInvalidData = 13;
+    static constexpr std::uint32_t kOutOfMemory = 14;
     static constexpr std::uint32_t kModuleNotFound = 126;
     static constexpr std::uint32_t kProcedureNotFound = 127;
     static constexpr std::uint32_t kAlreadyExists = 183;
+    static constexpr std::uint32_t kDirectory = 267;
+    static constexpr std::uint32_t kNotFound = 1168;
     static constexpr std::uint32_t kResourceTypeNotFound = 1813;
 
     // The message text of a code; empty for a code the system has no text for.

@@ -32,8 +32,7 @@ public:
     static constexpr const char* kCpuLibrary = "SARMCM3.DLL";
     static constexpr const char* kPathKey = "PATH";
     static constexpr const char* kDriverFileName = "M3_Tavro.dll";
-    static constexpr const char* kDriverValue =
-        "BIN\\M3_Tavro.dll(\"Tavro Cortex-M3 Debugger\")";
+    static constexpr const char* kDriverValue = "BIN\\M3_Tavro.dll(\"Tavro Cortex-M3 Debugger\")";
     // Keys numbered 0 to kKeyCount - 1 of a family are scanned.
     static constexpr int kKeyCount = 256;
     static constexpr std::size_t kValueBuffer = 260;

@@ -7,7 +7,7 @@ seconds="${1:-60}"
 shift || true
 all=(ProjectReaderFuzz RequestFormFuzz IntelHexFuzz ResourceFuzz HidReportDescriptorFuzz
      HidDevicePathFuzz EmulatorSettingsFuzz EmulatorStateFuzz TavroFramesFuzz ProfileIniFuzz
-     UpdateVersionFuzz)
+     KeilSetupFuzz UpdateVersionFuzz)
 targets=("${@:-${all[@]}}")
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}"

@@ -1,0 +1,166 @@
+#include "cli/KeilCommands.h"
+
+#include "cli/CliArguments.h"
+#include "cli/ConsoleDesktopOpener.h"
+#include "cli/HaldenCli.h"
+#include "cli/JsonWriter.h"
+#include "common/SystemError.h"
+#include "packsetup/KeilDriverSetup.h"
+#include "packsetup/KeilFolderSearch.h"
+
+#include <filesystem>
+
+namespace halden {
+
+namespace {
+
+constexpr const char* kUsage = "Usage: halden keil install MDKDIR [--json]\n"
+                               "       halden keil uninstall MDKDIR [--json]\n"
+                               "       halden keil find [--json]\n";
+
+std::string programFolder() {
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error).parent_path().string();
+}
+
+// Why Install or Uninstall stopped before it touched TOOLS.INI.
+std::string stopReason(const KeilDriverSetup::Outcome& outcome, const std::string& folder) {
+    switch (outcome.error) {
+    case SystemError::kDirectory:
+        return "no Keil MDK folder given";
+    case SystemError::kPathNotFound:
+        return "there is no folder " + folder;
+    case SystemError::kFileNotFound:
+        return "there is no TOOLS.INI in " + folder;
+    case SystemError::kNotFound:
+        return outcome.toolsIni + " has no [ARMADS] section";
+    default:
+        return outcome.toolsIni + ": " + SystemError::text(outcome.error);
+    }
+}
+
+void printJson(std::ostream& out, const std::string& action,
+               const KeilDriverSetup::Outcome& outcome) {
+    JsonWriter json;
+    json.beginObject()
+        .key("action")
+        .value(action)
+        .key("toolsIni")
+        .valueOrNull(outcome.toolsIni)
+        .key("driverKey")
+        .valueOrNull(outcome.driverKey)
+        .key("cpuListKey")
+        .valueOrNull(outcome.cpuListKey)
+        .key("driverPath")
+        .valueOrNull(outcome.driverPath);
+    if (action == "install") {
+        json.key("driverCopied").value(outcome.driverCopied);
+    } else {
+        json.key("driverDeleted").value(outcome.driverDeleted);
+    }
+    json.key("pack").valueOrNull(outcome.pack).key("note").valueOrNull(outcome.note).endObject();
+    out << json.text() << '\n';
+}
+
+void printText(std::ostream& out, const std::string& action,
+               const KeilDriverSetup::Outcome& outcome) {
+    out << "TOOLS.INI: " << outcome.toolsIni << '\n';
+    out << "driver key: " << (outcome.driverKey.empty() ? "none" : outcome.driverKey) << '\n';
+    out << "CPU list: " << (outcome.cpuListKey.empty() ? "unchanged" : outcome.cpuListKey) << '\n';
+    const bool done = action == "install" ? outcome.driverCopied : outcome.driverDeleted;
+    out << "driver: " << (outcome.driverPath.empty() ? "no Keil folder" : outcome.driverPath)
+        << (done ? (action == "install" ? " (copied)" : " (deleted)")
+                 : (action == "install" ? " (not copied)" : " (not deleted)"))
+        << '\n';
+    if (action == "install") {
+        out << "pack: " << (outcome.pack.empty() ? "none beside the program" : outcome.pack)
+            << '\n';
+    }
+}
+
+} // namespace
+
+int KeilCommands::run(const std::vector<std::string>& arguments) {
+    if (arguments.empty()) {
+        err_ << "halden keil: which operation?\n" << kUsage;
+        return HaldenCli::kUsage;
+    }
+    const std::string& action = arguments.front();
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    if (action == "install" || action == "uninstall") {
+        return change(action, rest);
+    }
+    if (action == "find") {
+        return find(rest);
+    }
+    err_ << "halden keil: unknown operation " << action << '\n' << kUsage;
+    return HaldenCli::kUsage;
+}
+
+int KeilCommands::change(const std::string& action, const std::vector<std::string>& arguments) {
+    std::string error;
+    const auto args = CliArguments::parse(arguments, {{"--json"}, {}}, error);
+    if (!args || args->positional().size() != 1) {
+        err_ << "halden keil " << action << ": " << (args ? "takes one Keil MDK folder" : error)
+             << '\n'
+             << kUsage;
+        return HaldenCli::kUsage;
+    }
+    const std::string& folder = args->positional().front();
+    // The pack installer is Keil's, under Wine: the command names the pack rather than
+    // starting it.
+    ConsoleDesktopOpener opener(err_);
+    KeilDriverSetup setup(programFolder(), opener);
+    const auto outcome = action == "install" ? setup.Install(folder) : setup.Uninstall(folder);
+    if (outcome.error != 0) {
+        err_ << "halden keil " << action << ": " << stopReason(outcome, folder) << '\n';
+        return HaldenCli::kFailed;
+    }
+    if (args->flag("--json")) {
+        printJson(out_, action, outcome);
+    } else {
+        printText(out_, action, outcome);
+    }
+    if (!outcome.note.empty()) {
+        err_ << "halden: " << outcome.note << '\n';
+    }
+    // Install fails only when no key could take the driver.
+    const bool failed = action == "install" && outcome.driverKey.empty();
+    return failed ? HaldenCli::kFailed : HaldenCli::kSuccess;
+}
+
+int KeilCommands::find(const std::vector<std::string>& arguments) {
+    std::string error;
+    const auto args = CliArguments::parse(arguments, {{"--json"}, {}}, error);
+    if (!args || !args->positional().empty()) {
+        err_ << "halden keil find: " << (args ? "takes no arguments" : error) << '\n' << kUsage;
+        return HaldenCli::kUsage;
+    }
+    const auto found = KeilFolderSearch::find(KeilFolderSearch::userPrefixes());
+    if (args->flag("--json")) {
+        JsonWriter json;
+        json.beginArray();
+        for (const auto& folder : found) {
+            json.beginObject()
+                .key("folder")
+                .value(folder.folder.string())
+                .key("toolsIni")
+                .value(folder.toolsIni.string())
+                .key("prefix")
+                .value(folder.prefix.string())
+                .endObject();
+        }
+        out_ << json.endArray().text() << '\n';
+    } else {
+        for (const auto& folder : found) {
+            out_ << folder.folder.string() << '\n';
+        }
+    }
+    if (found.empty()) {
+        err_ << "halden keil find: no Keil MDK folder with a TOOLS.INI in the Wine prefixes\n";
+        return HaldenCli::kFailed;
+    }
+    return HaldenCli::kSuccess;
+}
+
+} // namespace halden
