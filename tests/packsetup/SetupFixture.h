@@ -46,9 +46,11 @@ public:
 // The setup window with a program folder of its own, messages recorded.
 class SetupWindowFixture : public testing::Test {
 protected:
-    std::unique_ptr<SetupDialog> open(const LinkLibrary* library = nullptr) {
-        context = std::make_unique<SetupContext>(
-            SetupContext{messages, desktop, programFolder.path().string(), library});
+    // folder: the program's folder, a fresh one when empty.
+    std::unique_ptr<SetupDialog> open(const LinkLibrary* library = nullptr,
+                                      const std::string& folder = {}) {
+        context = std::make_unique<SetupContext>(SetupContext{
+            messages, desktop, folder.empty() ? programFolder.path().string() : folder, library});
         auto window = std::make_unique<SetupDialog>(*context);
         window->setFolderChooser(&chooser);
         window->show();

@@ -4,6 +4,7 @@
 #include "packsetup/SetupAboutDialog.h"
 #include "packsetup/SetupApp.h"
 #include "packsetup/SetupDialogTemplate.h"
+#include "tests/packsetup/KeilFixture.h"
 #include "tests/packsetup/SetupFixture.h"
 
 #include <QAction>
@@ -206,6 +207,38 @@ TEST_F(SetupWindowTest, FolderWithToolsIniEnablesInstallAndUninstall) {
     browse(*window, {Choice::Kind::Chosen, empty.path().string()});
     EXPECT_FALSE(enabled(*window, T::kInstall));
     EXPECT_FALSE(enabled(*window, T::kUninstall));
+}
+
+// Install and Uninstall act on the edit box's text as it stands, also when it was typed
+// after a Browse, and show nothing.
+TEST_F(SetupWindowTest, InstallAndUninstallActOnTheEditBoxText) {
+    test::KeilFixture browsed;
+    test::KeilFixture typed;
+    const std::string original = test::fileBytes(typed.toolsIni);
+    auto window = open(nullptr, typed.program.string());
+    browse(*window, {Choice::Kind::Chosen, browsed.mdk.string()});
+    ASSERT_TRUE(enabled(*window, T::kInstall));
+    edit(*window)->setText(QString::fromStdString(typed.mdk.string()));
+
+    window->control<QPushButton>(T::kInstall)->click();
+    const std::string installed = test::fileBytes(typed.toolsIni);
+    EXPECT_NE(installed.find("TDRV2=BIN\\DAPAGENT.dll(\"Debug Access Port Debugger\")\r\n"
+                             "TDRV3=BIN\\M3_Tavro.dll(\"Tavro Cortex-M3 Debugger\")\r\n"),
+              std::string::npos)
+        << installed;
+    EXPECT_NE(installed.find("CPUDLL1=SARMCM3.DLL(TDRV0,TDRV1,TDRV2,TDRV3)    # Drivers for"),
+              std::string::npos);
+    EXPECT_EQ(test::fileBytes(typed.driver()), typed.driverBytes);
+    EXPECT_EQ(desktop.opened, std::vector<std::string>{typed.pack().string()});
+    EXPECT_EQ(test::fileBytes(browsed.toolsIni), test::realisticToolsIni()) << "not browsed one";
+    EXPECT_FALSE(std::filesystem::exists(browsed.driver()));
+
+    window->control<QPushButton>(T::kUninstall)->click();
+    EXPECT_EQ(test::fileBytes(typed.toolsIni), original);
+    EXPECT_FALSE(std::filesystem::exists(typed.driver()));
+    EXPECT_EQ(desktop.opened.size(), 1u) << "Uninstall leaves the pack alone";
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(window->pane(0)->text(), "");
 }
 
 TEST_F(SetupWindowTest, SystemMenuShowsTheAboutBox) {
