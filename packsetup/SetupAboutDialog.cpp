@@ -5,6 +5,7 @@
 #include "packsetup/SetupImages.h"
 
 #include <QIcon>
+#include <QLabel>
 #include <QPushButton>
 
 namespace halden {
@@ -15,6 +16,10 @@ SetupAboutDialog::SetupAboutDialog(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint);
     DialogBuilder::build(*this, SetupDialogTemplate::makeAbout());
     setWindowIcon(QIcon(SetupDialogTemplate::kIcon));
+    // The icon as the system draws an icon control: at the large icon size.
+    auto* icon = findChild<QLabel*>("bitmap");
+    icon->setPixmap(
+        QIcon(SetupDialogTemplate::kIcon).pixmap(icon->size().boundedTo(QSize(32, 32))));
     findChild<QPushButton*>("1")->setDefault(true);
 }
 

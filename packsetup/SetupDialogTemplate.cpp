@@ -12,8 +12,8 @@ DialogTemplate SetupDialogTemplate::make() {
     t.fontFamily = "Tahoma";
     t.fontPointSize = 9;
     // The banner is wider than the window; it shows from its top-left corner.
-    t.add(-1, Kind::Bitmap, u"", {0, 0, 215, 29}, kBanner);
-    t.add(kDescription, Kind::Static, u"", {7, 32, 201, 25});
+    t.add(-1, Kind::Bitmap, u"", {0, 0, 215, 31}, kBanner);
+    t.add(kDescription, Kind::Static, u"", {7, 33, 201, 24});
     t.add(kUpgradeFirmware, Kind::Button, u"Update Tavro Firmware for M3", {7, 58, 201, 15});
     t.add(kProgressStrip, Kind::Static, u"", {7, 75, 201, 9});
     t.add(-1, Kind::GroupBox, u"Keil MDK folder", {7, 85, 201, 43}, "folderGroup");
@@ -36,7 +36,7 @@ DialogTemplate SetupDialogTemplate::makeAbout() {
     t.fontPointSize = 8;
     t.add(-1, Kind::Bitmap, u"", {11, 14, 21, 20}, kIcon);
     t.add(-1, Kind::Static, u"PackSetup Version 1.1", {40, 14, 119, 8}, kAboutVersion);
-    t.add(-1, Kind::Static, u"Copyright (C) Corvane. Part of Halden.", {40, 26, 130, 8},
+    t.add(-1, Kind::Static, u"Copyright (C) Corvane. Part of Halden.", {40, 26, 188, 8},
           kAboutOwner);
     t.add(1, Kind::Button, u"OK", {178, 7, 50, 14});
     return t;
