@@ -202,6 +202,21 @@ TEST_F(SetupFirmwareTest, OnlyTheBootLoaderRemovalEndsTheWaitWhateverItsCase) {
     EXPECT_EQ(emulator()->statistics().cancels, 0u) << "the wait ended without a time-out";
 }
 
+// A download the boot loader does not confirm ends without a word; the strip ends blank,
+// the link is closed and the flag is down again, so a later press is not refused.
+TEST_F(SetupFirmwareTest, FailedDownloadShowsNothing) {
+    plug("firmware=old,fault=bootswap");
+    auto window = openWindow(10000ms);
+    press(*window);
+    ASSERT_TRUE(runUntil([&] { return !window->upgradeInProgress(); }, 30000));
+    runFor(200);
+    EXPECT_TRUE(timed.messages.empty());
+    ASSERT_FALSE(percents.empty());
+    EXPECT_EQ(percents.back(), -1);
+    EXPECT_FALSE(window->adapterLink().isOpen());
+    EXPECT_EQ(window->upgradeEvent(), nullptr);
+}
+
 // The flag is down between upgrades: a boot-loader removal then signals nothing, and a
 // later press starts again.
 TEST_F(SetupFirmwareTest, AfterTheResultAnotherPressStartsAgain) {
