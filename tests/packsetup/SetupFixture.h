@@ -1,0 +1,91 @@
+#pragma once
+
+#include "common/DesktopOpener.h"
+#include "packsetup/FolderChooser.h"
+#include "packsetup/SetupContext.h"
+#include "packsetup/SetupDialog.h"
+#include "tests/support/RecordingMessageService.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace halden::test {
+
+// Keeps what the window would open with the desktop's application.
+class RecordingOpener : public DesktopOpener {
+public:
+    bool open(const std::string& pathOrUrl) override {
+        opened.push_back(pathOrUrl);
+        return true;
+    }
+    std::vector<std::string> opened;
+};
+
+// Answers the Browse button with the queued choices, in order.
+class QueuedFolderChooser : public FolderChooser {
+public:
+    Choice chooseFolder(std::string_view title) override {
+        titles.emplace_back(title);
+        Choice choice = choices.front();
+        choices.pop_front();
+        return choice;
+    }
+    std::deque<Choice> choices;
+    std::vector<std::string> titles;
+};
+
+// The setup window with a program folder of its own, messages recorded.
+class SetupWindowFixture : public testing::Test {
+protected:
+    // folder: the program's folder, a fresh one when empty.
+    std::unique_ptr<SetupDialog> open(const LinkLibrary* library = nullptr,
+                                      const std::string& folder = {}) {
+        context = std::make_unique<SetupContext>(SetupContext{
+            messages, desktop, folder.empty() ? programFolder.path().string() : folder, library});
+        auto window = std::make_unique<SetupDialog>(*context);
+        window->setFolderChooser(&chooser);
+        window->show();
+        return window;
+    }
+
+    // Runs the window's events until done() or the time is up; false on time-out.
+    static bool runUntil(const std::function<bool()>& done, int milliseconds) {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (!done()) {
+            if (elapsed.elapsed() > milliseconds) {
+                return false;
+            }
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return true;
+    }
+    static void runFor(int milliseconds) {
+        runUntil([] { return false; }, milliseconds);
+    }
+
+    std::vector<std::string> texts() const {
+        std::vector<std::string> shown;
+        for (const auto& message : messages.messages) {
+            shown.push_back("[" + message.caption + "] " + message.text);
+        }
+        return shown;
+    }
+
+    RecordingMessageService messages;
+    RecordingOpener desktop;
+    QueuedFolderChooser chooser;
+    TempDir programFolder;
+    std::unique_ptr<SetupContext> context;
+};
+
+} // namespace halden::test
