@@ -1,6 +1,7 @@
 #include "packsetup/ProgressStrip.h"
 
-#include "packsetup/ProgressStripLayout.h"
+#include "common/ProgressLayout.h"
+#include "common/qt/ProgressPainter.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -13,35 +14,14 @@ namespace halden {
 
 namespace {
 
-QRect columns(const ProgressStripLayout::Span& span, const QRect& client) {
-    return QRect(span.left, client.top(), span.right - span.left, client.height())
-        .intersected(client);
-}
+// The top-left corner of the text's cell in the strip's client area.
+constexpr QPoint kTextCell{90, 2};
 
 } // namespace
 
-ProgressStrip::ProgressStrip(QLabel& strip) : QObject(&strip), strip_(strip), font_(makeFont()) {
+ProgressStrip::ProgressStrip(QLabel& strip)
+    : QObject(&strip), strip_(strip), font_(ProgressPainter::font()) {
     strip_.installEventFilter(this);
-}
-
-// The face the system names is rarely installed here; a look-alike takes its place, at
-// the largest size whose cell still fits the height asked for.
-QFont ProgressStrip::makeFont() {
-    QFont::insertSubstitutions(
-        ProgressStripLayout::kFontFace,
-        {"Liberation Mono", "Cousine", "Nimbus Mono PS", "DejaVu Sans Mono"});
-    QFont font(ProgressStripLayout::kFontFace);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setWeight(static_cast<QFont::Weight>(ProgressStripLayout::kFontWeight));
-    for (int size = ProgressStripLayout::kFontHeight; size > 1; --size) {
-        font.setPixelSize(size);
-        if (QFontMetrics(font).height() <= ProgressStripLayout::kFontHeight) {
-            break;
-        }
-    }
-    // Single-colour glyphs keep the colour change at the split sharp.
-    font.setStyleStrategy(QFont::NoAntialias);
-    return font;
 }
 
 QColor ProgressStrip::buttonFace() const {
@@ -72,31 +52,8 @@ bool ProgressStrip::eventFilter(QObject* watched, QEvent* event) {
 
 void ProgressStrip::paint(QPainter& painter, const QRect& client, int percent, const QFont& font,
                           const QColor& buttonFace) {
-    const ProgressStripLayout layout(client.left(), client.width(), percent);
-    const QRect rest = columns(layout.rest(), client);
-    painter.fillRect(rest, buttonFace);
-    if (!layout.hasBar()) {
-        return;
-    }
-    const QRect done = columns(layout.done(), client);
-    painter.fillRect(done, QColor(kDone));
-    painter.setFont(font);
-    const QString text = QString::fromStdString(layout.text());
-    // The position is the text cell's top-left corner; Qt draws from the baseline.
-    const QPoint origin =
-        client.topLeft() + QPoint(ProgressStripLayout::kTextX,
-                                  ProgressStripLayout::kTextY + QFontMetrics(font).ascent());
-    for (const auto& [clip, colour] :
-         {std::pair{done, kTextOnDone}, std::pair{rest, kTextOnRest}}) {
-        if (clip.isEmpty()) {
-            continue;
-        }
-        painter.save();
-        painter.setClipRect(clip);
-        painter.setPen(QColor(colour));
-        painter.drawText(origin, text);
-        painter.restore();
-    }
+    const QString text = QString::fromStdU16String(ProgressLayout::text(u"Completed", percent));
+    ProgressPainter::paint(painter, client, percent, text, font, kTextCell, buttonFace);
 }
 
 } // namespace halden

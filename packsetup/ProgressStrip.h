@@ -20,11 +20,6 @@ class ProgressStrip : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr QRgb kTextOnDone = qRgb(255, 255, 255);
-    static constexpr QRgb kTextOnRest = qRgb(10, 52, 106);
-    // The classic scheme's desktop colour, which the done part takes.
-    static constexpr QRgb kDone = qRgb(0, 78, 152);
-
     // Owned by the control.
     explicit ProgressStrip(QLabel& strip);
 
@@ -45,8 +40,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    static QFont makeFont();
-
     QLabel& strip_;
     QFont font_;
     std::optional<int> pending_;

@@ -1,7 +1,7 @@
 #include "programmer/programming/ui/FirmwareWarningDialog.h"
 
+#include "common/qt/CellFont.h"
 #include "common/qt/DialogBuilder.h"
-#include "programmer/programming/ui/CellFont.h"
 #include "programmer/text/UiText.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "programmer/programming/ui/StatusPaneProgress.h"
 
-#include "programmer/programming/ui/CellFont.h"
-#include "programmer/programming/ui/ProgressLayout.h"
+#include "common/ProgressLayout.h"
+#include "common/qt/ProgressPainter.h"
 #include "programmer/text/UiText.h"
 
 #include <QEvent>
@@ -16,21 +16,13 @@ namespace halden {
 namespace {
 
 constexpr std::uint16_t kCompletedText = 1109;
-constexpr int kFontCellHeight = 10;
-constexpr int kFontWeight = 400;
-
-QRect columns(const ProgressLayout::Span& span, const QRect& client) {
-    return QRect(span.left, client.top(), span.right - span.left, client.height())
-        .intersected(client);
-}
+// The top-left corner of the text's cell in the pane's client area.
+constexpr QPoint kTextCell{147, 5};
 
 } // namespace
 
 StatusPaneProgress::StatusPaneProgress(QLabel& pane, const UiText& text)
-    : QObject(&pane), pane_(pane), text_(text),
-      font_(CellFont::make("Courier", kFontCellHeight, kFontWeight, QFont::TypeWriter)) {
-    // Crisp single-colour glyphs, so the colour change at the bar's end stays sharp.
-    font_.setStyleStrategy(QFont::NoAntialias);
+    : QObject(&pane), pane_(pane), text_(text), font_(ProgressPainter::font()) {
     pane_.installEventFilter(this);
 }
 
@@ -71,31 +63,11 @@ void StatusPaneProgress::paintPaneThenProgress(QEvent* paint) {
 }
 
 void StatusPaneProgress::paintProgress() {
-    const QRect client = pane_.contentsRect();
-    const ProgressLayout layout(client.left(), client.width(), *percent_);
-    const QRect rest = columns(layout.rest(), client);
     QPainter painter(&pane_);
-    painter.fillRect(rest, buttonFace());
-    if (!layout.hasBar()) {
-        return;
-    }
-    const QRect bar = columns(layout.bar(), client);
-    painter.fillRect(bar, QColor(kBar));
-    painter.setFont(font_);
     const QString text =
         QString::fromStdU16String(ProgressLayout::text(text_.text(kCompletedText), *percent_));
-    // The position is the text cell's top-left corner; Qt draws from the baseline.
-    const QPoint origin =
-        client.topLeft() +
-        QPoint(ProgressLayout::kTextX, ProgressLayout::kTextY + QFontMetrics(font_).ascent());
-    for (const auto& [clip, colour] : {std::pair{bar, kTextOnBar}, std::pair{rest, kTextOnRest}}) {
-        if (clip.isEmpty()) {
-            continue;
-        }
-        painter.setClipRect(clip);
-        painter.setPen(QColor(colour));
-        painter.drawText(origin, text);
-    }
+    ProgressPainter::paint(painter, pane_.contentsRect(), *percent_, text, font_, kTextCell,
+                           buttonFace());
 }
 
 } // namespace halden

@@ -21,11 +21,6 @@ class StatusPaneProgress : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr QRgb kTextOnRest = qRgb(10, 52, 106);
-    static constexpr QRgb kTextOnBar = qRgb(255, 255, 255);
-    // The classic scheme's desktop colour, which the bar takes.
-    static constexpr QRgb kBar = qRgb(0, 78, 152);
-
     // Owned by the pane; text must outlive it.
     StatusPaneProgress(QLabel& pane, const UiText& text);
 

@@ -1,5 +1,6 @@
 #include "programmer/programming/ui/StatusPaneProgress.h"
 
+#include "common/qt/ProgressPainter.h"
 #include "programmer/app/MainWindowTemplate.h"
 #include "tests/programmer/app/MainWindowFixture.h"
 
@@ -43,7 +44,7 @@ protected:
         const QRect client = pane->contentsRect();
         const int left = client.left() + 1;
         const int right = client.left() + client.width() - 1;
-        const QRgb bar = StatusPaneProgress::kBar;
+        const QRgb bar = ProgressPainter::kBar;
         const QRgb face = progress->buttonFace().rgb();
         PaneScan result;
         result.barSpan = right - left;
@@ -59,7 +60,7 @@ protected:
                 const QRgb pixel = image.pixel(x, y);
                 const bool overBar = x < split;
                 const QRgb ink =
-                    overBar ? StatusPaneProgress::kTextOnBar : StatusPaneProgress::kTextOnRest;
+                    overBar ? ProgressPainter::kTextOnBar : ProgressPainter::kTextOnRest;
                 if (pixel == ink) {
                     (overBar ? result.whiteText : result.blueText) += 1;
                     result.text.emplace_back(x, y);

@@ -1,4 +1,4 @@
-#include "programmer/programming/ui/CellFont.h"
+#include "common/qt/CellFont.h"
 
 #include <QFontMetrics>
 #include <QStringList>

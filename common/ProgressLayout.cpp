@@ -1,4 +1,4 @@
-#include "programmer/programming/ui/ProgressLayout.h"
+#include "common/ProgressLayout.h"
 
 namespace halden {
 

@@ -5,8 +5,9 @@
 
 namespace halden {
 
-// Where the status pane's progress bar ends and what it says. A half-open pixel span
-// [left, right) on the pane's client x axis.
+// Where a progress bar drawn over a control (the programmer's status pane, the setup
+// tool's strip) ends and what it says. A half-open pixel span [left, right) on the
+// control's client x axis.
 class ProgressLayout {
 public:
     struct Span {
@@ -18,10 +19,6 @@ public:
 
     // The percent that clears the bar.
     static constexpr int kClear = -1;
-    // Top-left corner of the text's cell in client coordinates.
-    static constexpr int kTextX = 147;
-    static constexpr int kTextY = 5;
-
     // The bar runs over the client width less one pixel on each side.
     ProgressLayout(int clientLeft, int clientWidth, int percent);
 
