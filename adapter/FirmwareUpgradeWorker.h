@@ -53,6 +53,21 @@ public:
         bool watchingDevices = true;
     };
 
+    // What a window keeps of the upgrade's waits and retries, with the pause before its
+    // success message; tests shorten them.
+    struct WindowTiming {
+        FirmwareDownload::Timing download;
+        int bootLoaderAttempts = 60;
+        std::chrono::milliseconds bootLoaderRetry{1000};
+        std::chrono::milliseconds restartWait{20000};
+        std::chrono::milliseconds donePause{3000};
+
+        Settings settings(StartStep start, bool watchingDevices) const {
+            return {std::move(start), download,    bootLoaderAttempts,
+                    bootLoaderRetry,  restartWait, watchingDevices};
+        }
+    };
+
     struct Events {
         std::function<void(int percent)> progress;
         std::function<void()> loaded;

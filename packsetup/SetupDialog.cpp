@@ -4,6 +4,7 @@
 #include "adapter/LinkLibrary.h"
 #include "adapter/UpgradeEvent.h"
 #include "adapter/hid/AdapterWatch.h"
+#include "adapter/hid/qt/WindowDeviceListener.h"
 #include "common/MessageService.h"
 #include "common/qt/DialogBuilder.h"
 #include "packsetup/KeilDriverSetup.h"
@@ -33,23 +34,6 @@ namespace {
 constexpr int kStatusBarId = 0xE801;
 constexpr int kStatusBarMinimumHeight = 24;
 constexpr int kPaneZeroShortfall = 100;
-
-// Hands device arrivals and removals, which come on the watcher's thread, to the window's.
-class WindowDeviceListener : public HidDeviceListener {
-public:
-    explicit WindowDeviceListener(SetupDialog& window) : window_(window) {}
-    void arrived(const std::string& path) override {
-        QMetaObject::invokeMethod(
-            &window_, [this, path] { window_.OnDeviceArrival(path); }, Qt::QueuedConnection);
-    }
-    void removed(const std::string& path) override {
-        QMetaObject::invokeMethod(
-            &window_, [this, path] { window_.OnDeviceRemoval(path); }, Qt::QueuedConnection);
-    }
-
-private:
-    SetupDialog& window_;
-};
 
 QString text(const char16_t* value) {
     return QString::fromStdU16String(value);
@@ -166,7 +150,7 @@ void SetupDialog::bindLinkLibrary() {
     if (!deviceWatch_) {
         return;
     }
-    deviceListener_ = std::make_unique<WindowDeviceListener>(*this);
+    deviceListener_ = std::make_unique<WindowDeviceListener<SetupDialog>>(*this);
     deviceWatch_->subscribe(*deviceListener_);
 }
 
@@ -268,13 +252,8 @@ void SetupDialog::OnUpgradeFirmware() {
     upgradeWorker_.reset();
     upgradeEvent_ = std::make_shared<UpgradeEvent>(kUpgradeEventName);
     upgradeInProgress_ = true;
-    FirmwareUpgradeWorker::Settings settings;
-    settings.start = FirmwareUpgradeWorker::commandSwitch();
-    settings.download = upgradeTiming_.download;
-    settings.bootLoaderAttempts = upgradeTiming_.bootLoaderAttempts;
-    settings.bootLoaderRetry = upgradeTiming_.bootLoaderRetry;
-    settings.restartWait = upgradeTiming_.restartWait;
-    settings.watchingDevices = deviceWatch_ != nullptr;
+    auto settings =
+        upgradeTiming_.settings(FirmwareUpgradeWorker::commandSwitch(), deviceWatch_ != nullptr);
     FirmwareUpgradeWorker::Events events;
     events.progress = [this](int percent) { OnFirmwareProgress(percent); };
     events.result = [this](FirmwareUpgradeWorker::Result result) { OnFirmwareResult(result); };

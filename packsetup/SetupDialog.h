@@ -80,13 +80,7 @@ public:
     const UpgradeEvent* upgradeEvent() const { return upgradeEvent_.get(); }
     AdapterLink& adapterLink() { return adapterLink_; }
     // The waits of the upgrade and the pause before its success message; tests shorten them.
-    struct UpgradeTiming {
-        FirmwareDownload::Timing download;
-        int bootLoaderAttempts = 60;
-        std::chrono::milliseconds bootLoaderRetry{1000};
-        std::chrono::milliseconds restartWait{20000};
-        std::chrono::milliseconds donePause{3000};
-    };
+    using UpgradeTiming = FirmwareUpgradeWorker::WindowTiming;
     void setUpgradeTiming(const UpgradeTiming& timing) { upgradeTiming_ = timing; }
 
     // Device arrivals and removals, on the window's thread.

@@ -3,6 +3,7 @@
 #include "adapter/LinkLibrary.h"
 #include "adapter/LinkLibraryFile.h"
 #include "adapter/hid/AdapterWatch.h"
+#include "adapter/hid/qt/WindowDeviceListener.h"
 #include "common/MessageService.h"
 #include "common/SettingsStore.h"
 #include "common/Unicode.h"
@@ -48,27 +49,6 @@
 #include <QTimer>
 
 namespace halden {
-
-namespace {
-
-// Hands device arrivals and removals, which come on the watcher's thread, to the window's.
-class WindowDeviceListener : public HidDeviceListener {
-public:
-    explicit WindowDeviceListener(CProgrammerDlg& window) : window_(window) {}
-    void arrived(const std::string& path) override {
-        QMetaObject::invokeMethod(
-            &window_, [this, path] { window_.OnDeviceArrival(path); }, Qt::QueuedConnection);
-    }
-    void removed(const std::string& path) override {
-        QMetaObject::invokeMethod(
-            &window_, [this, path] { window_.OnDeviceRemoval(path); }, Qt::QueuedConnection);
-    }
-
-private:
-    CProgrammerDlg& window_;
-};
-
-} // namespace
 
 CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
     : QDialog(parent), context_(context), core_({.messages = context.messages,
@@ -157,7 +137,7 @@ void CProgrammerDlg::watchDevices() {
     if (!deviceWatch_) {
         return;
     }
-    deviceListener_ = std::make_unique<WindowDeviceListener>(*this);
+    deviceListener_ = std::make_unique<WindowDeviceListener<CProgrammerDlg>>(*this);
     deviceWatch_->subscribe(*deviceListener_);
 }
 
@@ -229,14 +209,10 @@ void CProgrammerDlg::OnFirmwareStart(FirmwareWarningDialog* dialog) {
         return;
     }
     upgradeEvent_ = std::make_shared<UpgradeEvent>(UpgradeEvent::kProgrammerName);
-    FirmwareUpgradeWorker::Settings settings;
-    settings.start = detection_.forcedUpgrade() ? FirmwareUpgradeWorker::outputReportSwitch()
-                                                : FirmwareUpgradeWorker::commandSwitch();
-    settings.download = upgradeTiming_.download;
-    settings.bootLoaderAttempts = upgradeTiming_.bootLoaderAttempts;
-    settings.bootLoaderRetry = upgradeTiming_.bootLoaderRetry;
-    settings.restartWait = upgradeTiming_.restartWait;
-    settings.watchingDevices = deviceWatch_ != nullptr;
+    auto settings = upgradeTiming_.settings(detection_.forcedUpgrade()
+                                                ? FirmwareUpgradeWorker::outputReportSwitch()
+                                                : FirmwareUpgradeWorker::commandSwitch(),
+                                            deviceWatch_ != nullptr);
     FirmwareUpgradeWorker::Events events;
     events.progress = [this](int percent) { OnFirmwareProgress(percent); };
     events.loaded = [this] { OnFirmwareLoaded(); };

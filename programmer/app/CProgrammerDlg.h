@@ -104,13 +104,7 @@ public:
     AdapterLink& adapterLink() { return adapterLink_; }
     // The waits and retries of the upgrade and the pause before its success message;
     // tests shorten them.
-    struct UpgradeTiming {
-        FirmwareDownload::Timing download;
-        int bootLoaderAttempts = 60;
-        std::chrono::milliseconds bootLoaderRetry{1000};
-        std::chrono::milliseconds restartWait{20000};
-        std::chrono::milliseconds donePause{3000};
-    };
+    using UpgradeTiming = FirmwareUpgradeWorker::WindowTiming;
     void setUpgradeTiming(const UpgradeTiming& timing) { upgradeTiming_ = timing; }
 
     // AdapterUi: the status pane, the warning dialog, the Update Programmer button.
