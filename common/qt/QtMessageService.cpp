@@ -1,4 +1,9 @@
 #include "common/qt/QtMessageService.h"
+#include "common/ConsoleMessageService.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <string_view>
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -72,6 +77,14 @@ MessageAnswer toAnswer(int button) {
 }
 
 } // namespace
+
+std::unique_ptr<MessageService> QtMessageService::fromEnvironment() {
+    const char* mode = std::getenv("HALDEN_MESSAGES");
+    if (mode != nullptr && std::string_view(mode) == "console") {
+        return std::make_unique<ConsoleMessageService>(std::cerr);
+    }
+    return std::make_unique<QtMessageService>();
+}
 
 MessageAnswer QtMessageService::show(std::u16string_view text, std::u16string_view caption,
                                      MessageStyle style) {

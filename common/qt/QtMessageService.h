@@ -16,6 +16,11 @@ class QtMessageService : public MessageService {
 public:
     void setOwner(QWidget* owner) { owner_ = owner; }
 
+    // The programs' message service: message boxes, or with HALDEN_MESSAGES=console one
+    // line on standard error for each message, answered with its default button, for
+    // scripted runs of the programs.
+    static std::unique_ptr<MessageService> fromEnvironment();
+
     MessageAnswer show(std::u16string_view text, std::u16string_view caption,
                        MessageStyle style) override;
     void beep(MessageIcon icon) override;
