@@ -60,6 +60,10 @@ std::optional<fs::path> WinePath::prefixOf(const fs::path& file) {
         if (isFolder(folder / "dosdevices")) {
             return folder;
         }
+        // A prefix made by hand may hold drive_c alone.
+        if (equalNoCase(folder.filename().string(), "drive_c")) {
+            return folder.parent_path();
+        }
         if (folder == folder.root_path()) {
             break;
         }

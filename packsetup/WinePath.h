@@ -13,7 +13,8 @@ namespace halden {
 // Wine matches it; an absolute path of this system stands as it is.
 class WinePath {
 public:
-    // The prefix that holds `file`: the nearest folder above it with a dosdevices folder;
+    // The prefix that holds `file`: the nearest folder above it with a dosdevices folder,
+    // or the folder that holds the drive_c above it;
     // otherwise (also for no file) WINEPREFIX, then ~/.wine, where they exist.
     static std::optional<std::filesystem::path> prefixOf(const std::filesystem::path& file);
 

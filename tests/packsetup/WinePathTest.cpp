@@ -33,6 +33,11 @@ TEST(WinePath, DriveLettersMapThroughThePrefixThatHoldsTheFile) {
         SCOPED_TRACE(c.windowsPath);
         EXPECT_EQ(WinePath::toHost(c.windowsPath, f.toolsIni), c.host);
     }
+    // A prefix made by hand, without dosdevices, is found by its drive_c.
+    elsewhere.write("bare/drive_c/Keil_v5/TOOLS.INI", "");
+    EXPECT_EQ(
+        WinePath::toHost("C:\\KEIL_V5\\tools.ini", elsewhere / "bare/drive_c/Keil_v5/TOOLS.INI"),
+        fs::canonical(elsewhere / "bare/drive_c") / "Keil_v5/TOOLS.INI");
     // Without a prefix above the file, WINEPREFIX stands in; without that, ~/.wine.
     const std::string file = (elsewhere / "TOOLS.INI").string();
     setenv("WINEPREFIX", f.prefix.c_str(), 1);
