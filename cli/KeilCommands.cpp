@@ -53,12 +53,15 @@ void printJson(std::ostream& out, const std::string& action,
         .valueOrNull(outcome.cpuListKey)
         .key("driverPath")
         .valueOrNull(outcome.driverPath);
-    if (action == "install") {
-        json.key("driverCopied").value(outcome.driverCopied);
-    } else {
-        json.key("driverDeleted").value(outcome.driverDeleted);
-    }
-    json.key("pack").valueOrNull(outcome.pack).key("note").valueOrNull(outcome.note).endObject();
+    json.key("driverCopied")
+        .value(outcome.driverCopied)
+        .key("driverDeleted")
+        .value(outcome.driverDeleted)
+        .key("pack")
+        .valueOrNull(outcome.pack)
+        .key("note")
+        .valueOrNull(outcome.note)
+        .endObject();
     out << json.text() << '\n';
 }
 

@@ -57,7 +57,8 @@ TEST_F(HaldenKeil, InstallAndUninstallAsTheButtonsDo) {
     EXPECT_EQ(installed.out, "{\"action\":\"install\",\"toolsIni\":\"" + fixture.toolsIni.string() +
                                  "\",\"driverKey\":\"TDRV3\",\"cpuListKey\":\"CPUDLL1\","
                                  "\"driverPath\":\"" +
-                                 driver + "\",\"driverCopied\":true,\"pack\":\"" +
+                                 driver +
+                                 "\",\"driverCopied\":true,\"driverDeleted\":false,\"pack\":\"" +
                                  fixture.pack().string() + "\",\"note\":null}\n");
     EXPECT_EQ(installed.err, "[open] " + fixture.pack().string() + "\n");
     EXPECT_NE(fileBytes(fixture.toolsIni)
@@ -75,7 +76,8 @@ TEST_F(HaldenKeil, InstallAndUninstallAsTheButtonsDo) {
     ASSERT_EQ(removed.code, 0) << removed.err;
     EXPECT_NE(removed.out.find("\"driverKey\":\"TDRV3\",\"cpuListKey\":\"CPUDLL1\""),
               std::string::npos);
-    EXPECT_NE(removed.out.find("\"driverDeleted\":true,\"pack\":null"), std::string::npos);
+    EXPECT_NE(removed.out.find("\"driverCopied\":false,\"driverDeleted\":true,\"pack\":null"),
+              std::string::npos);
     EXPECT_EQ(removed.err, "");
     EXPECT_EQ(fileBytes(fixture.toolsIni), original);
     EXPECT_FALSE(fs::exists(fixture.driver()));
