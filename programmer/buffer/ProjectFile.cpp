@@ -1,5 +1,6 @@
 #include "programmer/buffer/ProjectFile.h"
 
+#include "common/BigEndianReader.h"
 #include "common/ByteOrder.h"
 #include "common/Clock.h"
 #include "programmer/buffer/CodeChecksum.h"
@@ -11,38 +12,6 @@
 namespace halden {
 
 namespace {
-
-// Reads big-endian fields one after another from a trailer whose size was checked.
-class TrailerReader {
-public:
-    TrailerReader(std::span<const std::uint8_t> trailer, std::size_t pos)
-        : trailer_(trailer), pos_(pos) {}
-    std::uint8_t byte() { return trailer_[pos_++]; }
-    std::uint16_t word() {
-        const auto value = ByteOrder::readBe16(trailer_, pos_);
-        pos_ += 2;
-        return value;
-    }
-    std::uint32_t dword() {
-        const auto value = ByteOrder::readBe32(trailer_, pos_);
-        pos_ += 4;
-        return value;
-    }
-    std::string text(std::size_t length) {
-        std::string value(trailer_.begin() + static_cast<std::ptrdiff_t>(pos_),
-                          trailer_.begin() + static_cast<std::ptrdiff_t>(pos_ + length));
-        pos_ += length;
-        return value;
-    }
-    void bytes(std::uint8_t* destination, std::size_t length) {
-        std::copy_n(trailer_.begin() + static_cast<std::ptrdiff_t>(pos_), length, destination);
-        pos_ += length;
-    }
-
-private:
-    std::span<const std::uint8_t> trailer_;
-    std::size_t pos_;
-};
 
 // Exactly `length` bytes of the text, so the trailer always matches its length fields.
 void appendText(std::vector<std::uint8_t>& out, const std::string& text, std::size_t length) {
@@ -190,8 +159,8 @@ std::uint8_t ProjectFile::CheckProjectFile(std::span<const std::uint8_t> file) {
 void ProjectFile::parseTrailer(std::span<const std::uint8_t> file, const Layout& layout,
                                ProjectRecord& record) {
     const auto trailer = file.subspan(layout.trailerStart);
-    TrailerReader in(trailer, 0);
-    in.bytes(record.magic.data(), record.magic.size());
+    BigEndianReader in(trailer, 0);
+    in.bytes(record.magic);
     record.codeFileNameLength = in.byte();
     record.codeFileName = in.text(record.codeFileNameLength);
     record.codeSize = in.dword();
@@ -201,7 +170,7 @@ void ProjectFile::parseTrailer(std::span<const std::uint8_t> file, const Layout&
     record.partIndex = in.word();
     record.reserved3 = in.byte();
     record.optionAreaLength = in.byte();
-    in.bytes(record.optionArea.data(), record.optionAreaLength);
+    in.bytes(std::span(record.optionArea).first(record.optionAreaLength));
     readAreaFields(record);
     record.reservedAfterOptions1 = in.byte();
     record.reservedAfterOptions2 = in.byte();
@@ -210,9 +179,9 @@ void ProjectFile::parseTrailer(std::span<const std::uint8_t> file, const Layout&
     record.ispFileNameLength = in.byte();
     record.ispFileName = in.text(record.ispFileNameLength);
     record.atpgKey = in.word();
-    in.bytes(record.saveTime.data(), record.saveTime.size());
+    in.bytes(record.saveTime);
     // The last fields are found from the trailer's end.
-    TrailerReader end(trailer, trailer.size() - kEndFieldBytes);
+    BigEndianReader end(trailer, trailer.size() - kEndFieldBytes);
     record.version = end.word();
     record.reservedBeforeType = end.word();
     record.type = end.byte();

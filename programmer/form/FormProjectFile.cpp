@@ -1,6 +1,8 @@
 #include "programmer/form/FormProjectFile.h"
 
+#include "common/BigEndianReader.h"
 #include "common/ByteOrder.h"
+#include "programmer/buffer/ProjectFile.h"
 
 #include <algorithm>
 #include <string>
@@ -11,60 +13,8 @@ namespace {
 
 constexpr std::size_t kMinTrailer = 57;
 
-// Reads big-endian fields in order; every read is checked against the bytes' end, and a
-// read past it leaves the reader failed and yields zeros.
-class BoundedReader {
-public:
-    BoundedReader(std::span<const std::uint8_t> bytes, std::size_t pos)
-        : bytes_(bytes), pos_(pos) {}
-
-    bool failed() const { return failed_; }
-    bool atEnd() const { return !failed_ && pos_ == bytes_.size(); }
-
-    std::span<const std::uint8_t> take(std::size_t length) {
-        if (failed_ || length > bytes_.size() - pos_) {
-            failed_ = true;
-            return {};
-        }
-        const auto piece = bytes_.subspan(pos_, length);
-        pos_ += length;
-        return piece;
-    }
-    std::uint8_t byte() {
-        const auto piece = take(1);
-        return piece.empty() ? 0 : piece[0];
-    }
-    std::uint16_t word() {
-        const auto piece = take(2);
-        return piece.empty() ? 0 : ByteOrder::readBe16(piece, 0);
-    }
-    std::uint32_t dword() {
-        const auto piece = take(4);
-        return piece.empty() ? 0 : ByteOrder::readBe32(piece, 0);
-    }
-    std::string text(std::size_t length) {
-        const auto piece = take(length);
-        return std::string(piece.begin(), piece.end());
-    }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-    std::size_t pos_;
-    bool failed_ = false;
-};
-
 std::size_t trailerLength(std::span<const std::uint8_t> file) {
     return file.size() < 2 ? 0 : ByteOrder::readBe16(file, file.size() - 2);
-}
-
-std::uint16_t trailerSum(std::span<const std::uint8_t> trailer) {
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i < trailer.size(); ++i) {
-        if (i != trailer.size() - 4 && i != trailer.size() - 3) {
-            sum += trailer[i];
-        }
-    }
-    return static_cast<std::uint16_t>(sum);
 }
 
 } // namespace
@@ -82,7 +32,7 @@ FormProjectFile::Check FormProjectFile::check(std::span<const std::uint8_t> file
     if (type != 0x16 && type != 0x17) {
         return Check::Incompatible;
     }
-    if (ByteOrder::readBe16(file, file.size() - 4) != trailerSum(trailer)) {
+    if (ByteOrder::readBe16(file, file.size() - 4) != ProjectFile::trailerChecksum(trailer)) {
         return Check::ContentDiffers;
     }
     if (ByteOrder::readBe16(file, file.size() - 9) >= 0x0303) {
@@ -113,9 +63,8 @@ std::optional<ProjectRecord> FormProjectFile::parse(std::span<const std::uint8_t
     }
     ProjectRecord record;
     record.ResetProjectRecord();
-    BoundedReader in(file, file.size() - length);
-    const auto magic = in.take(record.magic.size());
-    std::copy(magic.begin(), magic.end(), record.magic.begin());
+    BigEndianReader in(file, file.size() - length);
+    in.bytes(record.magic);
     record.codeFileNameLength = in.byte();
     record.codeFileName = in.text(record.codeFileNameLength);
     record.codeSize = in.dword();
@@ -136,8 +85,7 @@ std::optional<ProjectRecord> FormProjectFile::parse(std::span<const std::uint8_t
     record.ispFileNameLength = in.byte();
     record.ispFileName = in.text(record.ispFileNameLength);
     record.atpgKey = in.word();
-    const auto time = in.take(record.saveTime.size());
-    std::copy(time.begin(), time.end(), record.saveTime.begin());
+    in.bytes(record.saveTime);
     record.version = in.word();
     record.reservedBeforeType = in.word();
     record.type = in.byte();
