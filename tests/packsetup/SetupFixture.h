@@ -73,13 +73,7 @@ protected:
         runUntil([] { return false; }, milliseconds);
     }
 
-    std::vector<std::string> texts() const {
-        std::vector<std::string> shown;
-        for (const auto& message : messages.messages) {
-            shown.push_back("[" + message.caption + "] " + message.text);
-        }
-        return shown;
-    }
+    std::vector<std::string> texts() const { return messages.lines(); }
 
     RecordingMessageService messages;
     RecordingOpener desktop;

@@ -36,6 +36,15 @@ public:
     }
     void beep(MessageIcon icon) override { beeps.push_back(icon); }
 
+    // Each message as "[caption] text", in order.
+    std::vector<std::string> lines() const {
+        std::vector<std::string> shown;
+        for (const auto& message : messages) {
+            shown.push_back("[" + message.caption + "] " + message.text);
+        }
+        return shown;
+    }
+
     std::vector<Message> messages;
     std::vector<MessageIcon> beeps;
     std::map<std::uint16_t, MessageAnswer> answersById;

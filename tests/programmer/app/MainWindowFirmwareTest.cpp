@@ -144,13 +144,7 @@ protected:
         link.close();
         return ok && mismatch == 0;
     }
-    std::vector<std::string> texts() const {
-        std::vector<std::string> shown;
-        for (const auto& message : results.messages) {
-            shown.push_back("[" + message.caption + "] " + message.text);
-        }
-        return shown;
-    }
+    std::vector<std::string> texts() const { return results.lines(); }
 
     struct Call {
         std::thread::id thread;

@@ -28,13 +28,7 @@ protected:
         std::ifstream in(dir / "emu/flash.bin", std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    std::vector<std::string> texts() const {
-        std::vector<std::string> shown;
-        for (const auto& message : messages.messages) {
-            shown.push_back("[" + message.caption + "] " + message.text);
-        }
-        return shown;
-    }
+    std::vector<std::string> texts() const { return messages.lines(); }
 
     test::TempDir dir;
 };

@@ -2,12 +2,10 @@
 
 #include "adapter/AdapterCommand.h"
 #include "programmer/buffer/CodeChecksum.h"
-#include "programmer/buffer/MemoryCodeBuffer.h"
-#include "programmer/core/ProgrammerCore.h"
 #include "programmer/programming/OfflineProjectHeader.h"
 #include "programmer/programming/OfflineSettingsEditor.h"
 #include "programmer/programming/UpdateTarget.h"
-#include "tests/programmer/programming/LinkFixture.h"
+#include "tests/programmer/programming/SequenceFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -39,39 +37,19 @@ public:
     std::uint32_t seenFlashSize = 0;
 };
 
-class UpdateProgrammerTest : public LinkTest {
+class UpdateProgrammerTest : public SequenceTest {
 protected:
-    void SetUp() override {
-        LinkTest::SetUp();
-        core.applyPart(36); // RQD-1: 0x18000 bytes of flash, 128 option bytes
-    }
-    void arm(const std::string& settings) {
-        setenv("TAVRO_EMULATOR", settingsFor(settings).c_str(), 1);
-    }
     UpdateProgrammer::Result run(const Bytes& code) {
         UpdateProgrammer update(
             adapter, part, [code] { return code; }, editor, ui, core.textMessage(), observer, busy);
         return update.run();
     }
-    std::vector<std::string> texts() const {
-        std::vector<std::string> shown;
-        for (const auto& message : messages.messages) {
-            shown.push_back("[" + message.caption + "] " + message.text);
-        }
-        return shown;
-    }
-    bool linkOpen() const { return link.HidDevice->handle != nullptr; }
     Bytes commands() { return control()->statistics().commands; }
     bool stored(const std::string& name) const {
         return std::filesystem::exists(stateDir() / name);
     }
 
-    MemoryCodeBuffer buffer;
-    ProgrammerCore core{{messages, buffer}};
-    PartSettings& part = core.part();
-    RecordingUi ui;
     ScriptedEditor editor;
-    bool& busy = core.busy();
 };
 
 Bytes code(std::size_t size) {

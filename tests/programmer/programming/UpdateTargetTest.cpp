@@ -1,8 +1,6 @@
 #include "programmer/programming/UpdateTarget.h"
 #include "adapter/AdapterCommand.h"
-#include "programmer/buffer/MemoryCodeBuffer.h"
-#include "programmer/core/ProgrammerCore.h"
-#include "tests/programmer/programming/LinkFixture.h"
+#include "tests/programmer/programming/SequenceFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,40 +9,17 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class UpdateTargetTest : public LinkTest {
+class UpdateTargetTest : public SequenceTest {
 protected:
-    void SetUp() override {
-        LinkTest::SetUp();
-        core.applyPart(36); // RQD-1
-    }
-    // Plugs in an adapter with these settings without opening it.
-    void arm(const std::string& settings) {
-        setenv("TAVRO_EMULATOR", settingsFor(settings).c_str(), 1);
-    }
-
     UpdateTarget::Result run(const Bytes& code) {
         UpdateTarget update(
             adapter, part, [code] { return code; }, ui, core.textMessage(), observer, busy);
         return update.run();
     }
-    std::vector<std::string> texts() const {
-        std::vector<std::string> shown;
-        for (const auto& message : messages.messages) {
-            shown.push_back("[" + message.caption + "] " + message.text);
-        }
-        return shown;
-    }
-    bool linkOpen() const { return link.HidDevice->handle != nullptr; }
     bool closeTargetSent() {
         const auto commands = control()->statistics().commands;
         return std::find(commands.begin(), commands.end(), CMD_CLOSE_TARGET) != commands.end();
     }
-
-    MemoryCodeBuffer buffer;
-    ProgrammerCore core{{messages, buffer}};
-    PartSettings& part = core.part();
-    RecordingUi ui;
-    bool& busy = core.busy();
 };
 
 Bytes code(std::size_t size) {
