@@ -44,17 +44,31 @@ CliImage::parseArguments(const std::vector<std::string>& arguments, std::string&
     if (!parsed) {
         return std::nullopt;
     }
+    return fromParsed(*parsed);
+}
+
+CliImage::Arguments CliImage::fromParsed(const CliArguments& parsed) {
     Arguments args;
-    args.part = parsed->option("--part").value_or("");
-    args.output = parsed->option("-o").value_or("");
-    args.settings = parsed->all("--set");
-    args.truncate = parsed->flag("--truncate");
-    args.json = parsed->flag("--json");
-    args.partialHex = parsed->partialHex();
-    for (std::size_t i = 0; i < parsed->positional().size(); ++i) {
-        args.files.push_back(parseSpec(parsed->positional()[i], parsed->marked(i, "--clear")));
+    args.part = parsed.option("--part").value_or("");
+    args.output = parsed.option("-o").value_or("");
+    args.settings = parsed.all("--set");
+    args.truncate = parsed.flag("--truncate");
+    args.json = parsed.flag("--json");
+    args.partialHex = parsed.partialHex();
+    for (std::size_t i = 0; i < parsed.positional().size(); ++i) {
+        args.files.push_back(parseSpec(parsed.positional()[i], parsed.marked(i, "--clear")));
     }
     return args;
+}
+
+std::string CliImage::missingFileOrPart(const Arguments& arguments) {
+    if (arguments.files.empty()) {
+        return "a FILE is required";
+    }
+    if (arguments.part.empty() && !isProject(arguments.files.front().path)) {
+        return "--part NAME is required unless the first file is a project (.qpf)";
+    }
+    return {};
 }
 
 bool CliImage::isProject(const std::string& path) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/CliArguments.h"
+
 #include "programmer/buffer/ImageLoader.h"
 
 #include <cstdint>
@@ -40,6 +42,11 @@ public:
     // Nothing, with the reason in `error`, for an unknown option or a missing value.
     static std::optional<Arguments> parseArguments(const std::vector<std::string>& arguments,
                                                    std::string& error);
+    // The image options read from arguments parsed with (at least) parseArguments' options.
+    static Arguments fromParsed(const CliArguments& parsed);
+    // What a command that programs the files lacks: a file, or --part for a first file that
+    // is not a project; empty when nothing is missing.
+    static std::string missingFileOrPart(const Arguments& arguments);
     // Whether the file is a project (.qpf, case ignored), which names its own part.
     static bool isProject(const std::string& path);
     // The files as given ("app.bin@1000"), for the trace log.

@@ -123,10 +123,8 @@ int ProductionCommands::verify(const std::vector<std::string>& given) {
     std::vector<std::string> arguments = given;
     const auto options = AdapterOptions::take(arguments, error);
     const auto args = options ? CliImage::parseArguments(arguments, error) : std::nullopt;
-    if (args && args->files.empty()) {
-        error = "a FILE is required";
-    } else if (args && args->part.empty() && !CliImage::isProject(args->files.front().path)) {
-        error = "--part NAME is required unless the first file is a project (.qpf)";
+    if (args) {
+        error = CliImage::missingFileOrPart(*args);
     }
     if (!error.empty()) {
         return usage("verify", error, kVerifyUsage);

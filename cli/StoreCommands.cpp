@@ -43,15 +43,6 @@ struct OfflineOptions {
     bool autoIncrement = false;
 };
 
-bool isProject(const std::string& path) {
-    const auto dot = path.find_last_of('.');
-    std::string extension = dot == std::string::npos ? "" : path.substr(dot);
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return extension == ".qpf";
-}
-
 // Up to 8 hex digits, "0x" allowed before them; what the edits would hold, without it.
 std::optional<std::string> hexDigits(std::string text) {
     if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) {
@@ -231,15 +222,7 @@ int StoreCommands::store(const std::vector<std::string>& given) {
     CliImage::Arguments image;
     OfflineOptions options;
     if (parsed) {
-        image.part = parsed->option("--part").value_or("");
-        image.settings = parsed->all("--set");
-        image.truncate = parsed->flag("--truncate");
-        image.json = parsed->flag("--json");
-        image.partialHex = parsed->partialHex();
-        for (std::size_t i = 0; i < parsed->positional().size(); ++i) {
-            image.files.push_back(
-                CliImage::parseSpec(parsed->positional()[i], parsed->marked(i, "--clear")));
-        }
+        image = CliImage::fromParsed(*parsed);
         options.serial = parsed->flag("--serial");
         options.autoIncrement = parsed->flag("--auto-increment");
         options.maxCounter = parsed->option("--max-counter");
@@ -260,10 +243,8 @@ int StoreCommands::store(const std::vector<std::string>& given) {
                 }
             }
         }
-        if (error.empty() && image.files.empty()) {
-            error = "a FILE is required";
-        } else if (error.empty() && image.part.empty() && !isProject(image.files.front().path)) {
-            error = "--part NAME is required unless the first file is a project (.qpf)";
+        if (error.empty()) {
+            error = CliImage::missingFileOrPart(image);
         }
     }
     if (!error.empty()) {
