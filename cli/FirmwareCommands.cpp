@@ -8,6 +8,7 @@
 #include "adapter/LinkResult.h"
 #include "adapter/TavroProduct.h"
 #include "adapter/hid/AdapterWatch.h"
+#include "cli/AdapterContext.h"
 #include "cli/AdapterOptions.h"
 #include "cli/CallQueue.h"
 #include "cli/CliSession.h"
@@ -15,7 +16,6 @@
 #include "cli/HaldenCli.h"
 #include "cli/JsonWriter.h"
 #include "cli/LinkReport.h"
-#include "cli/ProgramCommands.h"
 #include "programmer/programming/TracedOperation.h"
 #include "programmer/text/TextMessage.h"
 
@@ -137,9 +137,8 @@ FirmwareCommands::Found FirmwareCommands::find(AdapterLink& link) {
 }
 
 int FirmwareCommands::show(bool json) {
-    ProgramCommands programs(session_, out_, err_, terminal_, verbose_);
     LinkLibrary library;
-    if (!programs.loadLink(library)) {
+    if (!AdapterContext::loadLibrary(library, err_)) {
         return HaldenCli::kFailed;
     }
     const LinkExports exports = library.bindExports();
@@ -190,9 +189,8 @@ int FirmwareCommands::upgrade(bool json, const std::string& logPath) {
              << '\n';
         return HaldenCli::kFailed;
     }
-    ProgramCommands programs(session_, out_, err_, terminal_, verbose_);
     LinkLibrary library;
-    if (!programs.loadLink(library)) {
+    if (!AdapterContext::loadLibrary(library, err_)) {
         return HaldenCli::kFailed;
     }
     const LinkExports exports = library.bindExports();

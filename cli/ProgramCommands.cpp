@@ -29,10 +29,6 @@ constexpr const char* kProgramUsage =
 
 } // namespace
 
-bool ProgramCommands::loadLink(LinkLibrary& library) {
-    return AdapterContext::loadLibrary(library, err_);
-}
-
 int ProgramCommands::program(const std::vector<std::string>& given) {
     std::string error;
     std::vector<std::string> arguments = given;
@@ -77,7 +73,7 @@ int ProgramCommands::adapter(const std::vector<std::string>& given) {
     }
     options->chooseAdapter();
     LinkLibrary library;
-    if (!loadLink(library)) {
+    if (!AdapterContext::loadLibrary(library, err_)) {
         return HaldenCli::kFailed;
     }
     const LinkExports exports = library.bindExports();

@@ -7,7 +7,6 @@
 namespace halden {
 
 class CliSession;
-class LinkLibrary;
 
 // halden program and halden adapter: work through the adapter (a real one, or the
 // emulator when TAVRO_EMULATOR is set).
@@ -20,8 +19,6 @@ public:
 
     int program(const std::vector<std::string>& arguments);
     int adapter(const std::vector<std::string>& arguments);
-    // The link library beside halden, checked and bound; false after a "halden:" line.
-    bool loadLink(LinkLibrary& library);
 
 private:
     CliSession& session_;
