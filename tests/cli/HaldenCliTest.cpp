@@ -1,4 +1,5 @@
 #include "cli/HaldenCli.h"
+#include "tests/cli/HaldenProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,18 +10,10 @@
 namespace halden {
 namespace {
 
-struct CliResult {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliResult;
 
 CliResult run(const std::vector<std::string>& arguments) {
-    std::ostringstream out;
-    std::ostringstream err;
-    HaldenCli cli(out, err);
-    const int code = cli.run(arguments);
-    return {code, out.str(), err.str()};
+    return test::runCli(arguments);
 }
 
 TEST(HaldenCli, HelpVersionAndUsageErrors) {
@@ -99,10 +92,7 @@ TEST(HaldenCli, OptionsUsageErrorsNameTheChoices) {
 }
 
 std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return test::readText(path);
 }
 
 TEST(HaldenCli, ImageLoadsFilesInOrderAndWritesTheBuffer) {

@@ -1,4 +1,5 @@
 // halden firmware and halden firmware upgrade, run as processes against the emulator.
+#include "tests/cli/HaldenProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,32 +11,10 @@
 namespace halden {
 namespace {
 
-struct Process {
-    FILE* pipe = nullptr;
-    int code = -1;
-    std::string output; // standard output and error together
-};
-
-FILE* start(const std::string& emulator, const std::string& arguments) {
-    const std::string command =
-        (emulator.empty() ? "env -u TAVRO_EMULATOR " : "TAVRO_EMULATOR='" + emulator + "' ") +
-        std::string(HALDEN_BIN_DIR) + "/halden " + arguments + " 2>&1";
-    return popen(command.c_str(), "r");
-}
-
-void finish(Process& run) {
-    char buffer[256];
-    while (run.pipe != nullptr && std::fgets(buffer, sizeof buffer, run.pipe) != nullptr) {
-        run.output += buffer;
-    }
-    const int status = run.pipe != nullptr ? pclose(run.pipe) : -1;
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using Process = test::HaldenProcess;
 
 Process halden(const std::string& emulator, const std::string& arguments) {
-    Process run{start(emulator, arguments), -1, {}};
-    finish(run);
-    return run;
+    return test::runHalden(emulator, arguments);
 }
 
 TEST(HaldenFirmware, ShowsModeFirmwareAndCarriedVersion) {
@@ -75,19 +54,17 @@ TEST(HaldenFirmware, UpgradeEndsWithItsResultOrSaysWhereItStopped) {
          "\"boot-loader\",\"firmware\":\"mismatch\""},
     };
     test::TempDir dir;
-    std::vector<Process> runs;
+    std::vector<FILE*> started;
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        runs.push_back(
-            {start(std::string(cases[i].settings) + ",state=" + (dir / std::to_string(i)).string(),
-                   "firmware upgrade"),
-             -1,
-             {}});
+        started.push_back(test::startHalden(std::string(cases[i].settings) +
+                                                ",state=" + (dir / std::to_string(i)).string(),
+                                            "firmware upgrade"));
     }
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].settings);
-        finish(runs[i]);
-        EXPECT_EQ(runs[i].code, cases[i].code);
-        EXPECT_EQ(runs[i].output, cases[i].output);
+        const Process run = test::finishHalden(started[i]);
+        EXPECT_EQ(run.code, cases[i].code);
+        EXPECT_EQ(run.output, cases[i].output);
         // The settings say otherwise; the state folder holds what the upgrade left.
         const Process after =
             halden("mode=0FFF,firmware=old,state=" + (dir / std::to_string(i)).string(),

@@ -1,5 +1,6 @@
 #include "cli/HaldenCli.h"
 #include "common/ByteOrder.h"
+#include "tests/cli/HaldenProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,23 +14,14 @@
 namespace halden {
 namespace {
 
-struct CliResult {
-    int code;
-    std::string out;
-    std::string err;
-};
+using test::CliResult;
 
 CliResult run(const std::vector<std::string>& arguments) {
-    std::ostringstream out;
-    std::ostringstream err;
-    HaldenCli cli(out, err);
-    const int code = cli.run(arguments);
-    return {code, out.str(), err.str()};
+    return test::runCli(arguments);
 }
 
 std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return test::readText(path);
 }
 
 std::string command(const std::string& line) {

@@ -1,3 +1,4 @@
+#include "tests/cli/HaldenProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <QJsonArray>
@@ -17,28 +18,14 @@
 namespace halden {
 namespace {
 
-struct ProcessResult {
-    int code;
-    std::string output; // standard output and error together
-};
+using ProcessResult = test::HaldenProcess;
 
 ProcessResult halden(const std::string& emulator, const std::string& arguments) {
-    const std::string command =
-        (emulator.empty() ? "env -u TAVRO_EMULATOR " : "TAVRO_EMULATOR='" + emulator + "' ") +
-        std::string(HALDEN_BIN_DIR) + "/halden " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    char buffer[512];
-    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        output += buffer;
-    }
-    const int status = pipe != nullptr ? pclose(pipe) : -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+    return test::runHalden(emulator, arguments);
 }
 
 std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    return test::readText(path);
 }
 
 std::vector<std::string> lines(const std::string& text) {

@@ -1,3 +1,4 @@
+#include "tests/cli/HaldenProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,31 +13,12 @@
 namespace halden {
 namespace {
 
-struct ProcessResult {
-    int code;
-    std::string output; // standard output and error together
-};
-
-// The real halden, which loads the link library beside itself, started in the background.
-FILE* start(const std::string& emulator, const std::string& arguments) {
-    const std::string command =
-        (emulator.empty() ? "env -u TAVRO_EMULATOR " : "TAVRO_EMULATOR='" + emulator + "' ") +
-        std::string(HALDEN_BIN_DIR) + "/halden " + arguments + " 2>&1";
-    return popen(command.c_str(), "r");
-}
-
-ProcessResult finish(FILE* pipe) {
-    std::string output;
-    char buffer[256];
-    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        output += buffer;
-    }
-    const int status = pipe != nullptr ? pclose(pipe) : -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
+using ProcessResult = test::HaldenProcess;
+using test::finishHalden;
+using test::startHalden;
 
 ProcessResult halden(const std::string& emulator, const std::string& arguments) {
-    return finish(start(emulator, arguments));
+    return test::runHalden(emulator, arguments);
 }
 
 std::string lastLine(const std::string& output) {
@@ -124,12 +106,12 @@ TEST(HaldenProgram, EveryInjectedFaultFailsAndASilentOneSaysWhichCommand) {
     std::vector<FILE*> running;
     for (std::size_t i = 0; i < faults.size(); ++i) {
         const auto state = dir / ("emu" + std::to_string(i));
-        running.push_back(start("fault=" + faults[i] + ",state=" + state.string(),
-                                "program --part RQD-1 " + image));
+        running.push_back(startHalden("fault=" + faults[i] + ",state=" + state.string(),
+                                      "program --part RQD-1 " + image));
     }
     std::size_t silent = 0;
     for (std::size_t i = 0; i < faults.size(); ++i) {
-        const auto result = finish(running[i]);
+        const auto result = finishHalden(running[i]);
         SCOPED_TRACE(faults[i] + "\n" + result.output);
         EXPECT_EQ(result.code, 1);
         if (const auto message = named.find(faults[i]); message != named.end()) {
@@ -187,16 +169,16 @@ TEST(HaldenProgram, ASecondProcessFindsTheAdapterInUse) {
     const auto second = dir.write("second.bin", std::string(0x10000, '\x0F'));
     // Full-speed timing makes the first programming take about a second.
     const std::string emulator = "latency=usb-fs,state=" + (dir / "emu").string();
-    FILE* one = start(emulator, "program --part RQD-1 " + first.string());
+    FILE* one = startHalden(emulator, "program --part RQD-1 " + first.string());
     FILE* two = nullptr;
     // Start the second once the first holds the adapter (its lock file is there).
     for (int i = 0; i < 400 && !std::filesystem::exists(dir / "emu/adapter.lock"); ++i) {
         usleep(5000);
     }
     usleep(100000);
-    two = start(emulator, "program --part RQD-1 " + second.string());
-    const auto a = finish(one);
-    const auto b = finish(two);
+    two = startHalden(emulator, "program --part RQD-1 " + second.string());
+    const auto a = finishHalden(one);
+    const auto b = finishHalden(two);
     EXPECT_EQ(a.code, 0) << a.output;
     EXPECT_EQ(a.output, "[Pass !] Update Target ok !\n");
     EXPECT_EQ(b.code, 1) << b.output;

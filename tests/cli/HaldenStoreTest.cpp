@@ -1,3 +1,4 @@
+#include "tests/cli/HaldenProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -19,22 +20,15 @@ struct ProcessResult {
 // error kept apart, in files of the test's folder.
 FILE* start(const test::TempDir& dir, const std::string& name, const std::string& emulator,
             const std::string& arguments) {
-    const std::string command =
-        (emulator.empty() ? "env -u TAVRO_EMULATOR " : "TAVRO_EMULATOR='" + emulator + "' ") +
-        std::string(HALDEN_BIN_DIR) + "/halden " + arguments + " >" +
-        (dir / (name + ".out")).string() + " 2>" + (dir / (name + ".err")).string();
-    return popen(command.c_str(), "r");
-}
-
-std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    return test::startHalden(emulator, arguments,
+                             ">" + (dir / (name + ".out")).string() + " 2>" +
+                                 (dir / (name + ".err")).string());
 }
 
 ProcessResult finish(const test::TempDir& dir, const std::string& name, FILE* pipe) {
     const int status = pipe != nullptr ? pclose(pipe) : -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(dir / (name + ".out")),
-            readText(dir / (name + ".err"))};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readText(dir / (name + ".out")),
+            test::readText(dir / (name + ".err"))};
 }
 
 ProcessResult halden(const test::TempDir& dir, const std::string& emulator,
@@ -78,10 +72,10 @@ TEST(HaldenStore, StoresTheProjectByTheDialogsRules) {
               "halden: warning: start address 0x0003FFFC is above 0x0003FFF0 (flash size - 16); "
               "0x0003FFF0 is stored\n"
               "[Pass !] Update Programmer ok !\n");
-    const std::string header = readText(dir / "emu/stored-header.bin");
+    const std::string header = test::readText(dir / "emu/stored-header.bin");
     ASSERT_EQ(header.size(), 85u) << "16 option bytes";
     EXPECT_EQ(header.substr(2, 2), std::string("\x55\x00", 2));
-    EXPECT_EQ(readText(dir / "emu/stored-code.bin"), std::string(1000, '\x5A'));
+    EXPECT_EQ(test::readText(dir / "emu/stored-code.bin"), std::string(1000, '\x5A'));
 
     const std::string& json = result.out;
     EXPECT_EQ(field(json, "bytes"), "\"" + hexOf(header) + "\"") << "the header as stored";
@@ -142,7 +136,7 @@ TEST(HaldenStore, AddressRoundingAndTheSerialOverCodeAreTold) {
     EXPECT_NE(rounded, std::string::npos) << result.err;
     EXPECT_NE(overlap, std::string::npos) << result.err;
     EXPECT_LT(overlap, pass) << "told before the download";
-    const std::string header = readText(dir / "emu/stored-header.bin");
+    const std::string header = test::readText(dir / "emu/stored-header.bin");
     ASSERT_GE(header.size(), 41u);
     EXPECT_EQ(header.substr(37, 4), std::string("\x00\x10\x00\x00", 4));
 }
