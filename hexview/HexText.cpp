@@ -1,4 +1,5 @@
 #include "hexview/HexText.h"
+#include "common/HexDigit.h"
 
 namespace halden {
 
@@ -34,16 +35,7 @@ bool appendGroup(std::string_view group, std::vector<std::uint8_t>& out) {
 } // namespace
 
 int HexText::digitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    return HexDigit::value(c);
 }
 
 char HexText::printable(std::uint8_t byte) {

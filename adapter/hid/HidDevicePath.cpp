@@ -1,4 +1,5 @@
 #include "adapter/hid/HidDevicePath.h"
+#include "common/HexDigit.h"
 
 #include <cctype>
 #include <cstdio>
@@ -26,11 +27,7 @@ std::optional<std::uint16_t> parseHex4(std::string_view text) {
     }
     std::uint16_t value = 0;
     for (const char c : text) {
-        const int digit = std::isdigit(static_cast<unsigned char>(c))
-                              ? c - '0'
-                              : (std::isxdigit(static_cast<unsigned char>(c))
-                                     ? std::tolower(static_cast<unsigned char>(c)) - 'a' + 10
-                                     : -1);
+        const int digit = HexDigit::value(c);
         if (digit < 0) {
             return std::nullopt;
         }

@@ -1,4 +1,5 @@
 #include "programmer/programming/OfflineSettings.h"
+#include "common/HexDigit.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,25 +26,12 @@ std::uint8_t toAnsi(char16_t c) {
     return '?';
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // The leading hex digits' value, at most 8 of them; nothing without a digit.
 std::optional<std::uint32_t> readHex(std::string_view text) {
     std::uint32_t value = 0;
     std::size_t digits = 0;
     for (const char c : text) {
-        const int digit = hexDigit(c);
+        const int digit = HexDigit::value(c);
         if (digit < 0 || digits == OfflineSettings::kHexDigits) {
             break;
         }
