@@ -1,4 +1,5 @@
 #include "cli/AdapterContext.h"
+#include "cli/BoundLink.h"
 
 #include "adapter/LinkLibraryFile.h"
 #include "adapter/LinkLibraryLoader.h"
@@ -47,13 +48,11 @@ bool AdapterContext::start() {
     }
     options_.chooseAdapter();
     trace().adapterPath = options_.adapterPath;
-    if (!loadLibrary(library_, err_)) {
+    bound_ = BoundLink::load(err_);
+    if (!bound_) {
         return false;
     }
-    exports_ = library_.bindExports();
-    link_ = std::make_unique<AdapterLink>(exports_);
-    directory_ = std::make_unique<AdapterDirectory>(library_);
-    link_->setRecordSink([this](const LinkRecord& record) { noteRecord(record); });
+    bound_->link().setRecordSink([this](const LinkRecord& record) { noteRecord(record); });
     report_ = std::make_unique<LinkReport>(traced_.messages(), err_, verbose_);
     messages_ = std::make_unique<TextMessage>(*report_, session_.text());
     return true;
@@ -63,7 +62,7 @@ void AdapterContext::noteRecord(const LinkRecord& record) {
     if (verbose_) {
         err_ << "halden: link: " << record.text() << '\n';
     }
-    traced_.note(record, directory_.get());
+    traced_.note(record, &bound_->directory());
 }
 
 void AdapterContext::tracePart(const PartRecord& record) {
@@ -76,7 +75,7 @@ int AdapterContext::finish(bool ok, const std::string& reason) {
     } else if (!ui_.warning().empty()) {
         trace().message = ui_.warning();
     }
-    const std::string problem = traced_.finish(ok, link_.get());
+    const std::string problem = traced_.finish(ok, bound_ ? &bound_->link() : nullptr);
     err_ << heldErr_.str();
     if (!problem.empty()) {
         err_ << "halden " << trace().operation << ": cannot write the trace log "
@@ -84,8 +83,8 @@ int AdapterContext::finish(bool ok, const std::string& reason) {
     }
     if (!ok && !reason.empty()) {
         err_ << "halden: " << reason << '\n';
-    } else if (!ok && report_ && link_) {
-        report_->failed(*link_);
+    } else if (!ok && report_ && bound_) {
+        report_->failed(bound_->link());
     }
     return ok && problem.empty() ? HaldenCli::kSuccess : HaldenCli::kFailed;
 }

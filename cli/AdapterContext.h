@@ -4,6 +4,7 @@
 #include "adapter/AdapterLink.h"
 #include "adapter/LinkLibrary.h"
 #include "cli/AdapterOptions.h"
+#include "cli/BoundLink.h"
 #include "cli/ConsoleAdapterUi.h"
 #include "cli/ConsoleProgress.h"
 #include "cli/LinkReport.h"
@@ -44,8 +45,8 @@ public:
     // on err); the adapter was not touched then, and the command exits with kFailed.
     bool start();
 
-    AdapterLink& link() { return *link_; }
-    const AdapterDirectory& directory() const { return *directory_; }
+    AdapterLink& link() { return bound_->link(); }
+    const AdapterDirectory& directory() const { return bound_->directory(); }
     const TextMessage& messages() const { return *messages_; }
     MessageService& messageService() { return *report_; }
     ConsoleAdapterUi& ui() { return ui_; }
@@ -71,10 +72,7 @@ private:
     TracedOperation traced_;
     // The firmware warning waits with the other messages for the trace line.
     std::ostringstream heldErr_;
-    LinkLibrary library_;
-    LinkExports exports_;
-    std::unique_ptr<AdapterLink> link_;
-    std::unique_ptr<AdapterDirectory> directory_;
+    std::unique_ptr<BoundLink> bound_;
     std::unique_ptr<LinkReport> report_;
     std::unique_ptr<TextMessage> messages_;
     ConsoleAdapterUi ui_;

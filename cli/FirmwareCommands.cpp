@@ -1,4 +1,5 @@
 #include "cli/FirmwareCommands.h"
+#include "cli/BoundLink.h"
 
 #include "adapter/AdapterDirectory.h"
 #include "adapter/AdapterLink.h"
@@ -8,7 +9,6 @@
 #include "adapter/LinkResult.h"
 #include "adapter/TavroProduct.h"
 #include "adapter/hid/AdapterWatch.h"
-#include "cli/AdapterContext.h"
 #include "cli/AdapterOptions.h"
 #include "cli/CallQueue.h"
 #include "cli/CliSession.h"
@@ -137,12 +137,12 @@ FirmwareCommands::Found FirmwareCommands::find(AdapterLink& link) {
 }
 
 int FirmwareCommands::show(bool json) {
-    LinkLibrary library;
-    if (!AdapterContext::loadLibrary(library, err_)) {
+    const auto bound = BoundLink::load(err_);
+    if (!bound) {
         return HaldenCli::kFailed;
     }
-    const LinkExports exports = library.bindExports();
-    AdapterLink link(exports);
+    LinkLibrary& library = bound->library();
+    AdapterLink& link = bound->link();
     LinkReport report(session_.messages(), err_, verbose_);
     report.attach(link);
     const Found found = find(link);
@@ -189,13 +189,13 @@ int FirmwareCommands::upgrade(bool json, const std::string& logPath) {
              << '\n';
         return HaldenCli::kFailed;
     }
-    LinkLibrary library;
-    if (!AdapterContext::loadLibrary(library, err_)) {
+    const auto bound = BoundLink::load(err_);
+    if (!bound) {
         return HaldenCli::kFailed;
     }
-    const LinkExports exports = library.bindExports();
-    AdapterLink link(exports);
-    const AdapterDirectory directory(library);
+    LinkLibrary& library = bound->library();
+    AdapterLink& link = bound->link();
+    const AdapterDirectory& directory = bound->directory();
     CallQueue queue;
     // Records come from the worker's thread too; they are printed and traced on this one.
     link.setRecordSink([this, &queue, &traced, &directory](const LinkRecord& record) {

@@ -1,4 +1,5 @@
 #include "cli/ProductionCommands.h"
+#include "cli/BoundLink.h"
 
 #include "adapter/TavroProduct.h"
 #include "cli/AdapterContext.h"
@@ -182,13 +183,12 @@ int ProductionCommands::adapters(const std::vector<std::string>& arguments) {
         err_ << kAdaptersUsage;
         return HaldenCli::kUsage;
     }
-    LinkLibrary library;
-    if (!AdapterContext::loadLibrary(library, err_)) {
+    const auto bound = BoundLink::load(err_);
+    if (!bound) {
         return HaldenCli::kFailed;
     }
-    const LinkExports exports = library.bindExports();
-    AdapterLink link(exports);
-    const AdapterDirectory directory(library);
+    AdapterLink& link = bound->link();
+    const AdapterDirectory& directory = bound->directory();
     JsonWriter writer;
     writer.beginArray();
     const auto devices = directory.devices();

@@ -1,7 +1,7 @@
 #include "cli/ProgramCommands.h"
+#include "cli/BoundLink.h"
 
 #include "adapter/AdapterLink.h"
-#include "adapter/LinkLibrary.h"
 #include "adapter/LinkLibraryFile.h"
 #include "adapter/LinkLibraryLoader.h"
 #include "cli/AdapterContext.h"
@@ -72,12 +72,11 @@ int ProgramCommands::adapter(const std::vector<std::string>& given) {
         return HaldenCli::kUsage;
     }
     options->chooseAdapter();
-    LinkLibrary library;
-    if (!AdapterContext::loadLibrary(library, err_)) {
+    const auto bound = BoundLink::load(err_);
+    if (!bound) {
         return HaldenCli::kFailed;
     }
-    const LinkExports exports = library.bindExports();
-    AdapterLink link(exports);
+    AdapterLink& link = bound->link();
     LinkReport report(session_.messages(), err_, verbose_);
     report.attach(link);
     // The start-up probe's order: an adapter that needs new firmware first.
