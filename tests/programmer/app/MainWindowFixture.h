@@ -8,9 +8,28 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+
 #include <memory>
 
 namespace halden {
+
+// The text a control shows: a button's, a group box's title, a static text's; empty for
+// any other control.
+inline QString labelOf(QWidget* widget) {
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        return button->text();
+    }
+    if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        return group->title();
+    }
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        return label->text();
+    }
+    return {};
+}
 
 // The main window, which builds its programmer core, with the real HexEdit library and
 // link library.

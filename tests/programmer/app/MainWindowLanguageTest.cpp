@@ -18,16 +18,6 @@
 namespace halden {
 namespace {
 
-QString labelOf(QWidget* widget) {
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        return button->text();
-    }
-    if (auto* group = qobject_cast<QGroupBox*>(widget)) {
-        return group->title();
-    }
-    return widget->property("text").toString();
-}
-
 // The width a label needs to show whole in its control, as the control's style lays it out.
 int neededWidth(QWidget* widget) {
     const QFontMetrics metrics = widget->fontMetrics();

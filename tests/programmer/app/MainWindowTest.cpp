@@ -29,19 +29,6 @@
 namespace halden {
 namespace {
 
-QString labelOf(QWidget* widget) {
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        return button->text();
-    }
-    if (auto* group = qobject_cast<QGroupBox*>(widget)) {
-        return group->title();
-    }
-    if (auto* label = qobject_cast<QLabel*>(widget)) {
-        return label->text();
-    }
-    return {};
-}
-
 TEST_F(MainWindowTest, ControlsCarryTheirEnglishLabels) {
     auto dialog = open();
     const std::pair<int, const char*> labels[] = {
