@@ -1,4 +1,5 @@
 #include "tests/support/ClosedPort.h"
+#include "tests/support/ProgramEnvironment.h"
 #include "tests/support/TempDir.h"
 
 #include <QProcess>
@@ -51,12 +52,7 @@ public:
 
     std::unique_ptr<QProcess> start(const QStringList& arguments = {}) const {
         auto process = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("HALDEN_MESSAGES", "console");
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir_ / "config").string()));
-        environment.insert("TMPDIR", QString::fromStdString((dir_ / "tmp").string()));
-        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((dir_ / "runtime").string()));
+        QProcessEnvironment environment = test::programEnvironment(dir_.path());
         process->setProcessEnvironment(environment);
         process->start(QString::fromStdString(program().string()), arguments);
         process->waitForStarted();

@@ -1,4 +1,5 @@
 #include "tests/programmer/update/LoopbackHttpServer.h"
+#include "tests/support/ProgramEnvironment.h"
 #include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
@@ -96,12 +97,7 @@ public:
 
 private:
     QProcessEnvironment environment() const {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("HALDEN_MESSAGES", "console");
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir_ / "config").string()));
-        environment.insert("TMPDIR", QString::fromStdString((dir_ / "tmp").string()));
-        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((dir_ / "runtime").string()));
+        QProcessEnvironment environment = test::programEnvironment(dir_.path());
         environment.remove("TAVRO_EMULATOR");
         return environment;
     }
