@@ -37,6 +37,11 @@ std::vector<std::string> ProfileIni::sectionNames() const {
     return textOf(load(error)).sectionNames();
 }
 
+ProfileText ProfileIni::text() const {
+    std::string error;
+    return textOf(load(error));
+}
+
 std::optional<std::string> ProfileIni::readString(std::string_view section,
                                                   std::string_view key) const {
     std::string error;

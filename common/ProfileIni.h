@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ProfileText.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,6 +36,9 @@ public:
 
     const std::string& path() const { return path_; }
 
+    // The file as every read call sees it while nothing writes it, for a caller that
+    // reads many keys at once; empty for a missing or unreadable file.
+    ProfileText text() const;
     // The section names, in file order (GetPrivateProfileSectionNames).
     std::vector<std::string> sectionNames() const;
     // A key's value, surrounding quotes dropped; nothing when the section or key is

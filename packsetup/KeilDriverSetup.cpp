@@ -26,9 +26,16 @@ std::string familyKey(const char* family, int number) {
     return family + std::to_string(number);
 }
 
+// A key's value read into the setup tool's buffer: the value, cut to the buffer.
+ProfileIni::Fitted bufferedValue(const ProfileText& text, const std::string& key) {
+    const auto value = text.value(KeilDriverSetup::kSection, key);
+    return ProfileIni::fitValue(value ? std::string_view(*value) : std::string_view(),
+                                KeilDriverSetup::kValueBuffer);
+}
+
 // The value of a key as the scans see it: nothing for a missing, empty or cut-off one.
-std::optional<std::string> scannedValue(const ProfileIni& ini, const std::string& key) {
-    auto fitted = ini.readString(KeilDriverSetup::kSection, key, "", KeilDriverSetup::kValueBuffer);
+std::optional<std::string> scannedValue(const ProfileText& text, const std::string& key) {
+    auto fitted = bufferedValue(text, key);
     if (fitted.returned == 0 || fitted.returned >= kCutOff) {
         return std::nullopt;
     }
@@ -95,9 +102,11 @@ struct CpuList {
 template <typename Chosen>
 std::optional<std::pair<std::string, std::string>> findCpuList(const ProfileIni& ini,
                                                                Chosen&& chosen) {
+    // One reading of the file serves the whole scan.
+    const ProfileText text = ini.text();
     for (int n = 0; n < KeilDriverSetup::kKeyCount; ++n) {
         const std::string key = familyKey(KeilDriverSetup::kCpuListKeyFamily, n);
-        if (auto value = scannedValue(ini, key); value && chosen(*value)) {
+        if (auto value = scannedValue(text, key); value && chosen(*value)) {
             return std::make_pair(key, std::move(*value));
         }
     }
@@ -170,9 +179,10 @@ std::uint32_t KeilDriverSetup::HasArmadsSection(const ProfileIni& ini) {
 std::uint32_t KeilDriverSetup::FindDriverKey(const ProfileIni& ini, std::string& key,
                                              std::optional<int>& anchor) {
     anchor.reset();
+    const ProfileText text = ini.text();
     for (int n = 0; n < kKeyCount; ++n) {
         const std::string name = familyKey(kDriverKeyFamily, n);
-        const auto fitted = ini.readString(kSection, name, "", kValueBuffer);
+        const auto fitted = bufferedValue(text, name);
         if (fitted.returned == 0) {
             if (!anchor) {
                 anchor = n - 1;
