@@ -278,12 +278,17 @@ ProfileText::Edit ProfileText::removeKey(std::string_view section, std::string_v
 
 ProfileText::Edit ProfileText::replaceSection(std::string_view section,
                                               const std::vector<std::string>& entries) {
-    if (!validSectionName(section) ||
-        !std::all_of(entries.begin(), entries.end(), &ProfileText::validEntry)) {
+    const auto allValid = [](auto first, auto last) {
+        return std::all_of(first, last, &ProfileText::validEntry);
+    };
+    if (!validSectionName(section)) {
         return Edit::Refused;
     }
     const auto span = findSection(section);
     if (!span) {
+        if (!allValid(entries.begin(), entries.end())) {
+            return Edit::Refused;
+        }
         appendSection(section, entries);
         return Edit::Changed;
     }
@@ -308,6 +313,12 @@ ProfileText::Edit ProfileText::replaceSection(std::string_view section,
     const std::size_t removedEnd = old.size() - tail;
     if (head == removedEnd && head + tail == entries.size()) {
         return Edit::Unchanged;
+    }
+    // Only the entries that become new lines must be writable: the others keep the lines
+    // they were read from, so a section read back is always written back.
+    const auto inserted = entries.begin() + static_cast<std::ptrdiff_t>(head);
+    if (!allValid(inserted, entries.end() - static_cast<std::ptrdiff_t>(tail))) {
+        return Edit::Refused;
     }
     std::size_t position = span->header + 1;
     if (head < removedEnd) {

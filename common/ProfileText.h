@@ -50,7 +50,8 @@ public:
     // Makes the section's entries exactly `entries` ("key=value" lines). The entries at the
     // start and at the end that stay the same keep their lines, comments and blank lines
     // stay, and the new entries take the place of the first one removed, so inserting one
-    // entry adds one line.
+    // entry adds one line. Only the new entries are checked, so a section read with
+    // section() can always be written back with an entry added.
     Edit replaceSection(std::string_view section, const std::vector<std::string>& entries);
 
     static bool validSectionName(std::string_view name);

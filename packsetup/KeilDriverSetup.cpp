@@ -276,14 +276,7 @@ std::uint32_t KeilDriverSetup::InsertDriverLine(ProfileIni& ini,
     if (!placed) {
         rewritten.push_back(line);
     }
-    if (ini.writeSection(kSection, rewritten).empty()) {
-        return 0;
-    }
-    // A section the module will not write back whole (an entry holding a lone carriage
-    // return) still takes the one new line.
-    const bool written =
-        ini.writeString(kSection, familyKey(kDriverKeyFamily, anchor + 1), value).empty();
-    return written ? 0 : SystemError::kAccessDenied;
+    return ini.writeSection(kSection, rewritten).empty() ? 0 : SystemError::kAccessDenied;
 }
 
 std::string KeilDriverSetup::driverDestination(const ProfileIni& ini) {

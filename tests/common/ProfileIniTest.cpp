@@ -202,6 +202,16 @@ TEST(ProfileText, RefusesWritesThatWouldChangeTheFilesStructure) {
     EXPECT_EQ(text.replaceSection("a", {"x=1", "[b]"}), Edit::Refused);
     EXPECT_EQ(text.replaceSection("a", {"x=1", "  "}), Edit::Refused);
     EXPECT_EQ(text.bytes(), "[a]\nx=1\n");
+
+    // An entry read from the file as it stands (here with a lone carriage return) keeps its
+    // line, so the section it came from can be written back with an entry added; only a new
+    // entry of that kind is refused.
+    ProfileText odd("[a]\nx=1\ry=2\nz=3\n");
+    auto entries = *odd.section("a");
+    entries.insert(entries.begin() + 1, "w=4");
+    EXPECT_EQ(odd.replaceSection("a", entries), Edit::Changed);
+    EXPECT_EQ(odd.bytes(), "[a]\nx=1\ry=2\nw=4\nz=3\n");
+    EXPECT_EQ(odd.replaceSection("a", {"x=1\ry=2", "v=5\rq", "w=4", "z=3"}), Edit::Refused);
 }
 
 std::string readFile(const fs::path& path) {

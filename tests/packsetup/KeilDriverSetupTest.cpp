@@ -252,7 +252,7 @@ TEST(KeilDriverSetup, StopsBeforeTouchingAnything) {
 }
 
 // Found by fuzzing: a section name holding a NUL is not [ARMADS] however it ends, and a
-// section the INI module will not write back whole still takes the driver line.
+// section holding an entry with a lone carriage return still takes the driver line.
 TEST(KeilDriverSetup, OddFilesStillGetWhatIsReported) {
     KeilRun nul(std::string("[Keil\0ARMADS]\r\n", 16) + driverLine(0) + "\r\n");
     EXPECT_EQ(nul.setup.Install(nul.folder()).error, SystemError::kNotFound);
