@@ -18,8 +18,6 @@ std::string SystemError::text(std::uint32_t code) {
         return "An attempt was made to load a program with an incorrect format.";
     case kInvalidData:
         return "The data is invalid.";
-    case kOutOfMemory:
-        return "Not enough memory resources are available to complete this operation.";
     case kModuleNotFound:
         return "The specified module could not be found.";
     case kProcedureNotFound:

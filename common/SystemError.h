@@ -15,7 +15,6 @@ public:
     static constexpr std::uint32_t kNotEnoughMemory = 8;
     static constexpr std::uint32_t kBadFormat = 11;
     static constexpr std::uint32_t kInvalidData = 13;
-    static constexpr std::uint32_t kOutOfMemory = 14;
     static constexpr std::uint32_t kModuleNotFound = 126;
     static constexpr std::uint32_t kProcedureNotFound = 127;
     static constexpr std::uint32_t kAlreadyExists = 183;
