@@ -1,15 +1,15 @@
 #include "adapter/AdapterLink.h"
 
-#include "adapter/AdapterCommand.h"
-#include "adapter/AdapterStatus.h"
-#include "adapter/IceLayout.h"
-#include "adapter/LinkResult.h"
 #include "adapter/ReportTransport.h"
-#include "adapter/RequestTag.h"
-#include "adapter/TavroProduct.h"
 #include "adapter/TransferObserver.h"
-#include "adapter/WireNames.h"
 #include "adapter/hid/HidHandle.h"
+#include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/AdapterStatus.h"
+#include "adapter/wire/IceLayout.h"
+#include "adapter/wire/LinkResult.h"
+#include "adapter/wire/RequestTag.h"
+#include "adapter/wire/TavroProduct.h"
+#include "adapter/wire/WireNames.h"
 
 #include <algorithm>
 #include <chrono>

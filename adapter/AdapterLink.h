@@ -1,9 +1,9 @@
 #pragma once
 
-#include "adapter/AdapterReply.h"
 #include "adapter/LinkCommand.h"
 #include "adapter/LinkExports.h"
 #include "adapter/LinkRecord.h"
+#include "adapter/wire/AdapterReply.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,9 +1,9 @@
 #include "adapter/FirmwareUpgradeWorker.h"
 
 #include "adapter/AdapterLink.h"
-#include "adapter/TavroFrames.h"
-#include "adapter/TavroProduct.h"
 #include "adapter/hid/HidDevicePath.h"
+#include "adapter/wire/TavroFrames.h"
+#include "adapter/wire/TavroProduct.h"
 
 #include <algorithm>
 #include <cctype>

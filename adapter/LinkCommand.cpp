@@ -1,8 +1,8 @@
 #include "adapter/LinkCommand.h"
 
-#include "adapter/AdapterCommand.h"
-#include "adapter/CommandBlock.h"
-#include "adapter/IceLayout.h"
+#include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/CommandBlock.h"
+#include "adapter/wire/IceLayout.h"
 
 namespace halden {
 

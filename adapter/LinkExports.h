@@ -1,6 +1,6 @@
 #pragma once
 
-#include "adapter/HidDeviceObject.h"
+#include "adapter/wire/HidDeviceObject.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,7 @@
 #include "adapter/LinkLibraryFile.h"
 
 #include "common/ByteOrder.h"
-#include "common/ElfSectionReader.h"
-#include "common/ResourceDirectory.h"
+#include "common/ResourceFile.h"
 #include "common/SystemError.h"
 
 namespace halden {
@@ -12,37 +11,10 @@ namespace {
 constexpr std::uint32_t kFixedInfoSignature = 0xFEEF04BD;
 constexpr std::size_t kFixedInfoSize = 24;
 
-struct ResourceLookup {
-    std::uint32_t error = 0;
-    std::vector<std::uint8_t> bytes;
-};
-
-ResourceLookup readResource(const std::string& path, const char* type, std::uint32_t id) {
-    const auto section = ElfSectionReader::read(path, ResourceDirectory::kSectionName);
-    switch (section.status) {
-    case ElfSectionReader::Status::Ok:
-        break;
-    case ElfSectionReader::Status::FileNotFound:
-        return {SystemError::kFileNotFound, {}};
-    case ElfSectionReader::Status::AccessDenied:
-        return {SystemError::kAccessDenied, {}};
-    case ElfSectionReader::Status::BadFormat:
-        return {SystemError::kBadFormat, {}};
-    case ElfSectionReader::Status::NoSection:
-        return {SystemError::kResourceTypeNotFound, {}};
-    }
-    const ResourceDirectory directory(section.bytes);
-    const auto resource = directory.find(type, id);
-    if (!resource) {
-        return {SystemError::kResourceTypeNotFound, {}};
-    }
-    return {0, {resource->begin(), resource->end()}};
-}
-
 } // namespace
 
 std::uint32_t LinkLibraryFile::CheckLinkLibraryVersion(const std::string& path) {
-    const auto record = readResource(path, kVersionType, kVersionId);
+    const auto record = ResourceFile::read(path, kVersionType, kVersionId);
     if (record.error != 0) {
         return record.error;
     }
@@ -54,7 +26,7 @@ std::uint32_t LinkLibraryFile::CheckLinkLibraryVersion(const std::string& path) 
 }
 
 std::optional<LinkLibraryFile::Version> LinkLibraryFile::version(const std::string& path) {
-    const auto record = readResource(path, kVersionType, kVersionId);
+    const auto record = ResourceFile::read(path, kVersionType, kVersionId);
     if (record.error != 0 || record.bytes.size() < kFixedInfoSize ||
         ByteOrder::readLe32(record.bytes, 0) != kFixedInfoSignature) {
         return std::nullopt;
@@ -63,7 +35,7 @@ std::optional<LinkLibraryFile::Version> LinkLibraryFile::version(const std::stri
 }
 
 std::optional<std::vector<std::uint8_t>> LinkLibraryFile::firmwareImage(const std::string& path) {
-    auto image = readResource(path, kFirmwareType, kFirmwareId);
+    auto image = ResourceFile::read(path, kFirmwareType, kFirmwareId);
     if (image.error != 0) {
         return std::nullopt;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "adapter/wire/LinkLibraryResources.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,10 +16,10 @@ public:
     // Result of CheckLinkLibraryVersion when the library is older than 1.3.
     static constexpr std::uint32_t kTooOld = 2007;
     static constexpr std::uint32_t kMinimumVersion = 0x10003; // major << 16 | minor
-    static constexpr const char* kVersionType = "VERSION";
-    static constexpr std::uint32_t kVersionId = 1;
-    static constexpr const char* kFirmwareType = "FW";
-    static constexpr std::uint32_t kFirmwareId = 5002;
+    static constexpr const char* kVersionType = LinkLibraryResources::kVersionType;
+    static constexpr std::uint32_t kVersionId = LinkLibraryResources::kVersionId;
+    static constexpr const char* kFirmwareType = LinkLibraryResources::kFirmwareType;
+    static constexpr std::uint32_t kFirmwareId = LinkLibraryResources::kFirmwareId;
 
     // 0 when the file may be loaded, kTooOld when it is older than 1.3, otherwise a
     // system error code (SystemError): 2 when the file does not exist, 1813 when it

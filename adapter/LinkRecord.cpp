@@ -1,6 +1,6 @@
 #include "adapter/LinkRecord.h"
 
-#include "adapter/WireNames.h"
+#include "adapter/wire/WireNames.h"
 
 #include <cstdio>
 

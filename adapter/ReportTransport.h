@@ -1,7 +1,7 @@
 #pragma once
 
-#include "adapter/HidDeviceObject.h"
 #include "adapter/TransferObserver.h"
+#include "adapter/wire/HidDeviceObject.h"
 
 #include <cstdint>
 #include <span>

@@ -2,7 +2,7 @@
 
 #include "adapter/AdapterDirectory.h"
 #include "adapter/LinkLibrary.h"
-#include "adapter/TavroProduct.h"
+#include "adapter/wire/TavroProduct.h"
 #include "cli/AdapterContext.h"
 #include "cli/AdapterOptions.h"
 #include "cli/HaldenCli.h"

@@ -1,7 +1,7 @@
 #include "cli/LinkReport.h"
 
 #include "adapter/AdapterLink.h"
-#include "adapter/LinkResult.h"
+#include "adapter/wire/LinkResult.h"
 
 namespace halden {
 

@@ -1,7 +1,7 @@
 #include "cli/ProductionCommands.h"
 #include "cli/BoundLink.h"
 
-#include "adapter/TavroProduct.h"
+#include "adapter/wire/TavroProduct.h"
 #include "cli/AdapterContext.h"
 #include "cli/CliArguments.h"
 #include "cli/CliImage.h"

@@ -14,9 +14,9 @@
 // it is not; the boot loader sums what it got and starts a whole image as the firmware
 // its last two bytes name; the device path names the product shown; the memory keeps to
 // the adapter's limits; and no block outgrows the largest memory the adapter has.
-#include "adapter/AdapterCommand.h"
-#include "adapter/TavroFrames.h"
 #include "adapter/hid/HidDevicePath.h"
+#include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/TavroFrames.h"
 #include "common/ByteOrder.h"
 #include "fuzz/FuzzSupport.h"
 #include "tavro/emulator/EmulatedPartTable.h"

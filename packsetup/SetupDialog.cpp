@@ -1,9 +1,9 @@
 #include "packsetup/SetupDialog.h"
 
+#include "adapter/AdapterWatch.h"
 #include "adapter/FirmwareImage.h"
 #include "adapter/LinkLibrary.h"
 #include "adapter/UpgradeEvent.h"
-#include "adapter/hid/AdapterWatch.h"
 #include "adapter/hid/qt/WindowDeviceListener.h"
 #include "common/MessageService.h"
 #include "common/qt/DialogBuilder.h"

@@ -2,9 +2,9 @@
 // emulated adapter, through the link library loaded by file name as the programs load
 // it. With latency=0 the time is the host's own cost; with latency=usb-fs it is set
 // against the full-speed USB model's transport time for the same reports.
-#include "adapter/AdapterCommand.h"
-#include "adapter/EmulatorControl.h"
 #include "adapter/LinkLibrary.h"
+#include "adapter/hid/EmulatorControl.h"
+#include "adapter/wire/AdapterCommand.h"
 #include "programmer/programming/CommandProtocol.h"
 #include "programmer/text/KeyedTables.h"
 #include "programmer/text/ProgrammerResources.h"

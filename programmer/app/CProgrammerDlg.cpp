@@ -1,8 +1,8 @@
 #include "programmer/app/CProgrammerDlg.h"
 
+#include "adapter/AdapterWatch.h"
 #include "adapter/LinkLibrary.h"
 #include "adapter/LinkLibraryFile.h"
-#include "adapter/hid/AdapterWatch.h"
 #include "adapter/hid/qt/WindowDeviceListener.h"
 #include "common/MessageService.h"
 #include "common/SettingsStore.h"

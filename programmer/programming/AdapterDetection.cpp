@@ -1,7 +1,7 @@
 #include "programmer/programming/AdapterDetection.h"
 
-#include "adapter/TavroProduct.h"
 #include "adapter/hid/HidDevicePath.h"
+#include "adapter/wire/TavroProduct.h"
 #include "programmer/programming/AdapterUi.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "programmer/programming/ReplyRules.h"
 
-#include "adapter/AdapterStatus.h"
+#include "adapter/wire/AdapterStatus.h"
 
 namespace halden {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "adapter/AdapterReply.h"
+#include "adapter/wire/AdapterReply.h"
 
 #include <cstdint>
 #include <optional>

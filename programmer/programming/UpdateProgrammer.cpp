@@ -1,6 +1,6 @@
 #include "programmer/programming/UpdateProgrammer.h"
 
-#include "adapter/AdapterCommand.h"
+#include "adapter/wire/AdapterCommand.h"
 #include "programmer/buffer/CodeChecksum.h"
 #include "programmer/catalogue/PartSettings.h"
 #include "programmer/programming/AdapterFirmwareCheck.h"

@@ -1,6 +1,6 @@
 #include "programmer/programming/UpdateTarget.h"
 
-#include "adapter/AdapterCommand.h"
+#include "adapter/wire/AdapterCommand.h"
 #include "programmer/catalogue/PartSettings.h"
 #include "programmer/programming/AdapterOpening.h"
 #include "programmer/programming/AdapterUi.h"

@@ -1,7 +1,7 @@
 #include "tavro/emulator/AdapterModel.h"
 
-#include "adapter/AdapterCommand.h"
-#include "adapter/AdapterStatus.h"
+#include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/AdapterStatus.h"
 #include "common/ByteOrder.h"
 
 #include <algorithm>

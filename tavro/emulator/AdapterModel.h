@@ -1,6 +1,6 @@
 #pragma once
 
-#include "adapter/TavroFrames.h"
+#include "adapter/wire/TavroFrames.h"
 #include "tavro/emulator/AdapterMemory.h"
 #include "tavro/emulator/EmulatedPartTable.h"
 

@@ -1,6 +1,6 @@
 #include "tavro/emulator/BootLoader.h"
 
-#include "adapter/TavroFrames.h"
+#include "adapter/wire/TavroFrames.h"
 
 #include <algorithm>
 

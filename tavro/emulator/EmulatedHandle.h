@@ -1,7 +1,7 @@
 #pragma once
 
-#include "adapter/TavroFrames.h"
 #include "adapter/hid/HidHandle.h"
+#include "adapter/wire/TavroFrames.h"
 
 #include <array>
 #include <chrono>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "adapter/EmulatorControl.h"
+#include "adapter/hid/EmulatorControl.h"
 #include "adapter/hid/HidBackend.h"
 #include "tavro/emulator/AdapterMemory.h"
 #include "tavro/emulator/AdapterModel.h"

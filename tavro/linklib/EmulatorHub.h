@@ -1,6 +1,6 @@
 #pragma once
 
-#include "adapter/EmulatorControl.h"
+#include "adapter/hid/EmulatorControl.h"
 #include "adapter/hid/HidDeviceWatch.h"
 
 #include <condition_variable>

@@ -1,12 +1,13 @@
 #include "tavro/linklib/LinkSession.h"
 
-#include "adapter/AdapterCommand.h"
-#include "adapter/AdapterStatus.h"
-#include "adapter/IceLayout.h"
-#include "adapter/LinkLibraryFile.h"
 #include "adapter/hid/HidDevicePath.h"
 #include "adapter/hid/HidapiBackend.h"
+#include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/AdapterStatus.h"
+#include "adapter/wire/IceLayout.h"
+#include "adapter/wire/LinkLibraryResources.h"
 #include "common/ByteOrder.h"
+#include "common/ResourceFile.h"
 #include "tavro/emulator/EmulatedBus.h"
 #include "tavro/emulator/EmulatedHandle.h"
 #include "tavro/emulator/TavroEmulator.h"
@@ -36,10 +37,12 @@ LinkSession::~LinkSession() = default;
 
 std::optional<std::uint16_t> LinkSession::carriedFirmware() {
     if (!firmware_) {
-        const auto image = LinkLibraryFile::firmwareImage(libraryPath_);
-        firmware_ = image && image->size() >= 2
+        const auto image = ResourceFile::read(libraryPath_, LinkLibraryResources::kFirmwareType,
+                                              LinkLibraryResources::kFirmwareId);
+        const auto& bytes = image.bytes;
+        firmware_ = image.error == 0 && bytes.size() >= 2
                         ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(
-                              ((*image)[image->size() - 2] << 8) | image->back()))
+                              (bytes[bytes.size() - 2] << 8) | bytes.back()))
                         : std::nullopt;
     }
     return *firmware_;

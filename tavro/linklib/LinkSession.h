@@ -1,9 +1,9 @@
 #pragma once
 
-#include "adapter/HidDeviceObject.h"
-#include "adapter/LinkResult.h"
-#include "adapter/TavroFrames.h"
 #include "adapter/hid/HidBackend.h"
+#include "adapter/wire/HidDeviceObject.h"
+#include "adapter/wire/LinkResult.h"
+#include "adapter/wire/TavroFrames.h"
 #include "tavro/linklib/EmulatorHub.h"
 
 #include <cstdint>

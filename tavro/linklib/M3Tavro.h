@@ -1,7 +1,7 @@
 #pragma once
 
-#include "adapter/HidDeviceObject.h"
-#include "adapter/IceLayout.h"
+#include "adapter/wire/HidDeviceObject.h"
+#include "adapter/wire/IceLayout.h"
 
 #include <cstdint>
 

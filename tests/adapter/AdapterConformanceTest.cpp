@@ -1,10 +1,10 @@
-#include "adapter/AdapterCommand.h"
 #include "adapter/AdapterLink.h"
-#include "adapter/AdapterStatus.h"
 #include "adapter/LinkLibrary.h"
-#include "adapter/LinkResult.h"
-#include "adapter/TavroFrames.h"
 #include "adapter/hid/HidHandle.h"
+#include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/AdapterStatus.h"
+#include "adapter/wire/LinkResult.h"
+#include "adapter/wire/TavroFrames.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // real link library.
 #include "adapter/FirmwareDownload.h"
 #include "adapter/FirmwareUpgradeWorker.h"
-#include "adapter/TavroProduct.h"
+#include "adapter/wire/TavroProduct.h"
 #include "tests/programmer/programming/LinkFixture.h"
 
 #include <chrono>

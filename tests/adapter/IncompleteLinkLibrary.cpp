@@ -1,6 +1,6 @@
 // A link library without CheckDevice: start-up must refuse it.
-#include "adapter/HidDeviceObject.h"
-#include "adapter/IceLayout.h"
+#include "adapter/wire/HidDeviceObject.h"
+#include "adapter/wire/IceLayout.h"
 
 #include <cstdint>
 

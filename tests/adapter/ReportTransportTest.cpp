@@ -1,7 +1,7 @@
 #include "adapter/ReportTransport.h"
-#include "adapter/AdapterCommand.h"
-#include "adapter/CommandBlock.h"
-#include "adapter/IceLayout.h"
+#include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/CommandBlock.h"
+#include "adapter/wire/IceLayout.h"
 #include "tests/programmer/programming/LinkFixture.h"
 
 namespace halden {

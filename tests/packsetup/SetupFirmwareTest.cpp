@@ -1,8 +1,8 @@
 // Button 1007: the adapter firmware upgrade from the setup window, offscreen, against the
 // emulated adapter through the real link library, with shortened waits.
-#include "adapter/EmulatorControl.h"
 #include "adapter/LinkRecord.h"
 #include "adapter/UpgradeEvent.h"
+#include "adapter/hid/EmulatorControl.h"
 #include "packsetup/ProgressStrip.h"
 #include "packsetup/SetupApp.h"
 #include "packsetup/SetupDialogTemplate.h"

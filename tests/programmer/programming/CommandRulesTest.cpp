@@ -1,8 +1,8 @@
-#include "adapter/AdapterCommand.h"
-#include "adapter/AdapterReply.h"
-#include "adapter/CommandBlock.h"
-#include "adapter/IceLayout.h"
-#include "adapter/RequestTag.h"
+#include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/AdapterReply.h"
+#include "adapter/wire/CommandBlock.h"
+#include "adapter/wire/IceLayout.h"
+#include "adapter/wire/RequestTag.h"
 #include "programmer/programming/ReplyRules.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "adapter/EmulatorControl.h"
 #include "adapter/LinkLibrary.h"
 #include "adapter/TransferObserver.h"
+#include "adapter/hid/EmulatorControl.h"
 #include "adapter/hid/HidHandle.h"
 #include "programmer/programming/AdapterUi.h"
 #include "programmer/programming/CommandProtocol.h"

@@ -1,8 +1,8 @@
-#include "adapter/AdapterCommand.h"
-#include "adapter/CommandBlock.h"
-#include "adapter/IceLayout.h"
 #include "adapter/LinkLibraryFile.h"
 #include "adapter/ReportTransport.h"
+#include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/CommandBlock.h"
+#include "adapter/wire/IceLayout.h"
 #include "programmer/catalogue/ChipCatalogue.h"
 #include "tests/programmer/programming/LinkFixture.h"
 

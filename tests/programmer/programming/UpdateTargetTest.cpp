@@ -1,5 +1,5 @@
 #include "programmer/programming/UpdateTarget.h"
-#include "adapter/AdapterCommand.h"
+#include "adapter/wire/AdapterCommand.h"
 #include "tests/programmer/programming/SequenceFixture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tavro/emulator/EmulatedBus.h"
-#include "adapter/AdapterCommand.h"
 #include "adapter/hid/HidDevicePath.h"
+#include "adapter/wire/AdapterCommand.h"
 #include "tavro/emulator/BuiltInParts.h"
 #include "tests/support/TempDir.h"
 #include "tests/tavro/emulator/EmulatorClient.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "adapter/AdapterCommand.h"
-#include "adapter/TavroFrames.h"
 #include "adapter/hid/HidHandle.h"
+#include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/TavroFrames.h"
 #include "tavro/emulator/BuiltInParts.h"
 #include "tavro/emulator/TavroEmulator.h"
 

@@ -1,5 +1,5 @@
-#include "adapter/AdapterCommand.h"
 #include "adapter/hid/HidDevicePath.h"
+#include "adapter/wire/AdapterCommand.h"
 #include "tavro/emulator/EmulatorState.h"
 #include "tests/support/TempDir.h"
 #include "tests/tavro/emulator/EmulatorClient.h"

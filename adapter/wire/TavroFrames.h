@@ -1,6 +1,6 @@
 #pragma once
 
-#include "adapter/TavroProduct.h"
+#include "adapter/wire/TavroProduct.h"
 
 #include <array>
 #include <cstddef>

@@ -1,6 +1,6 @@
-#include "adapter/CommandBlock.h"
+#include "adapter/wire/CommandBlock.h"
 
-#include "adapter/IceLayout.h"
+#include "adapter/wire/IceLayout.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "adapter/TavroFrames.h"
+#include "adapter/wire/TavroFrames.h"
 
 #include "common/ByteOrder.h"
 

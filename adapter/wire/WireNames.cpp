@@ -1,9 +1,9 @@
-#include "adapter/WireNames.h"
+#include "adapter/wire/WireNames.h"
 
-#include "adapter/AdapterCommand.h"
-#include "adapter/AdapterStatus.h"
-#include "adapter/TavroFrames.h"
-#include "adapter/TavroProduct.h"
+#include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/AdapterStatus.h"
+#include "adapter/wire/TavroFrames.h"
+#include "adapter/wire/TavroProduct.h"
 
 #include <cstdio>
 

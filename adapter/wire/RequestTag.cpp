@@ -1,4 +1,4 @@
-#include "adapter/RequestTag.h"
+#include "adapter/wire/RequestTag.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "adapter/LinkResult.h"
+#include "adapter/wire/LinkResult.h"
 
 namespace halden {
 

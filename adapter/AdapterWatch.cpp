@@ -1,7 +1,7 @@
-#include "adapter/hid/AdapterWatch.h"
+#include "adapter/AdapterWatch.h"
 
-#include "adapter/EmulatorControl.h"
 #include "adapter/LinkLibrary.h"
+#include "adapter/hid/EmulatorControl.h"
 #include "adapter/hid/UdevHidWatch.h"
 
 namespace halden {

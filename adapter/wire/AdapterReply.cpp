@@ -1,4 +1,4 @@
-#include "adapter/AdapterReply.h"
+#include "adapter/wire/AdapterReply.h"
 
 #include "common/ByteOrder.h"
 
