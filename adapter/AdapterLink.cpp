@@ -133,7 +133,9 @@ int AdapterLink::checkFirmware(int& mismatch) {
     record.operation = LinkRecord::Operation::FirmwareQuery;
     record.what = "firmware query";
     const auto start = Clock::now();
-    record.result = bound() ? exports_.ICE_Check_Firmware(&mismatch) : LINK_NOT_OPEN;
+    record.result = bound() && exports_.ICE_Check_Firmware != nullptr
+                        ? exports_.ICE_Check_Firmware(&mismatch)
+                        : LINK_NOT_OPEN;
     record.elapsed = since(start);
     record.ok = record.result == 0;
     if (!record.ok) {
@@ -155,7 +157,7 @@ void AdapterLink::judge(const LinkCommand& command, const Answer& answer,
         record.problem = name + " could not be sent: " + linkResultText(answer.sent);
     } else if (answer.quit) {
         record.problem = name + ": the program quit during the data phase";
-    } else if (command.kind == LinkCommand::Kind::NoReply) {
+    } else if (!command.answered()) {
         return;
     } else if (answer.read != 0) {
         record.problem = "no reply to " + name + " " + readProblem(answer.read);
@@ -183,7 +185,10 @@ AdapterLink::Answer AdapterLink::transact(const LinkCommand& command,
     record.length = command.length;
     const auto start = Clock::now();
     Answer answer;
-    if (!isOpen()) {
+    const bool written =
+        command.kind == LinkCommand::Kind::Data || command.kind == LinkCommand::Kind::Written;
+    if (!isOpen() ||
+        (written ? exports_.ICE_Write == nullptr : exports_.ICE_Send_Command == nullptr)) {
         answer.sent = LINK_NOT_OPEN;
     } else {
         if (command.setsTag) {
@@ -191,9 +196,7 @@ AdapterLink::Answer AdapterLink::transact(const LinkCommand& command,
             record.tag = answer.tag;
         }
         command.writeTo(ice(), answer.tag);
-        answer.sent = command.kind == LinkCommand::Kind::Data
-                          ? exports_.ICE_Write()
-                          : exports_.ICE_Send_Command(command.code, 1);
+        answer.sent = written ? exports_.ICE_Write() : exports_.ICE_Send_Command(command.code, 1);
     }
     std::size_t reports = 0;
     bool refused = false;
@@ -202,7 +205,7 @@ AdapterLink::Answer AdapterLink::transact(const LinkCommand& command,
         answer.quit = !ReportTransport::SendDataPhase(
             *exports_.HidDevice, data, observer ? *observer : silent, &reports, &refused);
     }
-    if (answer.sent == 0 && !answer.quit && command.kind != LinkCommand::Kind::NoReply) {
+    if (answer.sent == 0 && !answer.quit && command.answered()) {
         const std::size_t replyLength = exports_.HidDevice->inputReportLength;
         std::vector<std::uint8_t> bytes(
             std::max<std::size_t>(replyLength, AdapterReply::kSize + 1) - 1);
@@ -293,7 +296,9 @@ const std::uint8_t* AdapterLink::readData(std::uint8_t command, std::uint32_t ad
     record.address = address;
     record.length = length;
     const auto start = Clock::now();
-    std::uint8_t* area = bound() ? exports_.Ice + IceLayout::kReadBack : nullptr;
+    std::uint8_t* area = bound() && exports_.ICE_Read_Data != nullptr
+                             ? exports_.Ice + IceLayout::kReadBack
+                             : nullptr;
     record.result =
         area != nullptr ? exports_.ICE_Read_Data(command, area, address, length) : LINK_NOT_OPEN;
     record.elapsed = since(start);

@@ -36,7 +36,9 @@ public:
     explicit AdapterLink(const LinkExports& exports) : exports_(exports) {}
 
     const LinkExports& exports() const { return exports_; }
-    bool bound() const { return exports_.complete(); }
+    // Whether the adapter can be opened and closed; a call whose own entry is not bound
+    // fails as it does on a closed link, without calling into the library.
+    bool bound() const { return exports_.opens(); }
     bool isOpen() const;
 
     // Each open returns the library's result (0 when the adapter is open).
@@ -52,8 +54,8 @@ public:
     // What the last firmware check said of the adapter's off-line capability.
     bool offlineCapable() const;
 
-    // Sends the command with a fresh request tag and reads its reply (none for NoReply
-    // commands); a Data command sends data in its data phase, drawing progress on the
+    // Sends the command with a fresh request tag and reads its reply (none for a command
+    // that is not answered); a Data command sends data in its data phase, drawing progress on the
     // observer. Nothing is retried.
     Answer transact(const LinkCommand& command, std::span<const std::uint8_t> data = {},
                     TransferObserver* observer = nullptr);

@@ -50,6 +50,12 @@ LinkCommand LinkCommand::enterBootLoader() {
     return command;
 }
 
+LinkCommand LinkCommand::enterBootLoaderWritten() {
+    LinkCommand command = enterBootLoader();
+    command.kind = Kind::Written;
+    return command;
+}
+
 LinkCommand LinkCommand::data(std::uint8_t code, std::span<const std::uint8_t> data) {
     const std::uint16_t sum = CommandBlock::dataChecksum(data);
     return {Kind::Data,
@@ -75,6 +81,9 @@ bool LinkCommand::writeTo(std::span<std::uint8_t> ice, std::uint8_t tag) const {
         const std::uint16_t sum = static_cast<std::uint16_t>(parameter0 | (parameter1 << 8));
         return CommandBlock::prepareDataCommand(ice, code, length, sum) &&
                CommandBlock::setTag(ice, tag);
+    }
+    if (kind == Kind::Written && ice.size() > IceLayout::kCommand) {
+        ice[IceLayout::kCommand] = code;
     }
     return (!setsTag || CommandBlock::setTag(ice, tag)) &&
            (!setsParameters || CommandBlock::setParameters(ice, parameter0, parameter1));

@@ -13,6 +13,7 @@ struct LinkCommand {
         Reply,   // sent with ICE_Send_Command, one reply report follows
         Data,    // sent with ICE_Write, a data phase of feature reports, then one reply
         NoReply, // sent with ICE_Send_Command, the adapter does not answer
+        Written, // the code put in the block's command byte, sent with ICE_Write, no answer
     };
 
     Kind kind = Kind::Reply;
@@ -34,12 +35,18 @@ struct LinkCommand {
     static LinkCommand closeTarget();
     // Sends the adapter to its boot loader; it answers by leaving the bus.
     static LinkCommand enterBootLoader();
+    // The same switch written into the block and sent with ICE_Write, as the pack setup
+    // tool sends it: no other entry of the library is needed for it.
+    static LinkCommand enterBootLoaderWritten();
     // A data command over data: its length, and its 16-bit sum in the parameter bytes.
     static LinkCommand data(std::uint8_t code, std::span<const std::uint8_t> data);
 
     // The command block bytes 0 to 13 as the command leaves them (code, address and
     // length little-endian, the parameter bytes); the tag travels in a byte of its own.
     std::vector<std::uint8_t> toBytes() const;
+    // Whether a reply report follows the command.
+    bool answered() const { return kind == Kind::Reply || kind == Kind::Data; }
+
     // Writes the command into the block (IceLayout) as far as it sets it: a data command
     // clears bytes 12 to 139 first. False for a block that is too short.
     bool writeTo(std::span<std::uint8_t> ice, std::uint8_t tag) const;

@@ -51,20 +51,30 @@ std::vector<std::string_view> LinkLibrary::missingExports() const {
     return missing;
 }
 
-LinkExports LinkLibrary::bindExports() const {
+LinkExports LinkLibrary::bindExports(std::span<const std::string_view> names) const {
     LinkExports exports;
-    exports.ICE_Write = reinterpret_cast<LinkExports::WriteFn>(symbol("ICE_Write"));
-    exports.ICE_Send_Command =
-        reinterpret_cast<LinkExports::SendCommandFn>(symbol("ICE_Send_Command"));
-    exports.ICE_Read_Data = reinterpret_cast<LinkExports::ReadDataFn>(symbol("ICE_Read_Data"));
-    exports.CheckDevice = reinterpret_cast<LinkExports::CheckDeviceFn>(symbol("CheckDevice"));
-    exports.ICE_Check_Firmware =
-        reinterpret_cast<LinkExports::CheckFirmwareFn>(symbol("ICE_Check_Firmware"));
-    exports.ConnectHIDDevice = reinterpret_cast<LinkExports::ConnectFn>(symbol("ConnectHIDDevice"));
-    exports.DisconnectHIDDevice =
-        reinterpret_cast<LinkExports::DisconnectFn>(symbol("DisconnectHIDDevice"));
-    exports.Ice = static_cast<std::uint8_t*>(symbol("Ice"));
-    exports.HidDevice = static_cast<HidDeviceObject*>(symbol("HidDevice"));
+    for (const std::string_view name : names) {
+        void* const found = symbol(name);
+        if (name == "ICE_Write") {
+            exports.ICE_Write = reinterpret_cast<LinkExports::WriteFn>(found);
+        } else if (name == "ICE_Send_Command") {
+            exports.ICE_Send_Command = reinterpret_cast<LinkExports::SendCommandFn>(found);
+        } else if (name == "ICE_Read_Data") {
+            exports.ICE_Read_Data = reinterpret_cast<LinkExports::ReadDataFn>(found);
+        } else if (name == "CheckDevice") {
+            exports.CheckDevice = reinterpret_cast<LinkExports::CheckDeviceFn>(found);
+        } else if (name == "ICE_Check_Firmware") {
+            exports.ICE_Check_Firmware = reinterpret_cast<LinkExports::CheckFirmwareFn>(found);
+        } else if (name == "ConnectHIDDevice") {
+            exports.ConnectHIDDevice = reinterpret_cast<LinkExports::ConnectFn>(found);
+        } else if (name == "DisconnectHIDDevice") {
+            exports.DisconnectHIDDevice = reinterpret_cast<LinkExports::DisconnectFn>(found);
+        } else if (name == "Ice") {
+            exports.Ice = static_cast<std::uint8_t*>(found);
+        } else if (name == "HidDevice") {
+            exports.HidDevice = static_cast<HidDeviceObject*>(found);
+        }
+    }
     return exports;
 }
 

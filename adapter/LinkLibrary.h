@@ -3,6 +3,7 @@
 #include "adapter/LinkExports.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +30,9 @@ public:
 
     // The names of the nine that the library does not export, in binding order.
     std::vector<std::string_view> missingExports() const;
-    // Looks the nine names up in binding order; a missing name leaves its entry null.
-    LinkExports bindExports() const;
+    // Looks the names up in their binding order; a missing name, or one not asked for,
+    // leaves its entry null.
+    LinkExports bindExports(std::span<const std::string_view> names = LinkExports::kNames) const;
     // Any other export by name (the stand-in's emulator control); null when absent.
     void* symbol(std::string_view name) const;
 

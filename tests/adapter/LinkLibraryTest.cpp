@@ -1,9 +1,15 @@
 #include "adapter/LinkLibrary.h"
+#include "adapter/AdapterLink.h"
 #include "adapter/LinkLibraryFile.h"
+#include "adapter/wire/IceLayout.h"
+#include "adapter/wire/LinkResult.h"
 #include "common/SystemError.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace halden {
 namespace {
@@ -62,6 +68,38 @@ TEST(LinkLibrary, NamesTheExportsALibraryLacks) {
     ASSERT_EQ(library.load(kIncomplete), 0u) << library.error();
     EXPECT_EQ(library.missingExports(), std::vector<std::string_view>{"CheckDevice"});
     EXPECT_FALSE(library.bindExports().complete());
+    EXPECT_FALSE(library.bindExports(LinkExports::kSetupNames).complete(LinkExports::kSetupNames));
+}
+
+// The pack setup tool's seven: what it does not bind is never called, and the switch to
+// the boot loader goes through ICE_Write from the command block.
+TEST(LinkLibrary, BindsOnlyTheNamesAskedForAndNeverCallsTheOthers) {
+    test::TempDir dir;
+    setenv("TAVRO_EMULATOR", ("firmware=old,state=" + (dir / "emu").string()).c_str(), 1);
+    LinkLibrary library;
+    ASSERT_EQ(library.load(kCurrent), 0u) << library.error();
+    const LinkExports exports = library.bindExports(LinkExports::kSetupNames);
+    EXPECT_TRUE(exports.complete(LinkExports::kSetupNames));
+    EXPECT_FALSE(exports.complete());
+    EXPECT_EQ(exports.ICE_Send_Command, nullptr);
+    EXPECT_EQ(exports.ICE_Read_Data, nullptr);
+
+    AdapterLink link(exports);
+    ASSERT_EQ(link.openProgrammer(), 0);
+    EXPECT_EQ(link.transact(LinkCommand::openTarget(0x14, 0x24)).sent, LINK_NOT_OPEN);
+    EXPECT_EQ(link.readData(0x0B, 0, 16), nullptr);
+    int mismatch = 0;
+    EXPECT_EQ(link.checkFirmware(mismatch), 0);
+    EXPECT_NE(mismatch, 0);
+    std::fill(exports.Ice, exports.Ice + 16, std::uint8_t{0});
+    EXPECT_EQ(link.transact(LinkCommand::enterBootLoaderWritten()).sent, 0);
+    EXPECT_EQ(exports.Ice[IceLayout::kCommand], 9);
+    EXPECT_EQ(exports.Ice[IceLayout::kParameter0], 0x20);
+    EXPECT_EQ(exports.Ice[IceLayout::kParameter1], 0x86);
+    link.close();
+    EXPECT_EQ(link.openBootLoader(), 0) << "the adapter took the switch";
+    link.close();
+    unsetenv("TAVRO_EMULATOR");
 }
 
 TEST(LinkLibrary, LoadFailuresGiveSystemCodes) {
