@@ -1,12 +1,11 @@
 #include "adapter/FirmwareUpgradeWorker.h"
 
 #include "adapter/AdapterLink.h"
-#include "adapter/hid/HidDevicePath.h"
+#include "adapter/wire/LinkResult.h"
 #include "adapter/wire/TavroFrames.h"
 #include "adapter/wire/TavroProduct.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 namespace halden {
@@ -35,13 +34,13 @@ FirmwareUpgradeWorker::outputReportSwitch(std::chrono::milliseconds settle) {
     };
 }
 
-bool FirmwareUpgradeWorker::isBootLoaderPath(std::string_view path) {
-    const std::string prefix = HidDevicePath::prefix(kTavroVendorId, PRODUCT_BOOT_LOADER);
-    return path.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), path.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
+FirmwareUpgradeWorker::StartStep FirmwareUpgradeWorker::writtenSwitch() {
+    return
+        [](AdapterLink& link) { return link.transact(LinkCommand::enterBootLoaderWritten()).sent; };
+}
+
+FirmwareUpgradeWorker::StartStep FirmwareUpgradeWorker::alreadyInBootLoader() {
+    return [](AdapterLink&) { return 0; };
 }
 
 const char* FirmwareUpgradeWorker::stepName(Step step) {
@@ -155,18 +154,47 @@ void FirmwareUpgradeWorker::run() {
     if (event_) {
         event_->reset();
     }
-    bool restarted = FirmwareDownload::sendRestart(link_);
-    if (event_ && settings_.watchingDevices) {
-        if (event_->wait(settings_.restartWait) == UpgradeEvent::Wait::Signalled && !stopping()) {
-            restarted = true;
-        } else {
-            link_.cancelIo();
-        }
-    } else {
-        link_.cancelIo();
-    }
+    // Whether the Restart report was taken says nothing either way: an adapter that
+    // restarts at once refuses it, and one that takes it may stay in its boot loader.
+    FirmwareDownload::sendRestart(link_);
+    const bool removed = removalSeen();
     const int closed = link_.close();
+    const bool restarted = removed || bootLoaderGone();
     finish(!restarted ? Result::ResetFailed : closed != 0 ? Result::CloseFailed : Result::Done);
+}
+
+bool FirmwareUpgradeWorker::removalSeen() {
+    if (event_ && settings_.watchingDevices &&
+        event_->wait(settings_.restartWait) == UpgradeEvent::Wait::Signalled && !stopping()) {
+        return true;
+    }
+    link_.cancelIo();
+    return false;
+}
+
+// A removal notice can be missed, so the bus has the last word.
+bool FirmwareUpgradeWorker::bootLoaderGone() {
+    const auto until =
+        std::chrono::steady_clock::now() +
+        (settings_.watchingDevices ? std::chrono::milliseconds(0) : settings_.restartWait);
+    while (!stopping()) {
+        if (!bootLoaderOnBus()) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= until || !pause(settings_.bootLoaderRetry)) {
+            break;
+        }
+    }
+    return false;
+}
+
+// Held by another process, it is there all the same.
+bool FirmwareUpgradeWorker::bootLoaderOnBus() {
+    const int opened = link_.openBootLoader();
+    if (opened == 0) {
+        link_.close();
+    }
+    return opened == 0 || opened == LINK_IN_USE;
 }
 
 } // namespace halden

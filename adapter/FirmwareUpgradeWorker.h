@@ -11,7 +11,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <string_view>
 #include <thread>
 
 namespace halden {
@@ -21,8 +20,10 @@ class AdapterLink;
 // The adapter firmware upgrade on a thread of its own, shared by both programs: the
 // caller's start step sends the adapter to its boot loader, the worker closes the link,
 // looks for the boot loader, downloads the image, restarts the adapter, waits for the
-// boot loader to leave the bus and closes the link. From start() to its last
-// notification it owns the link: the caller makes no call into the link library.
+// boot loader to leave the bus and closes the link. The restart counts as done when the
+// boot loader's removal was seen or, the wait over, the boot loader is no longer on the
+// bus. From start() to its last notification it owns the link: the caller makes no call
+// into the link library. FirmwareUpgradeSession runs it for the programs.
 //
 // It never calls the caller directly: every notification goes through the caller's post
 // function (a queued call into the window's thread), in this order: progress from the
@@ -34,7 +35,7 @@ public:
     // Where a worker that did not reach the Restart stopped.
     enum class Step { Switch, BootLoaderSearch, Download };
     enum class Result {
-        ResetFailed, // the restart was not confirmed
+        ResetFailed, // the boot loader was still on the bus after the restart wait
         CloseFailed, // the upgrade was done, but closing the adapter failed
         Done,
     };
@@ -49,23 +50,9 @@ public:
         std::chrono::milliseconds bootLoaderRetry{1000};
         std::chrono::milliseconds restartWait{20000};
         // Whether the caller follows removals (and so signals the event); without that
-        // the worker does not wait for the restart.
+        // the worker looks for the boot loader on the bus every bootLoaderRetry through
+        // the restart wait instead.
         bool watchingDevices = true;
-    };
-
-    // What a window keeps of the upgrade's waits and retries, with the pause before its
-    // success message; tests shorten them.
-    struct WindowTiming {
-        FirmwareDownload::Timing download;
-        int bootLoaderAttempts = 60;
-        std::chrono::milliseconds bootLoaderRetry{1000};
-        std::chrono::milliseconds restartWait{20000};
-        std::chrono::milliseconds donePause{3000};
-
-        Settings settings(StartStep start, bool watchingDevices) const {
-            return {std::move(start), download,    bootLoaderAttempts,
-                    bootLoaderRetry,  restartWait, watchingDevices};
-        }
     };
 
     struct Events {
@@ -82,9 +69,10 @@ public:
     static StartStep commandSwitch();
     static StartStep
     outputReportSwitch(std::chrono::milliseconds settle = std::chrono::milliseconds(200));
-
-    // The device path of the adapter's boot loader, whose removal signals the event.
-    static bool isBootLoaderPath(std::string_view path);
+    // The pack setup tool's: CMD_ENTER_BOOTLOADER written into the block and sent with
+    // ICE_Write; or nothing, for an adapter found in its boot loader.
+    static StartStep writtenSwitch();
+    static StartStep alreadyInBootLoader();
 
     FirmwareUpgradeWorker(AdapterLink& link, FirmwareImage image,
                           std::shared_ptr<UpgradeEvent> event, Settings settings, Events events,
@@ -107,6 +95,12 @@ private:
     // Sleeps unless the worker is asked to stop; false when it was.
     bool pause(std::chrono::milliseconds duration);
     bool stopping();
+    // Waits for the event after the Restart; true when the removal was seen.
+    bool removalSeen();
+    // Looks for the boot loader on the bus, through the restart wait when no removals
+    // are followed; true when it has gone.
+    bool bootLoaderGone();
+    bool bootLoaderOnBus();
 
     AdapterLink& link_;
     const FirmwareImage image_;

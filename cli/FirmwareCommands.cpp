@@ -5,7 +5,7 @@
 #include "adapter/AdapterLink.h"
 #include "adapter/AdapterWatch.h"
 #include "adapter/FirmwareImage.h"
-#include "adapter/FirmwareUpgradeWorker.h"
+#include "adapter/FirmwareUpgradeSession.h"
 #include "adapter/LinkLibrary.h"
 #include "adapter/wire/LinkResult.h"
 #include "adapter/wire/TavroProduct.h"
@@ -19,7 +19,6 @@
 #include "programmer/programming/TracedOperation.h"
 #include "programmer/text/TextMessage.h"
 
-#include <atomic>
 #include <optional>
 
 namespace halden {
@@ -29,38 +28,18 @@ namespace {
 constexpr const char* kUsage =
     "Usage: halden firmware [upgrade] [--json] [--adapter PATH] [--log FILE]\n";
 
-// Signals the upgrade event when the boot loader leaves the bus during the upgrade;
-// called on the watch's thread, it only posts.
-class BootLoaderWatch : public HidDeviceListener {
-public:
-    BootLoaderWatch(CallQueue& queue, std::shared_ptr<UpgradeEvent> event,
-                    const std::atomic<bool>& inProgress)
-        : queue_(queue), event_(std::move(event)), inProgress_(inProgress) {}
-    void arrived(const std::string&) override {}
-    void removed(const std::string& path) override {
-        if (FirmwareUpgradeWorker::isBootLoaderPath(path) && inProgress_) {
-            queue_.post([event = event_] { event->set(); });
-        }
-    }
-
-private:
-    CallQueue& queue_;
-    std::shared_ptr<UpgradeEvent> event_;
-    const std::atomic<bool>& inProgress_;
-};
-
 std::string versionText(std::optional<std::uint16_t> version) {
     return version ? std::to_string(*version >> 8) + "." + std::to_string(*version & 0xFF)
                    : std::string("none");
 }
 
-const char* resultName(FirmwareUpgradeWorker::Result result) {
+const char* resultName(FirmwareUpgradeSession::Result result) {
     switch (result) {
-    case FirmwareUpgradeWorker::Result::ResetFailed:
+    case FirmwareUpgradeSession::Result::ResetFailed:
         return "reset-failed";
-    case FirmwareUpgradeWorker::Result::CloseFailed:
+    case FirmwareUpgradeSession::Result::CloseFailed:
         return "close-failed";
-    case FirmwareUpgradeWorker::Result::Done:
+    case FirmwareUpgradeSession::Result::Done:
         break;
     }
     return "upgraded";
@@ -220,54 +199,36 @@ int FirmwareCommands::upgrade(bool json, const std::string& logPath) {
         return HaldenCli::kFailed;
     }
 
-    auto event = std::make_shared<UpgradeEvent>(UpgradeEvent::kProgrammerName);
-    std::atomic<bool> inProgress{true};
-    BootLoaderWatch listener(queue, event, inProgress);
-    const auto watch = AdapterWatch::forLibrary(library);
-    if (watch) {
-        watch->subscribe(listener);
-    }
-    FirmwareUpgradeWorker::Settings settings;
-    settings.start = found.forced ? FirmwareUpgradeWorker::outputReportSwitch()
-                                  : FirmwareUpgradeWorker::commandSwitch();
-    settings.watchingDevices = watch != nullptr;
     const TextMessage messages(traced.messages(), session_.text());
     ConsoleProgress progress(err_, terminal_);
-    std::optional<FirmwareUpgradeWorker::Result> result;
-    std::optional<FirmwareUpgradeWorker::Step> stoppedAt;
+    std::optional<FirmwareUpgradeSession::Result> result;
+    std::optional<FirmwareUpgradeSession::Step> stoppedAt;
     std::string why;
-    FirmwareUpgradeWorker::Events events;
-    events.progress = [&progress](int percent) { progress.progress(percent); };
-    events.result = [&](FirmwareUpgradeWorker::Result r) {
-        constexpr MessageStyle kError{MessageButtons::Ok, MessageIcon::Error};
-        constexpr MessageStyle kInformation{MessageButtons::Ok, MessageIcon::Information};
-        if (r == FirmwareUpgradeWorker::Result::ResetFailed) {
-            messages.ShowTextMessage(1101, 1130, kError);
-        } else if (r == FirmwareUpgradeWorker::Result::CloseFailed) {
-            messages.ShowTextMessage(1101, 1129, kError);
-        } else {
-            messages.ShowTextMessage(1104, 1128, kInformation);
-        }
-        result = r;
+    FirmwareUpgradeSession::Handlers handlers;
+    handlers.progress = [&progress](int percent) { progress.progress(percent); };
+    handlers.result = [&](FirmwareUpgradeSession::Result outcome) {
+        const auto shown = FirmwareUpgradeSession::resultText(outcome);
+        messages.ShowTextMessage(shown.captionId, shown.textId, shown.style);
+        result = outcome;
     };
-    events.ended = [&](FirmwareUpgradeWorker::Step step, const std::string& text) {
+    handlers.stopped = [&](FirmwareUpgradeSession::Step step, const std::string& text) {
         stoppedAt = step;
         why = text;
     };
     {
-        FirmwareUpgradeWorker worker(
-            link, std::move(*image), event, std::move(settings), std::move(events),
+        FirmwareUpgradeSession upgrading(
+            link, UpgradeEvent::kProgrammerName,
             [&queue](std::function<void()> call) { queue.post(std::move(call)); });
-        worker.start();
-        queue.runUntil([&] { return result.has_value() || stoppedAt.has_value(); });
-        inProgress = false;
-    }
-    if (watch) {
-        watch->unsubscribe(listener);
+        upgrading.follow(AdapterWatch::forLibrary(library));
+        upgrading.start(std::move(*image),
+                        found.forced ? FirmwareUpgradeWorker::outputReportSwitch()
+                                     : FirmwareUpgradeWorker::commandSwitch(),
+                        std::move(handlers));
+        queue.runUntil([&] { return !upgrading.running(); });
     }
     progress.progress(-1);
     queue.runPending();
-    const bool ok = result == FirmwareUpgradeWorker::Result::Done;
+    const bool ok = result == FirmwareUpgradeSession::Result::Done;
     std::string stopped;
     if (stoppedAt) {
         stopped = "the firmware upgrade stopped at the " +

@@ -3,8 +3,6 @@
 #include "adapter/AdapterWatch.h"
 #include "adapter/FirmwareImage.h"
 #include "adapter/LinkLibrary.h"
-#include "adapter/UpgradeEvent.h"
-#include "adapter/hid/qt/WindowDeviceListener.h"
 #include "common/MessageService.h"
 #include "common/qt/DialogBuilder.h"
 #include "packsetup/KeilDriverSetup.h"
@@ -42,7 +40,10 @@ QString text(const char16_t* value) {
 } // namespace
 
 SetupDialog::SetupDialog(SetupContext& context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), context_(context),
+      firmwareSession_(adapterLink_, kUpgradeEventName, [this](std::function<void()> call) {
+          QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+      }) {
     SetupImages::registerOnce();
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -69,11 +70,6 @@ SetupDialog::SetupDialog(SetupContext& context, QWidget* parent)
 
 SetupDialog::~SetupDialog() {
     qApp->removeEventFilter(this);
-    // Its queued calls die with the window; the thread must end first.
-    upgradeWorker_.reset();
-    if (deviceWatch_ != nullptr && deviceListener_) {
-        deviceWatch_->unsubscribe(*deviceListener_);
-    }
 }
 
 QWidget* SetupDialog::control(int id) const {
@@ -145,13 +141,8 @@ void SetupDialog::bindLinkLibrary() {
     if (context_.linkLibrary == nullptr || !context_.linkLibrary->loaded()) {
         return;
     }
-    linkExports_ = context_.linkLibrary->bindExports();
-    deviceWatch_ = AdapterWatch::forLibrary(*context_.linkLibrary);
-    if (!deviceWatch_) {
-        return;
-    }
-    deviceListener_ = std::make_unique<WindowDeviceListener<SetupDialog>>(*this);
-    deviceWatch_->subscribe(*deviceListener_);
+    linkExports_ = context_.linkLibrary->bindExports(LinkExports::kSetupNames);
+    firmwareSession_.follow(AdapterWatch::forLibrary(*context_.linkLibrary));
 }
 
 bool SetupDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -236,10 +227,16 @@ void SetupDialog::OnUpgradeFirmware() {
                                {MessageButtons::Ok, MessageIcon::Warning});
         return;
     }
-    if (upgradeInProgress_) {
+    if (upgradeInProgress()) {
         return; // one upgrade at a time; the running one owns the link
     }
-    if (adapterLink_.openProgrammer() != 0) {
+    FirmwareUpgradeSession::StartStep startStep;
+    if (adapterLink_.openProgrammer() == 0) {
+        startStep = FirmwareUpgradeWorker::writtenSwitch();
+    } else if (adapterLink_.openBootLoader() == 0) {
+        // Left there by an upgrade that did not finish.
+        startStep = FirmwareUpgradeWorker::alreadyInBootLoader();
+    } else {
         return; // no adapter: nothing to say
     }
     // A library without its image could not finish the download: the adapter is not sent
@@ -249,74 +246,45 @@ void SetupDialog::OnUpgradeFirmware() {
         adapterLink_.close();
         return;
     }
-    upgradeWorker_.reset();
-    upgradeEvent_ = std::make_shared<UpgradeEvent>(kUpgradeEventName);
-    upgradeInProgress_ = true;
-    auto settings =
-        upgradeTiming_.settings(FirmwareUpgradeWorker::commandSwitch(), deviceWatch_ != nullptr);
-    FirmwareUpgradeWorker::Events events;
-    events.progress = [this](int percent) { OnFirmwareProgress(percent); };
-    events.result = [this](FirmwareUpgradeWorker::Result result) { OnFirmwareResult(result); };
-    events.ended = [this](FirmwareUpgradeWorker::Step step, const std::string&) {
+    FirmwareUpgradeSession::Handlers handlers;
+    handlers.progress = [this](int percent) { progressStrip_->DrawProgress(percent); };
+    handlers.result = [this](FirmwareUpgradeSession::Result result) { OnFirmwareResult(result); };
+    handlers.stopped = [this](FirmwareUpgradeSession::Step step, const std::string&) {
         OnFirmwareStopped(step);
     };
-    upgradeWorker_ = std::make_unique<FirmwareUpgradeWorker>(
-        adapterLink_, std::move(*image), upgradeEvent_, std::move(settings), std::move(events),
-        [this](std::function<void()> call) {
-            QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
-        });
-    upgradeWorker_->start();
+    firmwareSession_.start(std::move(*image), std::move(startStep), std::move(handlers));
 }
 
-void SetupDialog::OnFirmwareProgress(int percent) {
-    progressStrip_->DrawProgress(percent);
-}
-
-void SetupDialog::OnFirmwareResult(FirmwareUpgradeWorker::Result result) {
-    constexpr MessageStyle kError{MessageButtons::Ok, MessageIcon::Error};
-    switch (result) {
-    case FirmwareUpgradeWorker::Result::ResetFailed:
-        context_.messages.show(u"Tavro reset to AP fail !", u"Error !", kError);
-        break;
-    case FirmwareUpgradeWorker::Result::CloseFailed:
-        context_.messages.show(u"Close Tavro fail !", u"Error !", kError);
-        break;
-    case FirmwareUpgradeWorker::Result::Done: {
+void SetupDialog::OnFirmwareResult(FirmwareUpgradeSession::Result result) {
+    const auto shown = FirmwareUpgradeSession::resultText(result);
+    if (result == FirmwareUpgradeSession::Result::Done) {
         auto* strip = control<QLabel>(SetupDialogTemplate::kProgressStrip);
         strip->clear();
         strip->repaint();
         // The window does not respond through the pause.
-        std::this_thread::sleep_for(upgradeTiming_.donePause);
-        context_.messages.show(u"Tavro is upgraded !", u"Pass !",
-                               {MessageButtons::Ok, MessageIcon::Information});
-        break;
+        std::this_thread::sleep_for(firmwareSession_.timing().donePause);
     }
-    }
-    endUpgrade();
+    context_.messages.show(shown.text, shown.caption, shown.style);
 }
 
-// The worker stopped before the Restart (switch refused, no boot loader, download
-// failed): the user is told nothing. The flag goes down all the same, so a later press
-// can try again; a refused switch left the adapter open, and it is closed here.
-void SetupDialog::OnFirmwareStopped(FirmwareUpgradeWorker::Step step) {
-    if (step == FirmwareUpgradeWorker::Step::Switch && adapterLink_.isOpen()) {
+// The worker stopped before the Restart. A download that did not finish left the adapter
+// in its boot loader, where the next press finds it; the user is told so. A refused
+// switch or a boot loader not found show nothing. A refused switch left the adapter
+// open, and it is closed here, so a later press can try again.
+void SetupDialog::OnFirmwareStopped(FirmwareUpgradeSession::Step step) {
+    if (step == FirmwareUpgradeSession::Step::Switch && adapterLink_.isOpen()) {
         adapterLink_.close();
     }
-    endUpgrade();
+    if (step == FirmwareUpgradeSession::Step::Download) {
+        context_.messages.show(FirmwareUpgradeSession::stoppedText(step, kRetryAfterReplug),
+                               FirmwareUpgradeSession::kErrorCaption,
+                               {MessageButtons::Ok, MessageIcon::Error});
+    }
 }
-
-void SetupDialog::endUpgrade() {
-    upgradeInProgress_ = false;
-    upgradeEvent_.reset();
-}
-
-void SetupDialog::OnDeviceArrival(const std::string&) {}
 
 // The boot loader leaving the bus ends the worker's wait after its Restart report.
 void SetupDialog::OnDeviceRemoval(const std::string& path) {
-    if (upgradeInProgress_ && upgradeEvent_ && FirmwareUpgradeWorker::isBootLoaderPath(path)) {
-        upgradeEvent_->set();
-    }
+    firmwareSession_.removed(path);
 }
 
 } // namespace halden

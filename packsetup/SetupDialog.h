@@ -1,8 +1,7 @@
 #pragma once
 
 #include "adapter/AdapterLink.h"
-#include "adapter/FirmwareDownload.h"
-#include "adapter/FirmwareUpgradeWorker.h"
+#include "adapter/FirmwareUpgradeSession.h"
 #include "adapter/LinkExports.h"
 #include "packsetup/QtFolderChooser.h"
 #include "packsetup/SetupContext.h"
@@ -19,10 +18,7 @@ class QStatusBar;
 
 namespace halden {
 
-class HidDeviceListener;
-class HidDeviceWatch;
 class ProgressStrip;
-class UpgradeEvent;
 
 // The setup tool's window (template 102): the Keil MDK folder with Browse, Install and
 // Uninstall, and the adapter firmware upgrade with its progress strip.
@@ -47,6 +43,10 @@ public:
     // The upgrade's event; the programmer names its own.
     static constexpr const char* kUpgradeEventName =
         "SetupCorvaneM3 {B3E7C1A4-5D29-4F86-9A0B-7C2E14D8F53B}";
+    // How a download that did not finish is told, after "Unplug the Tavro and plug it
+    // in again".
+    static constexpr const char16_t* kRetryAfterReplug =
+        u", then press \"Update Tavro Firmware for M3\" again.";
 
     explicit SetupDialog(SetupContext& context, QWidget* parent = nullptr);
     ~SetupDialog() override;
@@ -71,20 +71,22 @@ public:
     void OnInstall();
     void OnUninstall();
 
-    // Update Tavro Firmware for M3 (1007).
+    // Update Tavro Firmware for M3 (1007): an adapter in programmer mode is sent to its
+    // boot loader, one found in its boot loader gets the download at once.
     void OnUpgradeFirmware();
-    bool linkBound() const { return linkExports_.complete(); }
-    bool watchingDevices() const { return deviceWatch_ != nullptr; }
-    bool upgradeInProgress() const { return upgradeInProgress_; }
+    bool linkBound() const { return linkExports_.complete(LinkExports::kSetupNames); }
+    const LinkExports& linkExports() const { return linkExports_; }
+    bool watchingDevices() const { return firmwareSession_.watching(); }
+    bool upgradeInProgress() const { return firmwareSession_.running(); }
     // The running upgrade's event; null between upgrades.
-    const UpgradeEvent* upgradeEvent() const { return upgradeEvent_.get(); }
+    const UpgradeEvent* upgradeEvent() const { return firmwareSession_.event(); }
     AdapterLink& adapterLink() { return adapterLink_; }
     // The waits of the upgrade and the pause before its success message; tests shorten them.
-    using UpgradeTiming = FirmwareUpgradeWorker::WindowTiming;
-    void setUpgradeTiming(const UpgradeTiming& timing) { upgradeTiming_ = timing; }
+    using UpgradeTiming = FirmwareUpgradeSession::Timing;
+    void setUpgradeTiming(const UpgradeTiming& timing) { firmwareSession_.setTiming(timing); }
 
-    // Device arrivals and removals, on the window's thread.
-    void OnDeviceArrival(const std::string& path);
+    // A device removal, on the window's thread, as the session takes the watch's;
+    // arrivals need nothing here.
     void OnDeviceRemoval(const std::string& path);
 
 protected:
@@ -100,10 +102,8 @@ private:
     void bindLinkLibrary();
     void showStatusMessage(const QString& text);
     std::string folderText() const;
-    void OnFirmwareProgress(int percent);
-    void OnFirmwareResult(FirmwareUpgradeWorker::Result result);
-    void OnFirmwareStopped(FirmwareUpgradeWorker::Step step);
-    void endUpgrade();
+    void OnFirmwareResult(FirmwareUpgradeSession::Result result);
+    void OnFirmwareStopped(FirmwareUpgradeSession::Step step);
 
     SetupContext& context_;
     QtFolderChooser qtFolderChooser_{*this};
@@ -114,12 +114,7 @@ private:
     int statusTimer_ = 0;
     LinkExports linkExports_;
     AdapterLink adapterLink_{linkExports_};
-    std::unique_ptr<HidDeviceListener> deviceListener_;
-    std::unique_ptr<HidDeviceWatch> deviceWatch_;
-    UpgradeTiming upgradeTiming_;
-    bool upgradeInProgress_ = false;
-    std::shared_ptr<UpgradeEvent> upgradeEvent_;
-    std::unique_ptr<FirmwareUpgradeWorker> upgradeWorker_;
+    FirmwareUpgradeSession firmwareSession_;
 };
 
 } // namespace halden

@@ -3,7 +3,6 @@
 #include "adapter/AdapterWatch.h"
 #include "adapter/LinkLibrary.h"
 #include "adapter/LinkLibraryFile.h"
-#include "adapter/hid/qt/WindowDeviceListener.h"
 #include "common/MessageService.h"
 #include "common/SettingsStore.h"
 #include "common/Unicode.h"
@@ -61,7 +60,11 @@ CProgrammerDlg::CProgrammerDlg(ProgrammerContext& context, QWidget* parent)
       areaDialogChooser_(core_.text(), this),
       requestForm_(core_.catalogue(), core_.textMessage(),
                    RequestForm::loadTemplate(ProgrammerResources::directory())),
-      detection_(adapterLink_, *this, core_.text()) {
+      detection_(adapterLink_, *this, core_.text()),
+      firmwareSession_(adapterLink_, UpgradeEvent::kProgrammerName,
+                       [this](std::function<void()> call) {
+                           QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+                       }) {
     ProgrammerImages::registerOnce();
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -121,24 +124,16 @@ void CProgrammerDlg::OnInitDialog() {
     watchDevices();
 }
 
-CProgrammerDlg::~CProgrammerDlg() {
-    // Its queued calls die with the window; the thread must end first.
-    upgradeWorker_.reset();
-    if (deviceWatch_ != nullptr && deviceListener_) {
-        deviceWatch_->unsubscribe(*deviceListener_);
-    }
-}
+CProgrammerDlg::~CProgrammerDlg() = default;
 
 void CProgrammerDlg::watchDevices() {
     if (context_.linkLibrary == nullptr) {
         return;
     }
-    deviceWatch_ = AdapterWatch::forLibrary(*context_.linkLibrary);
-    if (!deviceWatch_) {
-        return;
-    }
-    deviceListener_ = std::make_unique<WindowDeviceListener<CProgrammerDlg>>(*this);
-    deviceWatch_->subscribe(*deviceListener_);
+    firmwareSession_.follow(
+        AdapterWatch::forLibrary(*context_.linkLibrary),
+        {.arrived = [this](const std::string& path) { OnDeviceArrival(path); },
+         .removed = [this](const std::string& path) { detection_.removed(path); }});
 }
 
 void CProgrammerDlg::OnDeviceArrival(const std::string& path) {
@@ -148,7 +143,7 @@ void CProgrammerDlg::OnDeviceArrival(const std::string& path) {
 // The probe and the arrival checks run one at a time and never inside an operation: the
 // operation, or the check already showing its warning, holds the link.
 void CProgrammerDlg::runAdapterCheck(const std::function<void()>& check) {
-    if (core_.busy() || checking_ || upgradeInProgress_) {
+    if (core_.busy() || checking_ || upgradeInProgress()) {
         return;
     }
     checking_ = true;
@@ -160,19 +155,19 @@ void CProgrammerDlg::runAdapterCheck(const std::function<void()>& check) {
 // An upgrade started from inside an operation outlives it: the busy flag stays up until
 // the upgrade's result, so the other adapter operations are refused meanwhile.
 void CProgrammerDlg::holdLinkForUpgrade() {
-    if (upgradeInProgress_) {
+    if (upgradeInProgress()) {
         core_.busy() = true;
     }
 }
 
+// The session signals the upgrade's event when the boot loader leaves, then hands the
+// removal to the detection.
 void CProgrammerDlg::OnDeviceRemoval(const std::string& path) {
-    if (detection_.removed(path) && upgradeEvent_) {
-        upgradeEvent_->set();
-    }
+    firmwareSession_.removed(path);
 }
 
 void CProgrammerDlg::OnUpdateTarget() {
-    if (upgradeInProgress_) {
+    if (upgradeInProgress()) {
         return; // the upgrade owns the link
     }
     production_->runTraced("program", [this](const TextMessage& messages, TracedOperation& trace) {
@@ -194,75 +189,51 @@ void CProgrammerDlg::OnUpdateTarget() {
 }
 
 void CProgrammerDlg::OnFirmwareStart(FirmwareWarningDialog* dialog) {
-    if (upgradeInProgress_) {
+    if (upgradeInProgress()) {
         return; // one worker at a time
     }
-    upgradeDialog_ = dialog;
-    upgradeInProgress_ = true;
-    detection_.setUpgradeInProgress(true);
-    upgradeWorker_.reset();
+    const QPointer<FirmwareWarningDialog> warning(dialog);
     auto image = context_.linkLibrary != nullptr
                      ? FirmwareImage::fromLinkLibrary(context_.linkLibrary->path())
                      : std::nullopt;
     if (!image) {
-        OnFirmwareStopped(FirmwareUpgradeWorker::Step::Download);
+        OnFirmwareStopped(FirmwareUpgradeSession::Step::Download, warning);
         return;
     }
-    upgradeEvent_ = std::make_shared<UpgradeEvent>(UpgradeEvent::kProgrammerName);
-    auto settings = upgradeTiming_.settings(detection_.forcedUpgrade()
-                                                ? FirmwareUpgradeWorker::outputReportSwitch()
-                                                : FirmwareUpgradeWorker::commandSwitch(),
-                                            deviceWatch_ != nullptr);
-    FirmwareUpgradeWorker::Events events;
-    events.progress = [this](int percent) { OnFirmwareProgress(percent); };
-    events.loaded = [this] { OnFirmwareLoaded(); };
-    events.result = [this](FirmwareUpgradeWorker::Result result) { OnFirmwareResult(result); };
-    events.ended = [this](FirmwareUpgradeWorker::Step step, const std::string&) {
-        OnFirmwareStopped(step);
+    FirmwareUpgradeSession::Handlers handlers;
+    handlers.progress = [this](int percent) { progress(percent); };
+    handlers.loaded = [warning] {
+        if (warning) {
+            warning->OnFirmwareLoaded();
+        }
     };
-    upgradeWorker_ = std::make_unique<FirmwareUpgradeWorker>(
-        adapterLink_, std::move(*image), upgradeEvent_, std::move(settings), std::move(events),
-        [this](std::function<void()> call) {
-            QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
-        });
-    upgradeWorker_->start();
-}
-
-void CProgrammerDlg::OnFirmwareProgress(int percent) {
-    progress(percent);
-}
-
-void CProgrammerDlg::OnFirmwareLoaded() {
-    if (upgradeDialog_) {
-        upgradeDialog_->OnFirmwareLoaded();
-    }
+    handlers.result = [this](FirmwareUpgradeSession::Result result) { OnFirmwareResult(result); };
+    handlers.stopped = [this, warning](FirmwareUpgradeSession::Step step, const std::string&) {
+        OnFirmwareStopped(step, warning);
+    };
+    firmwareSession_.start(std::move(*image),
+                           detection_.forcedUpgrade() ? FirmwareUpgradeWorker::outputReportSwitch()
+                                                      : FirmwareUpgradeWorker::commandSwitch(),
+                           std::move(handlers));
+    detection_.setUpgradeInProgress(true);
 }
 
 void CProgrammerDlg::endUpgrade() {
-    upgradeInProgress_ = false;
     detection_.setUpgradeInProgress(false);
-    upgradeEvent_.reset();
     core_.busy() = false;
 }
 
-void CProgrammerDlg::OnFirmwareResult(FirmwareUpgradeWorker::Result result) {
-    constexpr MessageStyle kError{MessageButtons::Ok, MessageIcon::Error};
-    constexpr MessageStyle kInformation{MessageButtons::Ok, MessageIcon::Information};
-    switch (result) {
-    case FirmwareUpgradeWorker::Result::ResetFailed:
-        core_.textMessage().ShowTextMessage(1101, 1130, kError);
-        break;
-    case FirmwareUpgradeWorker::Result::CloseFailed:
-        core_.textMessage().ShowTextMessage(1101, 1129, kError);
-        break;
-    case FirmwareUpgradeWorker::Result::Done:
+void CProgrammerDlg::OnFirmwareResult(FirmwareUpgradeSession::Result result) {
+    const auto shown = FirmwareUpgradeSession::resultText(result);
+    if (result == FirmwareUpgradeSession::Result::Done) {
         setStatusText(u"");
         // The pane shows empty through the pause, in which the window does not respond.
         control(MainWindowTemplate::kFilePathPane)->repaint();
-        std::this_thread::sleep_for(upgradeTiming_.donePause);
-        core_.textMessage().ShowTextMessage(1104, 1128, kInformation);
+        std::this_thread::sleep_for(firmwareSession_.timing().donePause);
+    }
+    core_.textMessage().ShowTextMessage(shown.captionId, shown.textId, shown.style);
+    if (result == FirmwareUpgradeSession::Result::Done) {
         detection_.setForcedUpgrade(false);
-        break;
     }
     endUpgrade();
 }
@@ -270,30 +241,26 @@ void CProgrammerDlg::OnFirmwareResult(FirmwareUpgradeWorker::Result result) {
 // The worker stopped before the Restart: the adapter is as the failed step left it. The
 // user learns where it stopped and that replugging the adapter offers the upgrade again
 // (in its boot loader, the forced one).
-void CProgrammerDlg::OnFirmwareStopped(FirmwareUpgradeWorker::Step step) {
-    const char16_t* where = step == FirmwareUpgradeWorker::Step::Switch ? u"the switch was refused"
-                            : step == FirmwareUpgradeWorker::Step::BootLoaderSearch
-                                ? u"no boot loader was found"
-                                : u"the download failed";
-    const std::u16string text = std::u16string(u"The firmware upgrade did not finish: ") + where +
-                                u". Unplug the Tavro and plug it in again to be offered the "
-                                u"upgrade again.";
+void CProgrammerDlg::OnFirmwareStopped(FirmwareUpgradeSession::Step step,
+                                       const QPointer<FirmwareWarningDialog>& dialog) {
+    const std::u16string text =
+        FirmwareUpgradeSession::stoppedText(step, u" to be offered the upgrade again.");
     endUpgrade();
     // A refused switch leaves the adapter open; the worker is done with the link.
     if (adapterLink_.isOpen()) {
         adapterLink_.close();
     }
     showFilePath();
-    if (upgradeDialog_ && upgradeDialog_->isVisible()) {
-        upgradeDialog_->OnUpgradeStopped(QString::fromStdU16String(text));
+    if (dialog && dialog->isVisible()) {
+        dialog->OnUpgradeStopped(QString::fromStdU16String(text));
     } else {
-        context_.messages.show(text, core_.text().text(1101),
+        context_.messages.show(text, core_.text().text(FirmwareUpgradeSession::kErrorCaptionId),
                                {MessageButtons::Ok, MessageIcon::Error});
     }
 }
 
 void CProgrammerDlg::OnUpdateProgrammer() {
-    if (upgradeInProgress_) {
+    if (upgradeInProgress()) {
         return; // the upgrade owns the link
     }
     OfflineModeDialogEditor editor(core_.text(), core_.messages(),

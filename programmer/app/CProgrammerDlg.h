@@ -1,6 +1,6 @@
 #pragma once
 
-#include "adapter/FirmwareUpgradeWorker.h"
+#include "adapter/FirmwareUpgradeSession.h"
 #include "adapter/LinkExports.h"
 #include "adapter/TransferObserver.h"
 #include "common/qt/QtDesktopOpener.h"
@@ -31,8 +31,6 @@ class FirmwareWarningDialog;
 
 // The programmer's main window (template 102).
 class StatusPaneProgress;
-class HidDeviceListener;
-class HidDeviceWatch;
 
 class CProgrammerDlg : public QDialog,
                        public CodeBuffer,
@@ -100,12 +98,12 @@ public:
     // owns the link until its result; Update Target and the adapter checks are refused
     // meanwhile.
     void OnFirmwareStart(FirmwareWarningDialog* dialog);
-    bool upgradeInProgress() const { return upgradeInProgress_; }
+    bool upgradeInProgress() const { return firmwareSession_.running(); }
     AdapterLink& adapterLink() { return adapterLink_; }
     // The waits and retries of the upgrade and the pause before its success message;
     // tests shorten them.
-    using UpgradeTiming = FirmwareUpgradeWorker::WindowTiming;
-    void setUpgradeTiming(const UpgradeTiming& timing) { upgradeTiming_ = timing; }
+    using UpgradeTiming = FirmwareUpgradeSession::Timing;
+    void setUpgradeTiming(const UpgradeTiming& timing) { firmwareSession_.setTiming(timing); }
 
     // AdapterUi: the status pane, the warning dialog, the Update Programmer button.
     void setStatusText(std::u16string_view text) override;
@@ -171,10 +169,9 @@ private:
     void watchDevices();
     void runAdapterCheck(const std::function<void()>& check);
     void holdLinkForUpgrade();
-    void OnFirmwareProgress(int percent);
-    void OnFirmwareLoaded();
-    void OnFirmwareResult(FirmwareUpgradeWorker::Result result);
-    void OnFirmwareStopped(FirmwareUpgradeWorker::Step step);
+    void OnFirmwareResult(FirmwareUpgradeSession::Result result);
+    void OnFirmwareStopped(FirmwareUpgradeSession::Step step,
+                           const QPointer<FirmwareWarningDialog>& dialog);
     void endUpgrade();
 
     ProgrammerContext& context_;
@@ -193,15 +190,9 @@ private:
     LinkExports linkExports_;
     AdapterLink adapterLink_{linkExports_};
     AdapterDetection detection_;
-    std::unique_ptr<HidDeviceListener> deviceListener_;
-    std::unique_ptr<HidDeviceWatch> deviceWatch_;
+    FirmwareUpgradeSession firmwareSession_;
     bool quitRequested_ = false;
     bool checking_ = false;
-    UpgradeTiming upgradeTiming_;
-    bool upgradeInProgress_ = false;
-    std::shared_ptr<UpgradeEvent> upgradeEvent_;
-    QPointer<FirmwareWarningDialog> upgradeDialog_;
-    std::unique_ptr<FirmwareUpgradeWorker> upgradeWorker_;
     std::string currentFilePath_;
     HexViewControl* hexView_ = nullptr;
     QMenu* systemMenu_ = nullptr;

@@ -1,7 +1,7 @@
 // The firmware download and the upgrade worker against the emulated adapter, through the
 // real link library.
 #include "adapter/FirmwareDownload.h"
-#include "adapter/FirmwareUpgradeWorker.h"
+#include "adapter/FirmwareUpgradeSession.h"
 #include "adapter/wire/TavroProduct.h"
 #include "tests/programmer/programming/LinkFixture.h"
 
@@ -16,6 +16,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Worker = FirmwareUpgradeWorker;
+using Session = FirmwareUpgradeSession;
 
 std::vector<std::uint8_t> pattern(std::size_t length) {
     std::vector<std::uint8_t> bytes(length);
@@ -130,55 +131,56 @@ TEST_F(FirmwareTest, DownloadsTheImageInFeatureReportsAfterItsWait) {
     }
 }
 
-// Runs a worker and takes its notifications on the test's thread, as the window's
-// thread takes its queued calls; removals of the boot loader signal the event.
-class UpgradeRun : public HidDeviceListener {
+// The emulator's watch, lent to a session for one run.
+class LentWatch : public HidDeviceWatch {
 public:
-    explicit UpgradeRun(EmulatorControl* control) : control_(control) {
-        if (control_ != nullptr) {
-            control_->subscribe(*this);
-        }
-    }
-    ~UpgradeRun() override {
-        if (control_ != nullptr) {
-            control_->unsubscribe(*this);
+    explicit LentWatch(HidDeviceWatch& watch) : watch_(watch) {}
+    void subscribe(HidDeviceListener& listener) override { watch_.subscribe(listener); }
+    void unsubscribe(HidDeviceListener& listener) override { watch_.unsubscribe(listener); }
+
+private:
+    HidDeviceWatch& watch_;
+};
+
+// Runs an upgrade session and takes its queued calls on the test's thread, as the window's
+// thread takes them; with a watch, the boot loader's removals signal its event.
+class UpgradeRun {
+public:
+    UpgradeRun(AdapterLink& link, EmulatorControl* watch)
+        : session_(link, UpgradeEvent::kProgrammerName, [this](std::function<void()> call) {
+              {
+                  const std::lock_guard lock(mutex_);
+                  calls_.push_back(std::move(call));
+              }
+              posted_.notify_all();
+          }) {
+        if (watch != nullptr) {
+            session_.follow(std::make_unique<LentWatch>(*watch));
         }
     }
 
-    void arrived(const std::string&) override {}
-    void removed(const std::string& path) override {
-        if (Worker::isBootLoaderPath(path)) {
-            event->set();
-        }
-    }
-
-    // Runs the worker to its last notification.
-    void run(AdapterLink& link, const FirmwareImage& image, Worker::Settings settings) {
-        Worker::Events events;
-        events.progress = [this](int percent) {
+    // Runs the session's worker to its last notification.
+    void run(const FirmwareImage& image, Session::StartStep start, const Session::Timing& timing) {
+        Session::Handlers handlers;
+        handlers.progress = [this](int percent) {
             log.push_back("progress " + std::to_string(percent));
         };
-        events.loaded = [this] { log.push_back("loaded"); };
-        events.result = [this](Worker::Result r) {
+        handlers.loaded = [this] { log.push_back("loaded"); };
+        handlers.result = [this](Session::Result r) {
             result = r;
-            finished = true;
+            runningInHandler = session_.running();
         };
-        events.ended = [this](Worker::Step s, const std::string& why) {
+        handlers.stopped = [this](Session::Step s, const std::string& why) {
             ended = s;
             endedWhy = why;
-            finished = true;
+            runningInHandler = session_.running();
         };
-        Worker worker(link, image, event, std::move(settings), std::move(events),
-                      [this](std::function<void()> call) {
-                          {
-                              const std::lock_guard lock(mutex_);
-                              calls_.push_back(std::move(call));
-                          }
-                          posted_.notify_all();
-                      });
-        worker.start();
+        session_.setTiming(timing);
+        ASSERT_TRUE(session_.start(image, std::move(start), std::move(handlers)));
+        EXPECT_FALSE(session_.start(image, Worker::alreadyInBootLoader(), {}))
+            << "one upgrade at a time";
         const auto deadline = std::chrono::steady_clock::now() + 30s;
-        while (!finished && std::chrono::steady_clock::now() < deadline) {
+        while (session_.running() && std::chrono::steady_clock::now() < deadline) {
             std::unique_lock lock(mutex_);
             posted_.wait_until(lock, deadline, [this] { return !calls_.empty(); });
             while (!calls_.empty()) {
@@ -189,29 +191,28 @@ public:
                 lock.lock();
             }
         }
-        ASSERT_TRUE(finished);
+        ASSERT_FALSE(session_.running());
+        EXPECT_EQ(session_.event(), nullptr) << "the event lives as long as the upgrade";
     }
 
-    std::shared_ptr<UpgradeEvent> event =
-        std::make_shared<UpgradeEvent>(UpgradeEvent::kProgrammerName);
     std::vector<std::string> log;
-    std::optional<Worker::Result> result;
-    std::optional<Worker::Step> ended;
+    std::optional<Session::Result> result;
+    std::optional<Session::Step> ended;
     std::string endedWhy;
-    bool finished = false;
+    std::optional<bool> runningInHandler;
 
 private:
-    EmulatorControl* control_;
     std::mutex mutex_;
     std::condition_variable posted_;
     std::deque<std::function<void()>> calls_;
+    Session session_; // last: its worker ends before the queue goes
 };
 
 struct WorkerCase {
     const char* name;
     const char* settings;
     bool openProgrammer;
-    enum class Start { Command, OutputReport, Nothing } start;
+    enum class Start { Command, OutputReport, Written, Nothing } start;
     bool watching;
     std::optional<Worker::Result> result;
     std::optional<Worker::Step> ended;
@@ -261,24 +262,36 @@ TEST_F(FirmwareTest, WorkerEndsWithExactlyOneResultOrStopsAtItsStep) {
          {},
          true,
          0},
+        // Without removals the bus decides: the boot loader has gone.
         {"restart refused, no watch",
          "firmware=old,fault=restart:refuse",
          true,
          Start::Command,
          false,
-         R::ResetFailed,
+         R::Done,
          {},
          true,
          1},
+        // The wait ends without a removal, and the boot loader is still on the bus.
         {"restart taken, no removal",
          "firmware=old,fault=restart:stay",
          true,
          Start::Command,
          true,
-         R::Done,
+         R::ResetFailed,
          {},
          false,
          1},
+        {"restart taken, no watch",
+         "firmware=old,fault=restart:stay",
+         true,
+         Start::Command,
+         false,
+         R::ResetFailed,
+         {},
+         false,
+         1},
+        {"written switch", "firmware=old", true, Start::Written, true, R::Done, {}, true, 0},
         {"swapped checksum",
          "firmware=old,fault=bootswap",
          true,
@@ -326,20 +339,23 @@ TEST_F(FirmwareTest, WorkerEndsWithExactlyOneResultOrStopsAtItsStep) {
             ASSERT_EQ(adapter.openProgrammer(), 0);
         }
         control()->resetStatistics();
-        Worker::Settings settings;
-        settings.start = c.start == Start::Command        ? Worker::commandSwitch()
-                         : c.start == Start::OutputReport ? Worker::outputReportSwitch(0ms)
-                                                          : [](AdapterLink&) { return 0; };
-        settings.download = fast();
-        settings.download.dataRetries = 3;
-        settings.bootLoaderAttempts = 5;
-        settings.bootLoaderRetry = 5ms;
-        settings.restartWait = 300ms;
-        settings.watchingDevices = c.watching;
-        UpgradeRun run(control());
-        run.run(adapter, *image, settings);
+        const Session::StartStep start =
+            c.start == Start::Command        ? Worker::commandSwitch()
+            : c.start == Start::OutputReport ? Worker::outputReportSwitch(0ms)
+            : c.start == Start::Written      ? Worker::writtenSwitch()
+                                             : Worker::alreadyInBootLoader();
+        Session::Timing timing;
+        timing.download = fast();
+        timing.download.dataRetries = 3;
+        timing.bootLoaderAttempts = 5;
+        timing.bootLoaderRetry = 5ms;
+        timing.restartWait = 300ms;
+        UpgradeRun run(adapter, c.watching ? control() : nullptr);
+        run.run(*image, start, timing);
         EXPECT_EQ(run.result, c.result) << run.endedWhy;
         EXPECT_EQ(run.ended, c.ended);
+        // A result is handled while the session runs, a stop after it has ended.
+        EXPECT_EQ(run.runningInHandler, c.result.has_value());
         EXPECT_EQ(control()->statistics().cancels, c.cancels);
         EXPECT_FALSE(adapter.isOpen()) << "the worker leaves the link closed";
         if (c.ended != S::Switch && c.ended != S::BootLoaderSearch) {
@@ -369,12 +385,11 @@ TEST_F(FirmwareTest, StateFolderKeepsTheUpgradedFirmwareAndTheMode) {
     ASSERT_TRUE(image);
     attach("mode=0331,firmware=old");
     const std::string dir = stateDir().string();
-    Worker::Settings settings;
-    settings.start = Worker::outputReportSwitch(0ms);
-    settings.download = fast();
+    Session::Timing timing;
+    timing.download = fast();
     {
-        UpgradeRun run(control());
-        run.run(adapter, *image, settings);
+        UpgradeRun run(adapter, control());
+        run.run(*image, Worker::outputReportSwitch(0ms), timing);
         EXPECT_EQ(run.result, Worker::Result::Done);
     }
     setenv("TAVRO_EMULATOR", ("mode=0331,firmware=old,state=" + dir).c_str(), 1);
@@ -387,10 +402,9 @@ TEST_F(FirmwareTest, StateFolderKeepsTheUpgradedFirmwareAndTheMode) {
     // An adapter left in its boot loader shows up there again.
     attach("firmware=old,fault=unplug:4");
     ASSERT_EQ(adapter.openProgrammer(), 0);
-    settings.start = Worker::commandSwitch();
     {
-        UpgradeRun run(control());
-        run.run(adapter, *image, settings);
+        UpgradeRun run(adapter, control());
+        run.run(*image, Worker::commandSwitch(), timing);
         EXPECT_EQ(run.ended, Worker::Step::Download);
     }
     setenv("TAVRO_EMULATOR", ("firmware=old,state=" + stateDir().string()).c_str(), 1);

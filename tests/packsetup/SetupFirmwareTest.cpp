@@ -3,6 +3,7 @@
 #include "adapter/LinkRecord.h"
 #include "adapter/UpgradeEvent.h"
 #include "adapter/hid/EmulatorControl.h"
+#include "adapter/wire/IceLayout.h"
 #include "packsetup/ProgressStrip.h"
 #include "packsetup/SetupApp.h"
 #include "packsetup/SetupDialogTemplate.h"
@@ -10,6 +11,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QWindow>
 
 #include <atomic>
 #include <cstdlib>
@@ -77,6 +79,9 @@ protected:
             timed.lastPaint.start();
         });
         window->show();
+        // The strip paints only once the window is on screen; a loaded machine takes a
+        // moment to get it there.
+        EXPECT_TRUE(runUntil([&] { return window->windowHandle()->isExposed(); }, 5000));
         if (EmulatorControl* control = emulator()) {
             control->resetStatistics();
         }
@@ -128,7 +133,8 @@ TEST_F(SetupFirmwareTest, NoAdapterShowsNothing) {
     EXPECT_TRUE(timed.messages.empty());
     EXPECT_FALSE(window->upgradeInProgress());
     EXPECT_TRUE(percents.empty());
-    EXPECT_EQ(windowCalls, std::vector<std::string>{"open adapter in programmer mode"});
+    EXPECT_EQ(windowCalls, (std::vector<std::string>{"open adapter in programmer mode",
+                                                     "open adapter in boot-loader mode (0x030B)"}));
 }
 
 // The strip fills in steps of two points or more, is emptied, the window pauses, then the
@@ -170,13 +176,21 @@ TEST_F(SetupFirmwareTest, RefusedRestartWithARemovalCountsAsSuccess) {
     EXPECT_TRUE(adapterUpgraded(*window));
 }
 
-TEST_F(SetupFirmwareTest, AcceptedRestartWithoutRemovalCountsAsSuccessWhenTheWaitEnds) {
+// The wait ends without a removal and the boot loader is still on the bus: the restart
+// failed, whatever the Restart report's own result.
+TEST_F(SetupFirmwareTest, AcceptedRestartWithTheBootLoaderStillThereFails) {
     plug("firmware=old,fault=restart:stay");
     auto window = openWindow(300ms);
     press(*window);
     ASSERT_TRUE(waitForMessage());
-    expectPassed(*window);
+    EXPECT_EQ(shown(), std::vector<std::string>{"[Error !] Tavro reset to AP fail !"});
+    EXPECT_EQ(timed.messages.at(0).style.icon, MessageIcon::Error);
     EXPECT_EQ(emulator()->statistics().cancels, 1u) << "the wait timed out";
+    EXPECT_FALSE(window->upgradeInProgress());
+    EXPECT_FALSE(adapterUpgraded(*window));
+    AdapterLink& link = window->adapterLink();
+    EXPECT_EQ(link.openBootLoader(), 0);
+    link.close();
 }
 
 // While the worker waits after its Restart: another device leaving the bus does not end
@@ -202,19 +216,57 @@ TEST_F(SetupFirmwareTest, OnlyTheBootLoaderRemovalEndsTheWaitWhateverItsCase) {
     EXPECT_EQ(emulator()->statistics().cancels, 0u) << "the wait ended without a time-out";
 }
 
-// A download the boot loader does not confirm ends without a word; the strip ends blank,
-// the link is closed and the flag is down again, so a later press is not refused.
-TEST_F(SetupFirmwareTest, FailedDownloadShowsNothing) {
+// A download the boot loader does not confirm leaves the adapter in its boot loader and
+// says so; the strip ends blank, the link is closed, and the next press finds the boot
+// loader and downloads again, without the switch.
+TEST_F(SetupFirmwareTest, FailedDownloadIsToldAndTheNextPressRecoversTheBootLoader) {
     plug("firmware=old,fault=bootswap");
     auto window = openWindow(10000ms);
     press(*window);
-    ASSERT_TRUE(runUntil([&] { return !window->upgradeInProgress(); }, 30000));
-    runFor(200);
-    EXPECT_TRUE(timed.messages.empty());
+    ASSERT_TRUE(waitForMessage());
+    EXPECT_EQ(shown(), std::vector<std::string>{
+                           "[Error !] The firmware upgrade did not finish: the download failed. "
+                           "Unplug the Tavro and plug it in again, then press \"Update Tavro "
+                           "Firmware for M3\" again."});
+    EXPECT_EQ(timed.messages.at(0).style.icon, MessageIcon::Error);
     ASSERT_FALSE(percents.empty());
     EXPECT_EQ(percents.back(), -1);
+    EXPECT_FALSE(window->upgradeInProgress());
     EXPECT_FALSE(window->adapterLink().isOpen());
     EXPECT_EQ(window->upgradeEvent(), nullptr);
+
+    plug("firmware=old"); // the same adapter, its boot loader mended
+    {
+        const std::lock_guard lock(callsMutex);
+        windowCalls.clear();
+    }
+    press(*window);
+    ASSERT_TRUE(runUntil([this] { return timed.messages.size() == 2; }, 30000));
+    EXPECT_EQ(shown().back(), "[Pass !] Tavro is upgraded !");
+    EXPECT_EQ(windowCalls, (std::vector<std::string>{"open adapter in programmer mode",
+                                                     "open adapter in boot-loader mode (0x030B)"}));
+    EXPECT_TRUE(adapterUpgraded(*window));
+}
+
+// The switch goes as the command block's bytes through ICE_Write; the two entries the
+// tool never calls are not bound.
+TEST_F(SetupFirmwareTest, SwitchIsWrittenThroughTheCommandBlockWithSevenEntriesBound) {
+    plug("firmware=old");
+    auto window = openWindow(10000ms);
+    const LinkExports& bound = window->linkExports();
+    EXPECT_TRUE(window->linkBound());
+    EXPECT_EQ(bound.ICE_Send_Command, nullptr);
+    EXPECT_EQ(bound.ICE_Read_Data, nullptr);
+    ASSERT_NE(bound.Ice, nullptr);
+    std::fill(bound.Ice, bound.Ice + IceLayout::kLength + 8, std::uint8_t{0});
+    press(*window);
+    ASSERT_TRUE(waitForMessage());
+    expectPassed(*window);
+    EXPECT_EQ(bound.Ice[IceLayout::kCommand], 9);
+    EXPECT_EQ(bound.Ice[IceLayout::kParameter0], 0x20);
+    EXPECT_EQ(bound.Ice[IceLayout::kParameter1], 0x86);
+    const auto commands = emulator()->statistics().commands;
+    EXPECT_EQ(commands, std::vector<std::uint8_t>{9});
 }
 
 // The flag is down between upgrades: a boot-loader removal then signals nothing, and a

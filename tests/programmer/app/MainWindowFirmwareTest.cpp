@@ -229,6 +229,31 @@ TEST_F(MainWindowFirmwareTest, FailedDownloadStopsTheDialogWithItsStep) {
     EXPECT_EQ(windowCallsDuringUpgrade(), std::vector<std::string>{});
 }
 
+// The Restart is taken but the adapter stays in its boot loader: after the wait the bus
+// still shows it, so the upgrade failed; the window is free again for the next try.
+TEST_F(MainWindowFirmwareTest, BootLoaderStillThereAfterTheRestartWaitIsAFailure) {
+    plug("firmware=old,fault=restart:stay");
+    auto window = openWindow();
+    CProgrammerDlg::UpgradeTiming timing;
+    timing.download = {0ms, 1ms, 20};
+    timing.bootLoaderRetry = 10ms;
+    timing.restartWait = 300ms;
+    timing.donePause = 0ms;
+    window->setUpgradeTiming(timing);
+    window->show();
+    pressOkAndWatch(*window);
+    window->OnDeviceArrival("\\\\?\\HID#Vid_2e7b&Pid_0325#1");
+    waitForEnd(*window);
+
+    EXPECT_EQ(texts(), std::vector<std::string>{"[Error !] Tavro reset to AP fail !"});
+    EXPECT_EQ(results.messages.at(0).style.icon, MessageIcon::Error);
+    EXPECT_FALSE(window->upgradeInProgress());
+    EXPECT_FALSE(window->busy());
+    EXPECT_FALSE(adapterMatches(*window));
+    EXPECT_EQ(window->adapterLink().openBootLoader(), 0);
+    window->adapterLink().close();
+}
+
 // The warning dialog and the status pane through an upgrade at the adapter's own pace and
 // with the waits as shipped: offered, animating, the bar in the pane, the final frame. With
 // HALDEN_SCREENSHOT_DIR set, each stage is saved there as a picture.
