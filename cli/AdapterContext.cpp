@@ -3,6 +3,7 @@
 
 #include "adapter/LinkLibraryFile.h"
 #include "adapter/LinkLibraryLoader.h"
+#include "cli/CliContext.h"
 #include "cli/CliSession.h"
 #include "cli/HaldenCli.h"
 #include "common/SystemError.h"
@@ -13,11 +14,10 @@
 
 namespace halden {
 
-AdapterContext::AdapterContext(CliSession& session, std::ostream& err, bool terminal, bool verbose,
-                               AdapterOptions options, std::string operation)
-    : session_(session), err_(err), verbose_(verbose), options_(std::move(options)),
-      traced_(std::move(operation), session.messages()), ui_(heldErr_, session.text()),
-      progress_(err, terminal) {}
+AdapterContext::AdapterContext(CliContext& context, AdapterOptions options, std::string operation)
+    : session_(context.session()), err_(context.err), verbose_(context.verbose),
+      options_(std::move(options)), traced_(std::move(operation), session_.messages()),
+      ui_(heldErr_, session_.text()), progress_(context.err, context.terminal) {}
 
 AdapterContext::~AdapterContext() = default;
 

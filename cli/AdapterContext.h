@@ -20,6 +20,7 @@
 
 namespace halden {
 
+struct CliContext;
 class CliSession;
 struct PartRecord;
 
@@ -31,8 +32,7 @@ struct PartRecord;
 // on the disk before the operation's messages come out.
 class AdapterContext {
 public:
-    AdapterContext(CliSession& session, std::ostream& err, bool terminal, bool verbose,
-                   AdapterOptions options, std::string operation);
+    AdapterContext(CliContext& context, AdapterOptions options, std::string operation);
     ~AdapterContext();
     AdapterContext(const AdapterContext&) = delete;
     AdapterContext& operator=(const AdapterContext&) = delete;

@@ -1,6 +1,7 @@
 #include "cli/CatalogueCommands.h"
 
 #include "cli/CliArguments.h"
+#include "cli/CliContext.h"
 #include "cli/CliSession.h"
 #include "cli/HaldenCli.h"
 #include "cli/JsonWriter.h"
@@ -35,14 +36,14 @@ int CatalogueCommands::parts(const std::vector<std::string>& arguments) {
     std::string error;
     const auto args = CliArguments::parse(arguments, {{"--json"}, {}}, error);
     if (!args || !args->positional().empty()) {
-        err_ << "halden parts: " << (args ? "takes no arguments" : error) << '\n';
-        return HaldenCli::kUsage;
+        return context_.usageError("parts", args ? "takes no arguments" : error);
     }
-    const ChipCatalogue& catalogue = session_.catalogue();
+    const ChipCatalogue& catalogue = context_.session().catalogue();
     JsonWriter json;
     json.beginArray();
     if (!args->flag("--json")) {
-        out_ << "index  name   series             flash     options  chip ID     parameters\n";
+        context_.out
+            << "index  name   series             flash     options  chip ID     parameters\n";
     }
     for (const std::uint32_t index : catalogue.partIndices()) {
         const std::string name = Unicode::toUtf8(*catalogue.partName(index));
@@ -88,27 +89,27 @@ int CatalogueCommands::parts(const std::vector<std::string>& arguments) {
         std::snprintf(line, sizeof line, "%5u  %-6s %-18s %-9s %7u  %s  %s\n", index, name.c_str(),
                       seriesName.c_str(), hex(flash, 5).c_str(), options, hex(chipId, 8).c_str(),
                       hexBytes(parameters, 3, " ").c_str());
-        out_ << line;
+        context_.out << line;
     }
     if (args->flag("--json")) {
-        out_ << json.endArray().text() << '\n';
+        context_.out << json.endArray().text() << '\n';
     }
     return HaldenCli::kSuccess;
 }
 
 int CatalogueCommands::options(const std::vector<std::string>& arguments) {
+    CliSession& session = context_.session();
     std::string error;
     const auto args = CliArguments::parse(arguments, {{"--json"}, {"--part", "--set"}}, error);
     if (!args || !args->positional().empty() || !args->option("--part")) {
-        err_ << "halden options: "
-             << (!args                     ? error
-                 : !args->option("--part") ? "--part NAME is required"
-                                           : "unexpected argument " + args->positional().front())
-             << "\nUsage: halden options --part NAME [--set LABEL=on|off]... [--json]\n";
-        return HaldenCli::kUsage;
+        return context_.usageError("options",
+                                   !args ? error
+                                   : !args->option("--part")
+                                       ? "--part NAME is required"
+                                       : "unexpected argument " + args->positional().front());
     }
-    if (!session_.selectPart(*args->option("--part"), err_) ||
-        !session_.applySettings(args->all("--set"), err_)) {
+    if (!session.selectPart(*args->option("--part"), context_.err) ||
+        !session.applySettings(args->all("--set"), context_.err)) {
         return HaldenCli::kUsage;
     }
     printOptions(args->flag("--json"));
@@ -116,7 +117,8 @@ int CatalogueCommands::options(const std::vector<std::string>& arguments) {
 }
 
 void CatalogueCommands::printOptions(bool json) {
-    const PartRecord& record = session_.part().record();
+    CliSession& session = context_.session();
+    const PartRecord& record = session.part().record();
     const std::string name = Unicode::toUtf8(record.partName);
     if (json) {
         JsonWriter writer;
@@ -129,7 +131,7 @@ void CatalogueCommands::printOptions(bool json) {
             .value(hexBytes(record.optionBytes.data(), record.optionCount, ""))
             .key("boxes")
             .beginArray();
-        for (const auto& box : session_.part().boxes()) {
+        for (const auto& box : session.part().boxes()) {
             writer.beginObject()
                 .key("label")
                 .value(Unicode::toUtf8(box.label))
@@ -139,23 +141,23 @@ void CatalogueCommands::printOptions(bool json) {
                 .value(box.ticked)
                 .endObject();
         }
-        out_ << writer.endArray().endObject().text() << '\n';
+        context_.out << writer.endArray().endObject().text() << '\n';
         return;
     }
-    out_ << "part " << name << " (index " << record.partIndex << "), " << int{record.optionCount}
-         << " option bytes\n";
+    context_.out << "part " << name << " (index " << record.partIndex << "), "
+                 << int{record.optionCount} << " option bytes\n";
     for (std::size_t row = 0; row < record.optionCount; row += 16) {
         const std::size_t count = std::min<std::size_t>(16, record.optionCount - row);
         char offset[16];
         std::snprintf(offset, sizeof offset, "  %03zX: ", row);
-        out_ << offset << hexBytes(record.optionBytes.data() + row, count, " ") << '\n';
+        context_.out << offset << hexBytes(record.optionBytes.data() + row, count, " ") << '\n';
     }
-    for (const auto& box : session_.part().boxes()) {
+    for (const auto& box : session.part().boxes()) {
         if (box.enabled) {
             char line[96];
             std::snprintf(line, sizeof line, "  [%c] %-12s %s\n", box.ticked ? 'x' : ' ',
                           Unicode::toUtf8(box.label).c_str(), Unicode::toUtf8(box.tooltip).c_str());
-            out_ << line;
+            context_.out << line;
         }
     }
 }

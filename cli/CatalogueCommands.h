@@ -6,13 +6,12 @@
 
 namespace halden {
 
-class CliSession;
+struct CliContext;
 
 // halden parts and halden options.
 class CatalogueCommands {
 public:
-    CatalogueCommands(CliSession& session, std::ostream& out, std::ostream& err)
-        : session_(session), out_(out), err_(err) {}
+    explicit CatalogueCommands(CliContext& context) : context_(context) {}
 
     int parts(const std::vector<std::string>& arguments);
     int options(const std::vector<std::string>& arguments);
@@ -20,9 +19,7 @@ public:
 private:
     void printOptions(bool json);
 
-    CliSession& session_;
-    std::ostream& out_;
-    std::ostream& err_;
+    CliContext& context_;
 };
 
 } // namespace halden

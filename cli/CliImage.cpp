@@ -33,14 +33,18 @@ bool isHex(const std::string& text) {
 
 } // namespace
 
-std::optional<CliImage::Arguments>
-CliImage::parseArguments(const std::vector<std::string>& arguments, std::string& error) {
+CliArguments::Spec CliImage::spec() {
     CliArguments::Spec spec;
     spec.flags = {"--truncate", "--json"};
     spec.options = {"--part", "-o", "--set"};
     spec.markers = {"--clear"};
     spec.readsHex = true;
-    const auto parsed = CliArguments::parse(arguments, spec, error);
+    return spec;
+}
+
+std::optional<CliImage::Arguments>
+CliImage::parseArguments(const std::vector<std::string>& arguments, std::string& error) {
+    const auto parsed = CliArguments::parse(arguments, spec(), error);
     if (!parsed) {
         return std::nullopt;
     }

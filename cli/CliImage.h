@@ -39,6 +39,8 @@ public:
         std::vector<FileSpec> files;
     };
 
+    // What parseArguments accepts, for commands that take more besides.
+    static CliArguments::Spec spec();
     // Nothing, with the reason in `error`, for an unknown option or a missing value.
     static std::optional<Arguments> parseArguments(const std::vector<std::string>& arguments,
                                                    std::string& error);

@@ -11,6 +11,7 @@
 #include "adapter/wire/TavroProduct.h"
 #include "cli/AdapterOptions.h"
 #include "cli/CallQueue.h"
+#include "cli/CliContext.h"
 #include "cli/CliSession.h"
 #include "cli/ConsoleProgress.h"
 #include "cli/HaldenCli.h"
@@ -24,9 +25,6 @@
 namespace halden {
 
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: halden firmware [upgrade] [--json] [--adapter PATH] [--log FILE]\n";
 
 std::string versionText(std::optional<std::uint16_t> version) {
     return version ? std::to_string(*version >> 8) + "." + std::to_string(*version & 0xFF)
@@ -47,30 +45,25 @@ const char* resultName(FirmwareUpgradeSession::Result result) {
 
 } // namespace
 
-int FirmwareCommands::run(const std::vector<std::string>& given) {
+int FirmwareCommands::run(const std::vector<std::string>& given, bool upgrading) {
     std::vector<std::string> arguments = given;
     std::string error;
     const auto options = AdapterOptions::take(arguments, error);
+    const char* command = upgrading ? "firmware upgrade" : "firmware";
     if (!options) {
-        err_ << "halden firmware: " << error << '\n' << kUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError(command, error);
     }
     options->chooseAdapter();
     bool json = false;
-    bool upgrading = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == "--json") {
             json = true;
-        } else if (arguments[i] == "upgrade" && i == 0) {
-            upgrading = true;
         } else {
-            err_ << "halden firmware: unexpected argument '" << arguments[i] << "'\n" << kUsage;
-            return HaldenCli::kUsage;
+            return context_.usageError(command, "unexpected argument '" + arguments[i] + "'");
         }
     }
     if (!upgrading && !options->logPath.empty()) {
-        err_ << "halden firmware: --log goes with firmware upgrade\n" << kUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError(command, "--log goes with firmware upgrade");
     }
     return upgrading ? upgrade(json, options->logPath) : show(json);
 }
@@ -116,13 +109,13 @@ FirmwareCommands::Found FirmwareCommands::find(AdapterLink& link) {
 }
 
 int FirmwareCommands::show(bool json) {
-    const auto bound = BoundLink::load(err_);
+    const auto bound = BoundLink::load(context_.err);
     if (!bound) {
         return HaldenCli::kFailed;
     }
     LinkLibrary& library = bound->library();
     AdapterLink& link = bound->link();
-    LinkReport report(session_.messages(), err_, verbose_);
+    LinkReport report(context_.session().messages(), context_.err, context_.verbose);
     report.attach(link);
     const Found found = find(link);
     link.close();
@@ -137,10 +130,10 @@ int FirmwareCommands::show(bool json) {
             .key("carriedVersion")
             .value(carried)
             .endObject();
-        out_ << writer.text() << '\n';
+        context_.out << writer.text() << '\n';
     } else {
-        out_ << "adapter: " << found.mode << "\nfirmware: " << found.firmware
-             << "\ncarried version: " << carried << '\n';
+        context_.out << "adapter: " << found.mode << "\nfirmware: " << found.firmware
+                     << "\ncarried version: " << carried << '\n';
     }
     if (found.mode == "none") {
         noAdapter(link, report);
@@ -155,20 +148,21 @@ void FirmwareCommands::noAdapter(const AdapterLink& link, LinkReport& report) {
         report.failed(link);
         return;
     }
-    err_ << "halden: no adapter found in programmer mode, in a mode that needs new firmware "
-            "or in its boot loader\n";
+    context_.err
+        << "halden: no adapter found in programmer mode, in a mode that needs new firmware "
+           "or in its boot loader\n";
 }
 
 int FirmwareCommands::upgrade(bool json, const std::string& logPath) {
-    LinkReport report(session_.messages(), err_, verbose_);
+    LinkReport report(context_.session().messages(), context_.err, context_.verbose);
     // The trace log is opened before the adapter is touched; the messages wait for its line.
     TracedOperation traced("firmware upgrade", report);
     if (const std::string why = traced.open(logPath); !why.empty()) {
-        err_ << "halden firmware upgrade: cannot open the trace log " << logPath << ": " << why
-             << '\n';
+        context_.err << "halden firmware upgrade: cannot open the trace log " << logPath << ": "
+                     << why << '\n';
         return HaldenCli::kFailed;
     }
-    const auto bound = BoundLink::load(err_);
+    const auto bound = BoundLink::load(context_.err);
     if (!bound) {
         return HaldenCli::kFailed;
     }
@@ -180,14 +174,15 @@ int FirmwareCommands::upgrade(bool json, const std::string& logPath) {
     link.setRecordSink([this, &queue, &traced, &directory](const LinkRecord& record) {
         queue.post([this, &traced, &directory, record] {
             traced.note(record, &directory);
-            if (verbose_) {
-                err_ << "halden: link: " << record.text() << '\n';
+            if (context_.verbose) {
+                context_.err << "halden: link: " << record.text() << '\n';
             }
         });
     });
     auto image = FirmwareImage::fromLinkLibrary(library.path());
     if (!image) {
-        err_ << "halden: the link library " << library.path() << " carries no firmware image\n";
+        context_.err << "halden: the link library " << library.path()
+                     << " carries no firmware image\n";
         return HaldenCli::kFailed;
     }
     const Found found = find(link);
@@ -199,8 +194,8 @@ int FirmwareCommands::upgrade(bool json, const std::string& logPath) {
         return HaldenCli::kFailed;
     }
 
-    const TextMessage messages(traced.messages(), session_.text());
-    ConsoleProgress progress(err_, terminal_);
+    const TextMessage messages(traced.messages(), context_.session().text());
+    ConsoleProgress progress(context_.err, context_.terminal);
     std::optional<FirmwareUpgradeSession::Result> result;
     std::optional<FirmwareUpgradeSession::Step> stoppedAt;
     std::string why;
@@ -237,12 +232,12 @@ int FirmwareCommands::upgrade(bool json, const std::string& logPath) {
         traced.record().message = stopped;
     }
     if (const std::string problem = traced.finish(ok, &link); !problem.empty()) {
-        err_ << "halden firmware upgrade: cannot write the trace log " << logPath << ": " << problem
-             << '\n';
+        context_.err << "halden firmware upgrade: cannot write the trace log " << logPath << ": "
+                     << problem << '\n';
         return HaldenCli::kFailed;
     }
     if (stoppedAt) {
-        err_ << "halden: " << stopped << '\n';
+        context_.err << "halden: " << stopped << '\n';
     }
     if (json) {
         JsonWriter writer;
@@ -258,7 +253,7 @@ int FirmwareCommands::upgrade(bool json, const std::string& logPath) {
             .key("carriedVersion")
             .value(carriedVersion(library))
             .endObject();
-        out_ << writer.text() << '\n';
+        context_.out << writer.text() << '\n';
     }
     return ok ? HaldenCli::kSuccess : HaldenCli::kFailed;
 }

@@ -7,7 +7,7 @@
 namespace halden {
 
 class AdapterLink;
-class CliSession;
+struct CliContext;
 class LinkLibrary;
 class LinkReport;
 
@@ -15,11 +15,10 @@ class LinkReport;
 // carries; halden firmware upgrade: the programmer's upgrade worker on that adapter.
 class FirmwareCommands {
 public:
-    FirmwareCommands(CliSession& session, std::ostream& out, std::ostream& err, bool terminal,
-                     bool verbose)
-        : session_(session), out_(out), err_(err), terminal_(terminal), verbose_(verbose) {}
+    explicit FirmwareCommands(CliContext& context) : context_(context) {}
 
-    int run(const std::vector<std::string>& arguments);
+    // upgrading: halden firmware upgrade; arguments: those after its words.
+    int run(const std::vector<std::string>& arguments, bool upgrading);
 
 private:
     struct Found {
@@ -35,11 +34,7 @@ private:
     void noAdapter(const AdapterLink& link, LinkReport& report);
     std::string carriedVersion(const LinkLibrary& library) const;
 
-    CliSession& session_;
-    std::ostream& out_;
-    std::ostream& err_;
-    bool terminal_;
-    bool verbose_;
+    CliContext& context_;
 };
 
 } // namespace halden

@@ -1,6 +1,7 @@
 #include "cli/FormCommands.h"
 
 #include "cli/CliArguments.h"
+#include "cli/CliContext.h"
 #include "cli/CliSession.h"
 #include "cli/HaldenCli.h"
 #include "common/AtomicFile.h"
@@ -21,10 +22,6 @@
 namespace halden {
 
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: halden form PROJECT.qpf [--part NAME] [--to TEXT] [--from TEXT] [--part-no TEXT]\n"
-    "                   [-o FORM.txt] [--bmp PICTURE.bmp] [--pdf FORM.pdf]\n";
 
 // The form as UTF-8 without its byte-order mark; the lines keep their CR LF.
 std::string formBytes(const std::u16string& text) {
@@ -67,45 +64,45 @@ std::string failureReason(RequestForm::Outcome outcome, const std::u16string& pa
 } // namespace
 
 int FormCommands::form(const std::vector<std::string>& arguments) {
+    CliSession& session = context_.session();
     std::string error;
     const auto args = CliArguments::parse(
         arguments, {{}, {"--part", "--to", "--from", "--part-no", "-o", "--bmp", "--pdf"}}, error);
     if (!args || args->positional().size() != 1) {
-        err_ << "halden form: " << (args ? "one PROJECT.qpf is required" : error) << '\n' << kUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError("form", args ? "one PROJECT.qpf is required" : error);
     }
     const std::string& path = args->positional()[0];
     RequestForm::Source source;
     source.to = Unicode::toUtf16(args->option("--to").value_or(""));
     source.from = Unicode::toUtf16(args->option("--from").value_or(""));
     source.partNo = Unicode::toUtf16(args->option("--part-no").value_or(""));
-    const ChipCatalogue& catalogue = session_.catalogue();
+    const ChipCatalogue& catalogue = session.catalogue();
     for (const std::uint32_t index : catalogue.partIndices()) {
         source.partItems.push_back({*catalogue.partName(index), index});
     }
     if (const auto part = args->option("--part")) {
-        if (!session_.selectPart(*part, err_)) {
+        if (!session.selectPart(*part, context_.err)) {
             return HaldenCli::kUsage;
         }
-        source.selectedPartIndex = session_.part().record().partIndex;
+        source.selectedPartIndex = session.part().record().partIndex;
     } else if (const auto file = FileReader::readAll(path, RequestForm::kMaxFileSize)) {
         // The project's own part, when the file says which; otherwise the form's checks
         // speak for the file.
         if (const auto record = FormProjectFile::parse(*file);
             record && catalogue.partName(record->partIndex)) {
-            session_.part().forceNextApply();
-            session_.part().apply(record->partIndex, session_.text().languageIndex());
+            session.part().forceNextApply();
+            session.part().apply(record->partIndex, session.text().languageIndex());
             source.selectedPartIndex = record->partIndex;
         }
     }
-    source.firstBoxEnabled = source.selectedPartIndex && session_.part().boxes()[0].enabled;
+    source.firstBoxEnabled = source.selectedPartIndex && session.part().boxes()[0].enabled;
 
-    const RequestForm requestForm(catalogue, session_.textMessage(),
+    const RequestForm requestForm(catalogue, session.textMessage(),
                                   RequestForm::loadTemplate(ProgrammerResources::directory()));
     const RequestForm::Result result = requestForm.build(path, source);
     if (result.outcome != RequestForm::Outcome::Form) {
-        err_ << "halden: no request form for " << path
-             << failureReason(result.outcome, session_.part().record().partName) << '\n';
+        context_.err << "halden: no request form for " << path
+                     << failureReason(result.outcome, session.part().record().partName) << '\n';
         return HaldenCli::kFailed;
     }
     const std::u16string& text = result.form;
@@ -114,12 +111,12 @@ int FormCommands::form(const std::vector<std::string>& arguments) {
         const std::string failure = AtomicFile::write(
             *output, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
         if (!failure.empty()) {
-            err_ << "halden: " << failure << '\n';
+            context_.err << "halden: " << failure << '\n';
             return HaldenCli::kFailed;
         }
     } else {
-        out_ << bytes;
-        out_.flush();
+        context_.out << bytes;
+        context_.out.flush();
     }
     const std::string bmp = args->option("--bmp").value_or("");
     const std::string pdf = args->option("--pdf").value_or("");
@@ -132,7 +129,7 @@ int FormCommands::writePages(const std::u16string& text, const std::string& bmp,
     const QString page = QString::fromStdU16String(text);
     if (!bmp.empty()) {
         if (const std::string failure = FormPicture::save(bmp, page); !failure.empty()) {
-            err_ << "halden: " << failure << '\n';
+            context_.err << "halden: " << failure << '\n';
             return HaldenCli::kFailed;
         }
     }
@@ -153,7 +150,7 @@ int FormCommands::writePages(const std::u16string& text, const std::string& bmp,
         }
         if (!printed || failure) {
             std::filesystem::remove(partial, failure);
-            err_ << "halden: cannot write " << pdf << '\n';
+            context_.err << "halden: cannot write " << pdf << '\n';
             return HaldenCli::kFailed;
         }
     }

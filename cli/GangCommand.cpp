@@ -5,6 +5,7 @@
 #include "adapter/wire/TavroProduct.h"
 #include "cli/AdapterContext.h"
 #include "cli/AdapterOptions.h"
+#include "cli/CliContext.h"
 #include "cli/HaldenCli.h"
 
 #include <algorithm>
@@ -22,10 +23,6 @@ extern char** environ;
 namespace halden {
 
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: halden gang [--adapters all|PATH,...] [--log FILE] program|verify|store ARGS...\n"
-    "       (ARGS as the command takes them, without --adapter)\n";
 
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -98,7 +95,7 @@ std::vector<std::string> GangCommand::chooseAdapters(const std::string& choice) 
         return split(choice, ',');
     }
     LinkLibrary library;
-    if (!AdapterContext::loadLibrary(library, err_)) {
+    if (!AdapterContext::loadLibrary(library, context_.err)) {
         return {};
     }
     std::vector<std::string> paths;
@@ -119,7 +116,7 @@ std::vector<GangCommand::Run> GangCommand::runAll(const std::vector<std::string>
     std::vector<Child> children;
     for (const auto& path : adapters) {
         std::vector<std::string> childArguments;
-        if (verbose_) {
+        if (context_.verbose) {
             childArguments.push_back("--verbose");
         }
         childArguments.push_back(command);
@@ -177,8 +174,7 @@ int GangCommand::run(const std::vector<std::string>& arguments) {
     while (next < arguments.size() &&
            (arguments[next] == "--adapters" || arguments[next] == AdapterOptions::kLog)) {
         if (next + 1 >= arguments.size()) {
-            err_ << "halden gang: " << arguments[next] << " needs a value\n" << kUsage;
-            return HaldenCli::kUsage;
+            return context_.usageError("gang", arguments[next] + " needs a value");
         }
         if (arguments[next] == "--adapters") {
             choice = arguments[next + 1];
@@ -188,27 +184,24 @@ int GangCommand::run(const std::vector<std::string>& arguments) {
         next += 2;
     }
     if (next >= arguments.size()) {
-        err_ << "halden gang: a COMMAND is required\n" << kUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError("gang", "a COMMAND is required");
     }
     const std::string command = arguments[next];
     if (!runsOnEveryAdapter(command)) {
-        err_ << "halden gang: a gang runs program, verify or store, not '" << command << "'\n"
-             << kUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError("gang",
+                                   "a gang runs program, verify or store, not '" + command + "'");
     }
     std::vector<std::string> rest = shared;
     rest.insert(rest.end(), arguments.begin() + static_cast<std::ptrdiff_t>(next) + 1,
                 arguments.end());
     const auto beforeEnd = std::find(rest.begin(), rest.end(), "--");
     if (std::find(rest.begin(), beforeEnd, AdapterOptions::kAdapter) != beforeEnd) {
-        err_ << "halden gang: the gang gives each process its --adapter; use --adapters\n"
-             << kUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError("gang", "the gang gives each process its --adapter; use "
+                                           "--adapters");
     }
     const auto adapters = chooseAdapters(choice);
     if (adapters.empty()) {
-        err_ << "halden gang: no adapter in programmer mode is attached\n";
+        context_.err << "halden gang: no adapter in programmer mode is attached\n";
         return HaldenCli::kFailed;
     }
     const auto runs = runAll(adapters, command, rest);
@@ -218,17 +211,17 @@ int GangCommand::run(const std::vector<std::string>& arguments) {
         const bool passed = run.code == HaldenCli::kSuccess;
         allPassed = allPassed && passed;
         allUsage = allUsage && run.code == HaldenCli::kUsage;
-        if (!passed || verbose_) {
+        if (!passed || context_.verbose) {
             for (const auto& line : split(run.output, '\n')) {
-                err_ << run.adapterPath << ": " << line << '\n';
+                context_.err << run.adapterPath << ": " << line << '\n';
             }
         }
     }
     for (const auto& run : runs) {
         if (run.code == HaldenCli::kSuccess) {
-            out_ << run.adapterPath << ": ok\n";
+            context_.out << run.adapterPath << ": ok\n";
         } else {
-            out_ << run.adapterPath << ": failed: " << lastLine(run.output) << '\n';
+            context_.out << run.adapterPath << ": failed: " << lastLine(run.output) << '\n';
         }
     }
     if (allPassed) {

@@ -6,6 +6,8 @@
 
 namespace halden {
 
+struct CliContext;
+
 // halden gang [--adapters all|PATH,...] COMMAND ARGS...: runs the command on every
 // chosen adapter at once, one halden process for each (the link library keeps one
 // adapter per process), each told its adapter with --adapter. Prints one result line
@@ -19,8 +21,7 @@ public:
         std::string output;
     };
 
-    GangCommand(std::ostream& out, std::ostream& err, bool verbose)
-        : out_(out), err_(err), verbose_(verbose) {}
+    explicit GangCommand(CliContext& context) : context_(context) {}
 
     int run(const std::vector<std::string>& arguments);
 
@@ -32,9 +33,7 @@ private:
     std::vector<Run> runAll(const std::vector<std::string>& adapters, const std::string& command,
                             const std::vector<std::string>& arguments);
 
-    std::ostream& out_;
-    std::ostream& err_;
-    bool verbose_;
+    CliContext& context_;
 };
 
 } // namespace halden

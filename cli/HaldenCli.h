@@ -6,8 +6,8 @@
 
 namespace halden {
 
-// The halden command line: the system's operations without a window.
-// Exit status: 0 success, 1 the operation failed, 2 wrong usage.
+// The halden command line: the system's operations without a window, each chosen from
+// the command table. Exit status: 0 success, 1 the operation failed, 2 wrong usage.
 class HaldenCli {
 public:
     static constexpr int kSuccess = 0;
@@ -22,8 +22,6 @@ public:
     int run(const std::vector<std::string>& arguments);
 
 private:
-    void printHelp() const;
-
     std::ostream& out_;
     std::ostream& err_;
     bool terminal_;

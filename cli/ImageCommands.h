@@ -6,7 +6,7 @@
 
 namespace halden {
 
-class CliSession;
+struct CliContext;
 
 // halden image and halden hex2bin.
 class ImageCommands {
@@ -14,16 +14,13 @@ public:
     // hex2bin's bound: larger images are refused rather than allocated.
     static constexpr std::size_t kMaxHexImage = 64u * 1024 * 1024;
 
-    ImageCommands(CliSession& session, std::ostream& out, std::ostream& err)
-        : session_(session), out_(out), err_(err) {}
+    explicit ImageCommands(CliContext& context) : context_(context) {}
 
     int image(const std::vector<std::string>& arguments);
     int hex2bin(const std::vector<std::string>& arguments);
 
 private:
-    CliSession& session_;
-    std::ostream& out_;
-    std::ostream& err_;
+    CliContext& context_;
 };
 
 } // namespace halden

@@ -1,6 +1,7 @@
 #include "cli/KeilCommands.h"
 
 #include "cli/CliArguments.h"
+#include "cli/CliContext.h"
 #include "cli/ConsoleDesktopOpener.h"
 #include "cli/HaldenCli.h"
 #include "cli/JsonWriter.h"
@@ -13,10 +14,6 @@
 namespace halden {
 
 namespace {
-
-constexpr const char* kUsage = "Usage: halden keil install MDKDIR [--json]\n"
-                               "       halden keil uninstall MDKDIR [--json]\n"
-                               "       halden keil find [--json]\n";
 
 std::string programFolder() {
     std::error_code error;
@@ -83,49 +80,29 @@ void printText(std::ostream& out, const std::string& action,
 
 } // namespace
 
-int KeilCommands::run(const std::vector<std::string>& arguments) {
-    if (arguments.empty()) {
-        err_ << "halden keil: which operation?\n" << kUsage;
-        return HaldenCli::kUsage;
-    }
-    const std::string& action = arguments.front();
-    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
-    if (action == "install" || action == "uninstall") {
-        return change(action, rest);
-    }
-    if (action == "find") {
-        return find(rest);
-    }
-    err_ << "halden keil: unknown operation " << action << '\n' << kUsage;
-    return HaldenCli::kUsage;
-}
-
 int KeilCommands::change(const std::string& action, const std::vector<std::string>& arguments) {
     std::string error;
     const auto args = CliArguments::parse(arguments, {{"--json"}, {}}, error);
     if (!args || args->positional().size() != 1) {
-        err_ << "halden keil " << action << ": " << (args ? "takes one Keil MDK folder" : error)
-             << '\n'
-             << kUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError("keil " + action, args ? "takes one Keil MDK folder" : error);
     }
     const std::string& folder = args->positional().front();
     // The pack installer is Keil's, under Wine: the command names the pack rather than
     // starting it.
-    ConsoleDesktopOpener opener(err_);
+    ConsoleDesktopOpener opener(context_.err);
     KeilDriverSetup setup(programFolder(), opener);
     const auto outcome = action == "install" ? setup.Install(folder) : setup.Uninstall(folder);
     if (outcome.error != 0) {
-        err_ << "halden keil " << action << ": " << stopReason(outcome, folder) << '\n';
+        context_.err << "halden keil " << action << ": " << stopReason(outcome, folder) << '\n';
         return HaldenCli::kFailed;
     }
     if (args->flag("--json")) {
-        printJson(out_, action, outcome);
+        printJson(context_.out, action, outcome);
     } else {
-        printText(out_, action, outcome);
+        printText(context_.out, action, outcome);
     }
     if (!outcome.note.empty()) {
-        err_ << "halden: " << outcome.note << '\n';
+        context_.err << "halden: " << outcome.note << '\n';
     }
     // Install fails only when no key could take the driver.
     const bool failed = action == "install" && outcome.driverKey.empty();
@@ -136,8 +113,7 @@ int KeilCommands::find(const std::vector<std::string>& arguments) {
     std::string error;
     const auto args = CliArguments::parse(arguments, {{"--json"}, {}}, error);
     if (!args || !args->positional().empty()) {
-        err_ << "halden keil find: " << (args ? "takes no arguments" : error) << '\n' << kUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError("keil find", args ? "takes no arguments" : error);
     }
     const auto found = KeilFolderSearch::find(KeilFolderSearch::userPrefixes());
     if (args->flag("--json")) {
@@ -153,14 +129,15 @@ int KeilCommands::find(const std::vector<std::string>& arguments) {
                 .value(folder.prefix.string())
                 .endObject();
         }
-        out_ << json.endArray().text() << '\n';
+        context_.out << json.endArray().text() << '\n';
     } else {
         for (const auto& folder : found) {
-            out_ << folder.folder.string() << '\n';
+            context_.out << folder.folder.string() << '\n';
         }
     }
     if (found.empty()) {
-        err_ << "halden keil find: no Keil MDK folder with a TOOLS.INI in the Wine prefixes\n";
+        context_.err
+            << "halden keil find: no Keil MDK folder with a TOOLS.INI in the Wine prefixes\n";
         return HaldenCli::kFailed;
     }
     return HaldenCli::kSuccess;

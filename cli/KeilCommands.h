@@ -6,20 +6,20 @@
 
 namespace halden {
 
+struct CliContext;
+
 // halden keil: the setup tool's Install and Uninstall on a Keil MDK folder, and the Keil
 // folders the user's Wine prefixes hold.
 class KeilCommands {
 public:
-    KeilCommands(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+    explicit KeilCommands(CliContext& context) : context_(context) {}
 
-    int run(const std::vector<std::string>& arguments);
-
-private:
+    // action: "install" or "uninstall".
     int change(const std::string& action, const std::vector<std::string>& arguments);
     int find(const std::vector<std::string>& arguments);
 
-    std::ostream& out_;
-    std::ostream& err_;
+private:
+    CliContext& context_;
 };
 
 } // namespace halden

@@ -2,8 +2,10 @@
 #include "cli/BoundLink.h"
 
 #include "adapter/wire/TavroProduct.h"
+#include "cli/AdapterArguments.h"
 #include "cli/AdapterContext.h"
 #include "cli/CliArguments.h"
+#include "cli/CliContext.h"
 #include "cli/CliImage.h"
 #include "cli/CliSession.h"
 #include "cli/HaldenCli.h"
@@ -18,15 +20,6 @@
 namespace halden {
 
 namespace {
-
-constexpr const char* kReadUsage =
-    "Usage: halden read --part NAME -o OUT.bin [--length N] [--adapter PATH] [--log FILE]\n";
-constexpr const char* kVerifyUsage =
-    "Usage: halden verify [--part NAME] [--set LABEL=on|off]... [--clear] FILE[@HEXADDR]... "
-    "[--truncate] [--partial-hex] [--adapter PATH] [--log FILE]\n";
-constexpr const char* kBlankUsage =
-    "Usage: halden blank-check --part NAME [--adapter PATH] [--log FILE]\n";
-constexpr const char* kAdaptersUsage = "Usage: halden adapters [--json]\n";
 
 // Decimal, or hexadecimal after 0x.
 std::optional<std::uint32_t> parseLength(const std::string& text) {
@@ -57,51 +50,39 @@ const char* modeOf(std::uint16_t productId) {
 
 } // namespace
 
-int ProductionCommands::usage(const char* command, const std::string& error, const char* text) {
-    err_ << "halden " << command << ": " << error << '\n' << text;
-    return HaldenCli::kUsage;
-}
-
 int ProductionCommands::read(const std::vector<std::string>& given) {
+    CliSession& session = context_.session();
     std::string error;
-    std::vector<std::string> arguments = given;
-    const auto options = AdapterOptions::take(arguments, error);
-    const auto parsed =
-        options ? CliArguments::parse(arguments, {{}, {"--part", "-o", "--length"}}, error)
-                : std::nullopt;
-    if (parsed && !parsed->positional().empty()) {
-        error = "unexpected argument " + parsed->positional().front();
-    } else if (parsed && !parsed->option("--part")) {
-        error = "--part NAME is required";
-    } else if (parsed && !parsed->option("-o")) {
-        error = "-o OUT.bin is required";
+    const auto args = AdapterArguments::parse(given, {{}, {"--part", "-o", "--length"}}, error);
+    if (args) {
+        error = args->unexpectedOrMissing({{"--part", "NAME"}, {"-o", "OUT.bin"}});
     }
     if (!error.empty()) {
-        return usage("read", error, kReadUsage);
+        return context_.usageError("read", error);
     }
-    if (!session_.selectPart(*parsed->option("--part"), err_)) {
+    const CliArguments& parsed = args->parsed;
+    if (!session.selectPart(*parsed.option("--part"), context_.err)) {
         return HaldenCli::kUsage;
     }
-    const PartRecord& record = session_.part().record();
+    const PartRecord& record = session.part().record();
     std::uint32_t length = record.flashSize;
-    if (const auto asked = parsed->option("--length")) {
+    if (const auto asked = parsed.option("--length")) {
         const auto number = parseLength(*asked);
         if (!number || *number == 0 || *number > record.flashSize) {
-            return usage("read",
-                         "--length takes 1 to the flash size (" + std::to_string(record.flashSize) +
-                             " bytes), not " + *asked,
-                         kReadUsage);
+            return context_.usageError("read", "--length takes 1 to the flash size (" +
+                                                   std::to_string(record.flashSize) +
+                                                   " bytes), not " + *asked);
         }
         length = *number;
     }
-    const std::string output = *parsed->option("-o");
-    AdapterContext context(session_, err_, terminal_, verbose_, *options, "read");
+    const std::string output = *parsed.option("-o");
+    AdapterContext context(context_, args->adapter, "read");
     if (!context.start()) {
         return HaldenCli::kFailed;
     }
     context.tracePart(record);
-    ReadTarget reader(context.link(), session_.part(), context.ui(), context.messages(),
-                      context.progress(), session_.core().busy());
+    ReadTarget reader(context.link(), session.part(), context.ui(), context.messages(),
+                      context.progress(), session.core().busy());
     ProductionCheck check(reader, context.messages());
     auto outcome = check.read(length);
     if (outcome.ok) {
@@ -110,7 +91,7 @@ int ProductionCommands::read(const std::vector<std::string>& given) {
         if (const std::string problem = AtomicFile::write(output, check.data()); !problem.empty()) {
             context.messageService().show(
                 u"Cannot write " + Unicode::toUtf16(output) + u": " + Unicode::toUtf16(problem),
-                session_.text().text(1101), {MessageButtons::Ok, MessageIcon::Error});
+                session.text().text(1101), {MessageButtons::Ok, MessageIcon::Error});
             outcome.ok = false;
         } else {
             check.reportSaved();
@@ -120,70 +101,68 @@ int ProductionCommands::read(const std::vector<std::string>& given) {
 }
 
 int ProductionCommands::verify(const std::vector<std::string>& given) {
+    CliSession& session = context_.session();
     std::string error;
-    std::vector<std::string> arguments = given;
-    const auto options = AdapterOptions::take(arguments, error);
-    const auto args = options ? CliImage::parseArguments(arguments, error) : std::nullopt;
-    if (args) {
-        error = CliImage::missingFileOrPart(*args);
+    const auto args = AdapterArguments::parseImage(given, CliImage::spec(), error);
+    if (!args) {
+        return context_.usageError("verify", error);
     }
-    if (!error.empty()) {
-        return usage("verify", error, kVerifyUsage);
-    }
-    CliImage image(session_, err_);
-    if (const int built = image.build(args->part.empty() ? "RQD-1" : args->part, *args);
+    CliImage image(session, context_.err);
+    if (const int built =
+            image.build(args->image.part.empty() ? "RQD-1" : args->image.part, args->image);
         built != HaldenCli::kSuccess) {
         return built;
     }
-    AdapterContext context(session_, err_, terminal_, verbose_, *options, "verify");
+    AdapterContext context(context_, args->adapter, "verify");
     if (!context.start()) {
         return HaldenCli::kFailed;
     }
     const std::vector<std::uint8_t> code = image.bytes();
-    context.trace().image = TraceRecord::imageOf(CliImage::fileNames(*args), code);
-    context.tracePart(session_.part().record());
-    ReadTarget reader(context.link(), session_.part(), context.ui(), context.messages(),
-                      context.progress(), session_.core().busy());
+    context.trace().image = TraceRecord::imageOf(CliImage::fileNames(args->image), code);
+    context.tracePart(session.part().record());
+    ReadTarget reader(context.link(), session.part(), context.ui(), context.messages(),
+                      context.progress(), session.core().busy());
     ProductionCheck check(reader, context.messages());
     return context.finish(check.verify(code).ok);
 }
 
 int ProductionCommands::blankCheck(const std::vector<std::string>& given) {
+    CliSession& session = context_.session();
     std::string error;
-    std::vector<std::string> arguments = given;
-    const auto options = AdapterOptions::take(arguments, error);
-    const auto parsed =
-        options ? CliArguments::parse(arguments, {{}, {"--part"}}, error) : std::nullopt;
-    if (parsed && !parsed->positional().empty()) {
-        error = "unexpected argument " + parsed->positional().front();
-    } else if (parsed && !parsed->option("--part")) {
-        error = "--part NAME is required";
+    const auto args = AdapterArguments::parse(given, {{}, {"--part"}}, error);
+    if (args) {
+        error = args->unexpectedOrMissing({{"--part", "NAME"}});
     }
     if (!error.empty()) {
-        return usage("blank-check", error, kBlankUsage);
+        return context_.usageError("blank-check", error);
     }
-    if (!session_.selectPart(*parsed->option("--part"), err_)) {
+    const CliArguments& parsed = args->parsed;
+    if (!session.selectPart(*parsed.option("--part"), context_.err)) {
         return HaldenCli::kUsage;
     }
-    AdapterContext context(session_, err_, terminal_, verbose_, *options, "blank-check");
+    AdapterContext context(context_, args->adapter, "blank-check");
     if (!context.start()) {
         return HaldenCli::kFailed;
     }
-    const PartRecord& record = session_.part().record();
+    const PartRecord& record = session.part().record();
     context.tracePart(record);
-    ReadTarget reader(context.link(), session_.part(), context.ui(), context.messages(),
-                      context.progress(), session_.core().busy());
+    ReadTarget reader(context.link(), session.part(), context.ui(), context.messages(),
+                      context.progress(), session.core().busy());
     ProductionCheck check(reader, context.messages());
     return context.finish(check.blankCheck(record.flashSize).ok);
 }
 
 int ProductionCommands::adapters(const std::vector<std::string>& arguments) {
-    const bool json = arguments.size() == 1 && arguments[0] == "--json";
-    if (!arguments.empty() && !json) {
-        err_ << kAdaptersUsage;
-        return HaldenCli::kUsage;
+    std::string error;
+    const auto args = CliArguments::parse(arguments, {{"--json"}, {}}, error);
+    if (args && !args->positional().empty()) {
+        error = "unexpected argument " + args->positional().front();
     }
-    const auto bound = BoundLink::load(err_);
+    if (!error.empty()) {
+        return context_.usageError("adapters", error);
+    }
+    const bool json = args->flag("--json");
+    const auto bound = BoundLink::load(context_.err);
     if (!bound) {
         return HaldenCli::kFailed;
     }
@@ -217,20 +196,20 @@ int ProductionCommands::adapters(const std::vector<std::string>& arguments) {
             writer.key("firmware").valueOrNull(firmware).key("firmwareCheck").value(match);
             writer.key("serialNumber").valueOrNull(device.serialNumber).endObject();
         } else {
-            out_ << device.path << "  " << modeOf(device.productId) << "  firmware "
-                 << (firmware.empty() ? "?" : firmware) << " (" << match << ")";
+            context_.out << device.path << "  " << modeOf(device.productId) << "  firmware "
+                         << (firmware.empty() ? "?" : firmware) << " (" << match << ")";
             if (!device.serialNumber.empty()) {
-                out_ << "  serial " << device.serialNumber;
+                context_.out << "  serial " << device.serialNumber;
             }
-            out_ << '\n';
+            context_.out << '\n';
         }
     }
     writer.endArray();
     if (json) {
-        out_ << writer.text() << '\n';
+        context_.out << writer.text() << '\n';
     }
     if (devices.empty()) {
-        err_ << "halden: no Tavro adapter is attached\n";
+        context_.err << "halden: no Tavro adapter is attached\n";
         return HaldenCli::kFailed;
     }
     return HaldenCli::kSuccess;

@@ -6,15 +6,13 @@
 
 namespace halden {
 
-class CliSession;
+struct CliContext;
 
 // The production line's commands: halden read, verify, blank-check and adapters. Each
 // adapter command takes --adapter PATH and --log FILE (AdapterOptions).
 class ProductionCommands {
 public:
-    ProductionCommands(CliSession& session, std::ostream& out, std::ostream& err, bool terminal,
-                       bool verbose)
-        : session_(session), out_(out), err_(err), terminal_(terminal), verbose_(verbose) {}
+    explicit ProductionCommands(CliContext& context) : context_(context) {}
 
     int read(const std::vector<std::string>& arguments);
     int verify(const std::vector<std::string>& arguments);
@@ -22,13 +20,7 @@ public:
     int adapters(const std::vector<std::string>& arguments);
 
 private:
-    int usage(const char* command, const std::string& error, const char* text);
-
-    CliSession& session_;
-    std::ostream& out_;
-    std::ostream& err_;
-    bool terminal_;
-    bool verbose_;
+    CliContext& context_;
 };
 
 } // namespace halden

@@ -4,7 +4,9 @@
 #include "adapter/AdapterLink.h"
 #include "adapter/LinkLibraryFile.h"
 #include "adapter/LinkLibraryLoader.h"
+#include "cli/AdapterArguments.h"
 #include "cli/AdapterContext.h"
+#include "cli/CliContext.h"
 #include "cli/CliImage.h"
 #include "cli/CliSession.h"
 #include "cli/ConsoleAdapterUi.h"
@@ -21,30 +23,18 @@
 
 namespace halden {
 
-namespace {
-
-constexpr const char* kProgramUsage =
-    "Usage: halden program [--part NAME] [--set LABEL=on|off]... [--clear] FILE[@HEXADDR]... "
-    "[--truncate] [--partial-hex] [--adapter PATH] [--log FILE]\n";
-
-} // namespace
-
 int ProgramCommands::program(const std::vector<std::string>& given) {
+    CliSession& session = context_.session();
     std::string error;
-    std::vector<std::string> arguments = given;
-    const auto options = AdapterOptions::take(arguments, error);
-    const auto args = options ? CliImage::parseArguments(arguments, error) : std::nullopt;
-    if (args) {
-        error = CliImage::missingFileOrPart(*args);
+    const auto args = AdapterArguments::parseImage(given, CliImage::spec(), error);
+    if (!args) {
+        return context_.usageError("program", error);
     }
-    if (!error.empty()) {
-        err_ << "halden program: " << error << '\n' << kProgramUsage;
-        return HaldenCli::kUsage;
-    }
-    AdapterContext context(session_, err_, terminal_, verbose_, *options, "program");
+    AdapterContext context(context_, args->adapter, "program");
     // Without --part the project file names the part; any part serves until it is read.
-    CliImage image(session_, err_);
-    if (const int built = image.build(args->part.empty() ? "RQD-1" : args->part, *args);
+    CliImage image(session, context_.err);
+    if (const int built =
+            image.build(args->image.part.empty() ? "RQD-1" : args->image.part, args->image);
         built != HaldenCli::kSuccess) {
         return built;
     }
@@ -52,32 +42,33 @@ int ProgramCommands::program(const std::vector<std::string>& given) {
         return HaldenCli::kFailed;
     }
     const std::vector<std::uint8_t> code = image.bytes();
-    context.trace().image = TraceRecord::imageOf(CliImage::fileNames(*args), code);
+    context.trace().image = TraceRecord::imageOf(CliImage::fileNames(args->image), code);
     UpdateTarget update(
-        context.link(), session_.part(), [&code] { return code; }, context.ui(), context.messages(),
-        context.progress(), session_.core().busy());
+        context.link(), session.part(), [&code] { return code; }, context.ui(), context.messages(),
+        context.progress(), session.core().busy());
     const auto result = update.run();
     context.progress().progress(-1);
-    context.tracePart(session_.part().record());
+    context.tracePart(session.part().record());
     return context.finish(result == UpdateTarget::Result::Ok);
 }
 
 int ProgramCommands::adapter(const std::vector<std::string>& given) {
     std::string error;
-    std::vector<std::string> arguments = given;
-    const auto options = AdapterOptions::take(arguments, error);
-    const bool json = arguments.size() == 1 && arguments[0] == "--json";
-    if (!options || (!arguments.empty() && !json)) {
-        err_ << "Usage: halden adapter [--json] [--adapter PATH]\n";
-        return HaldenCli::kUsage;
+    const auto args = AdapterArguments::parse(given, {{"--json"}, {}}, error);
+    if (args) {
+        error = args->unexpectedOrMissing();
     }
-    options->chooseAdapter();
-    const auto bound = BoundLink::load(err_);
+    if (!error.empty()) {
+        return context_.usageError("adapter", error);
+    }
+    const bool json = args->parsed.flag("--json");
+    args->adapter.chooseAdapter();
+    const auto bound = BoundLink::load(context_.err);
     if (!bound) {
         return HaldenCli::kFailed;
     }
     AdapterLink& link = bound->link();
-    LinkReport report(session_.messages(), err_, verbose_);
+    LinkReport report(context_.session().messages(), context_.err, context_.verbose);
     report.attach(link);
     // The start-up probe's order: an adapter that needs new firmware first.
     std::string mode = "none";
@@ -106,10 +97,10 @@ int ProgramCommands::adapter(const std::vector<std::string>& given) {
             .key("offlineCapable")
             .value(offline)
             .endObject();
-        out_ << writer.text() << '\n';
+        context_.out << writer.text() << '\n';
     } else {
-        out_ << "adapter: " << mode << "\nfirmware: " << firmware
-             << "\noff-line capable: " << (offline ? "yes" : "no") << '\n';
+        context_.out << "adapter: " << mode << "\nfirmware: " << firmware
+                     << "\noff-line capable: " << (offline ? "yes" : "no") << '\n';
     }
     if (mode == "none") {
         report.failed(link);

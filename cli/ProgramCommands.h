@@ -6,26 +6,19 @@
 
 namespace halden {
 
-class CliSession;
+struct CliContext;
 
 // halden program and halden adapter: work through the adapter (a real one, or the
 // emulator when TAVRO_EMULATOR is set).
 class ProgramCommands {
 public:
-    // verbose: every adapter transaction's record goes to err.
-    ProgramCommands(CliSession& session, std::ostream& out, std::ostream& err, bool terminal,
-                    bool verbose = false)
-        : session_(session), out_(out), err_(err), terminal_(terminal), verbose_(verbose) {}
+    explicit ProgramCommands(CliContext& context) : context_(context) {}
 
     int program(const std::vector<std::string>& arguments);
     int adapter(const std::vector<std::string>& arguments);
 
 private:
-    CliSession& session_;
-    std::ostream& out_;
-    std::ostream& err_;
-    bool terminal_;
-    bool verbose_;
+    CliContext& context_;
 };
 
 } // namespace halden

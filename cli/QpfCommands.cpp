@@ -1,6 +1,7 @@
 #include "cli/QpfCommands.h"
 
 #include "cli/CliArguments.h"
+#include "cli/CliContext.h"
 #include "cli/CliImage.h"
 #include "cli/CliSession.h"
 #include "cli/HaldenCli.h"
@@ -16,11 +17,6 @@
 namespace halden {
 
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: halden qpf info [--json] [--] FILE\n"
-    "       halden qpf save --part NAME [--set LABEL=on|off]... [--clear] FILE[@HEXADDR]... "
-    "-o OUT.qpf [--truncate] [--partial-hex]\n";
 
 std::string hexText(const std::uint8_t* bytes, std::size_t count) {
     std::string text;
@@ -68,37 +64,22 @@ std::string saveTimeText(const std::array<std::uint8_t, 6>& time) {
 
 } // namespace
 
-int QpfCommands::run(const std::vector<std::string>& arguments) {
-    const std::string command = arguments.empty() ? "" : arguments.front();
-    const std::vector<std::string> rest(arguments.begin() + (arguments.empty() ? 0 : 1),
-                                        arguments.end());
-    if (command == "info") {
-        return info(rest);
-    }
-    if (command == "save") {
-        return save(rest);
-    }
-    err_ << kUsage;
-    return HaldenCli::kUsage;
-}
-
 int QpfCommands::info(const std::vector<std::string>& arguments) {
     std::string error;
     const auto args = CliArguments::parse(arguments, {{"--json"}, {}}, error);
     if (!args || args->positional().size() != 1) {
-        err_ << (args ? "" : "halden qpf info: " + error + "\n") << kUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError("qpf info", args ? "one FILE is required" : error);
     }
     const std::string& path = args->positional().front();
     const auto file = FileReader::read(path, ImageLoader::kMaxFileSize);
     if (!file.bytes) {
-        err_ << "halden: cannot read " << path << ": " << file.reason << '\n';
+        context_.err << "halden: cannot read " << path << ": " << file.reason << '\n';
         return HaldenCli::kFailed;
     }
     const auto layout = ProjectFile::locate(*file.bytes);
     if (!layout || ProjectFile::CheckProjectFile(*file.bytes) == 0) {
-        session_.textMessage().ShowTextMessage(1101, 2002,
-                                               {MessageButtons::Ok, MessageIcon::Error});
+        context_.session().textMessage().ShowTextMessage(1101, 2002,
+                                                         {MessageButtons::Ok, MessageIcon::Error});
         return HaldenCli::kFailed;
     }
     ProjectRecord record;
@@ -142,50 +123,50 @@ int QpfCommands::info(const std::vector<std::string>& arguments) {
             .key("ispFileNameBytes")
             .value(bytesOf(record.ispFileName))
             .endObject();
-        out_ << writer.text() << '\n';
+        context_.out << writer.text() << '\n';
         return HaldenCli::kSuccess;
     }
-    out_ << "CodeFile Name   " << shownName(record.codeFileName) << '\n'
-         << "Isp Code Name   " << shownName(record.ispFileName) << '\n'
-         << "Code Size       " << record.codeSize << '\n'
-         << "Code Checksum   " << hexNumber(record.codeChecksum, 4) << '\n'
-         << "Part Index      " << record.partIndex << '\n'
-         << "QPF Save Time   " << saveTimeText(record.saveTime) << '\n'
-         << "Random Key      " << hexNumber(record.randomKey, 8) << '\n'
-         << "ATPG Key        " << hexNumber(record.atpgKey, 4) << '\n'
-         << "Version         " << hexNumber(record.version, 4) << '\n'
-         << "Type            " << hexNumber(record.type, 2) << '\n'
-         << "Trailer Length  " << record.trailerLength << '\n'
-         << "Trailer Sum     " << hexNumber(record.trailerChecksum, 4) << '\n'
-         << "Option Area     " << optionArea << '\n';
+    context_.out << "CodeFile Name   " << shownName(record.codeFileName) << '\n'
+                 << "Isp Code Name   " << shownName(record.ispFileName) << '\n'
+                 << "Code Size       " << record.codeSize << '\n'
+                 << "Code Checksum   " << hexNumber(record.codeChecksum, 4) << '\n'
+                 << "Part Index      " << record.partIndex << '\n'
+                 << "QPF Save Time   " << saveTimeText(record.saveTime) << '\n'
+                 << "Random Key      " << hexNumber(record.randomKey, 8) << '\n'
+                 << "ATPG Key        " << hexNumber(record.atpgKey, 4) << '\n'
+                 << "Version         " << hexNumber(record.version, 4) << '\n'
+                 << "Type            " << hexNumber(record.type, 2) << '\n'
+                 << "Trailer Length  " << record.trailerLength << '\n'
+                 << "Trailer Sum     " << hexNumber(record.trailerChecksum, 4) << '\n'
+                 << "Option Area     " << optionArea << '\n';
     return HaldenCli::kSuccess;
 }
 
 int QpfCommands::save(const std::vector<std::string>& arguments) {
+    CliSession& session = context_.session();
     std::string error;
     const auto args = CliImage::parseArguments(arguments, error);
     if (args && (args->part.empty() || args->output.empty() || args->files.empty())) {
         error = "--part, a FILE and -o OUT.qpf are required";
     }
     if (!error.empty()) {
-        err_ << "halden qpf save: " << error << '\n' << kUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError("qpf save", error);
     }
-    CliImage image(session_, err_);
+    CliImage image(session, context_.err);
     if (const int built = image.build(args->part, *args); built != HaldenCli::kSuccess) {
         return built;
     }
     if (image.bytes().empty()) {
-        session_.messages().show(u"Code Buffer is empty !", u"Halden Programmer", {});
+        session.messages().show(u"Code Buffer is empty !", u"Halden Programmer", {});
         return HaldenCli::kFailed;
     }
-    const std::string failure = session_.core().saveProject(args->output);
+    const std::string failure = session.core().saveProject(args->output);
     if (!failure.empty()) {
-        err_ << "halden: " << failure << '\n';
+        context_.err << "halden: " << failure << '\n';
         return HaldenCli::kFailed;
     }
-    out_ << "Saved " << args->output << " (" << image.bytes().size() << " bytes of code, "
-         << session_.project().trailerLength << " bytes of trailer)\n";
+    context_.out << "Saved " << args->output << " (" << image.bytes().size() << " bytes of code, "
+                 << session.project().trailerLength << " bytes of trailer)\n";
     return HaldenCli::kSuccess;
 }
 

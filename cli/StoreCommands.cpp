@@ -2,9 +2,11 @@
 
 #include "adapter/AdapterLink.h"
 #include "adapter/LinkLibrary.h"
+#include "cli/AdapterArguments.h"
 #include "cli/AdapterContext.h"
 #include "cli/AdapterOptions.h"
 #include "cli/CliArguments.h"
+#include "cli/CliContext.h"
 #include "cli/CliImage.h"
 #include "cli/CliSession.h"
 #include "cli/ConsoleAdapterUi.h"
@@ -27,11 +29,6 @@ namespace halden {
 
 namespace {
 
-constexpr const char* kStoreUsage =
-    "Usage: halden store [--part NAME] [--set LABEL=on|off]... FILE[@HEXADDR]... [--truncate]\n"
-    "       [--max-counter N] [--serial] [--serial-string TEXT] [--serial-number HEX]\n"
-    "       [--serial-address HEX] [--auto-increment] [--json]\n";
-
 // The off-line options as the command line gives them; each one not given keeps its
 // reset value.
 struct OfflineOptions {
@@ -53,6 +50,32 @@ std::optional<std::string> hexDigits(std::string text) {
         return std::nullopt;
     }
     return text;
+}
+
+// The off-line options from the command line; what is wrong with them, or empty.
+std::string readOfflineOptions(const CliArguments& parsed, OfflineOptions& options) {
+    options.serial = parsed.flag("--serial");
+    options.autoIncrement = parsed.flag("--auto-increment");
+    options.maxCounter = parsed.option("--max-counter");
+    if (options.maxCounter &&
+        (options.maxCounter->empty() ||
+         options.maxCounter->find_first_not_of("0123456789") != std::string::npos)) {
+        return "--max-counter takes a decimal number";
+    }
+    if (const auto text = parsed.option("--serial-string")) {
+        options.serialString = Unicode::toUtf16(*text);
+    }
+    for (const auto& [name, field] : {std::pair{"--serial-number", &options.serialNumber},
+                                      std::pair{"--serial-address", &options.serialAddress}}) {
+        if (const auto text = parsed.option(name)) {
+            *field = hexDigits(*text);
+            if (!*field) {
+                return std::string(name) + " takes up to " +
+                       std::to_string(OfflineSettings::kHexDigits) + " hex digits, not " + *text;
+            }
+        }
+    }
+    return {};
 }
 
 std::string hex(std::uint32_t value) {
@@ -205,54 +228,23 @@ std::string headerJson(const std::vector<std::uint8_t>& bytes,
 } // namespace
 
 int StoreCommands::store(const std::vector<std::string>& given) {
-    std::vector<std::string> arguments = given;
+    CliSession& session = context_.session();
     std::string error;
-    const auto adapterOptions = AdapterOptions::take(arguments, error);
-    if (!adapterOptions) {
-        err_ << "halden store: " << error << '\n' << kStoreUsage;
-        return HaldenCli::kUsage;
-    }
-    CliArguments::Spec spec;
-    spec.flags = {"--truncate", "--json", "--serial", "--auto-increment"};
-    spec.options = {"--part",          "--set",           "--max-counter",
-                    "--serial-string", "--serial-number", "--serial-address"};
-    spec.markers = {"--clear"};
-    spec.readsHex = true;
-    const auto parsed = CliArguments::parse(arguments, spec, error);
-    CliImage::Arguments image;
+    CliArguments::Spec spec = CliImage::spec();
+    spec.flags.insert(spec.flags.end(), {"--serial", "--auto-increment"});
+    spec.options.insert(spec.options.end(), {"--max-counter", "--serial-string", "--serial-number",
+                                             "--serial-address"});
+    const auto args = AdapterArguments::parseImage(given, spec, error);
     OfflineOptions options;
-    if (parsed) {
-        image = CliImage::fromParsed(*parsed);
-        options.serial = parsed->flag("--serial");
-        options.autoIncrement = parsed->flag("--auto-increment");
-        options.maxCounter = parsed->option("--max-counter");
-        if (const auto text = parsed->option("--serial-string")) {
-            options.serialString = Unicode::toUtf16(*text);
-        }
-        if (options.maxCounter &&
-            (options.maxCounter->empty() ||
-             options.maxCounter->find_first_not_of("0123456789") != std::string::npos)) {
-            error = "--max-counter takes a decimal number";
-        }
-        for (const auto& [name, field] : {std::pair{"--serial-number", &options.serialNumber},
-                                          std::pair{"--serial-address", &options.serialAddress}}) {
-            if (const auto text = parsed->option(name)) {
-                *field = hexDigits(*text);
-                if (!*field) {
-                    error = std::string(name) + " takes up to 8 hex digits";
-                }
-            }
-        }
-        if (error.empty()) {
-            error = CliImage::missingFileOrPart(image);
-        }
+    if (args) {
+        error = readOfflineOptions(args->parsed, options);
     }
     if (!error.empty()) {
-        err_ << "halden store: " << error << '\n' << kStoreUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError("store", error);
     }
-    AdapterContext context(session_, err_, terminal_, verbose_, *adapterOptions, "store");
-    CliImage code(session_, err_);
+    const CliImage::Arguments& image = args->image;
+    AdapterContext context(context_, args->adapter, "store");
+    CliImage code(session, context_.err);
     if (const int built = code.build(image.part.empty() ? "RQD-1" : image.part, image);
         built != HaldenCli::kSuccess) {
         return built;
@@ -260,15 +252,15 @@ int StoreCommands::store(const std::vector<std::string>& given) {
     if (!context.start()) {
         return HaldenCli::kFailed;
     }
-    CliOfflineEditor editor(options, err_);
+    CliOfflineEditor editor(options, context_.err);
     const std::vector<std::uint8_t> bytes = code.bytes();
     context.trace().image = TraceRecord::imageOf(CliImage::fileNames(image), bytes);
     UpdateProgrammer update(
-        context.link(), session_.part(), [&bytes] { return bytes; }, editor, context.ui(),
-        context.messages(), context.progress(), session_.core().busy());
+        context.link(), session.part(), [&bytes] { return bytes; }, editor, context.ui(),
+        context.messages(), context.progress(), session.core().busy());
     const auto result = update.run();
     context.progress().progress(-1);
-    context.tracePart(session_.part().record());
+    context.tracePart(session.part().record());
     context.trace().serial = serialFields(update.settings());
     if (result == UpdateProgrammer::Result::NotCapable) {
         return context.finish(false, "the adapter has no off-line capability, so it cannot hold "
@@ -281,7 +273,7 @@ int StoreCommands::store(const std::vector<std::string>& given) {
     }
     const int finished = context.finish(true);
     if (finished == HaldenCli::kSuccess && image.json) {
-        out_ << headerJson(update.header(), update.code()) << '\n';
+        context_.out << headerJson(update.header(), update.code()) << '\n';
     }
     return finished;
 }

@@ -1,6 +1,7 @@
 #include "cli/UpdateCommands.h"
 
 #include "cli/CliArguments.h"
+#include "cli/CliContext.h"
 #include "cli/ConsoleDesktopOpener.h"
 #include "cli/HaldenCli.h"
 #include "cli/JsonWriter.h"
@@ -18,9 +19,6 @@
 namespace halden {
 
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: halden update-check [--startup] [--url URL] [--answer yes|no|cancel] [--json]\n";
 
 std::optional<MessageAnswer> answerNamed(const std::string& name) {
     if (name == "yes") {
@@ -94,16 +92,13 @@ int UpdateCommands::updateCheck(const std::vector<std::string>& arguments) {
     const auto args =
         CliArguments::parse(arguments, {{"--startup", "--json"}, {"--url", "--answer"}}, error);
     if (!args || !args->positional().empty()) {
-        err_ << "halden update-check: " << (args ? "takes no file arguments" : error) << '\n'
-             << kUsage;
-        return HaldenCli::kUsage;
+        return context_.usageError("update-check", args ? "takes no file arguments" : error);
     }
     std::optional<MessageAnswer> answer;
     if (const auto name = args->option("--answer")) {
         answer = answerNamed(*name);
         if (!answer) {
-            err_ << "halden update-check: --answer takes yes, no or cancel\n" << kUsage;
-            return HaldenCli::kUsage;
+            return context_.usageError("update-check", "--answer takes yes, no or cancel");
         }
     }
     const auto mode =
@@ -112,14 +107,14 @@ int UpdateCommands::updateCheck(const std::vector<std::string>& arguments) {
     const auto application = applicationObject();
     // Without --answer, the box's default button; the menu's Yes/No box has no Cancel, so
     // "cancel" leaves it as No would.
-    ConsoleMessageService messages(err_);
+    ConsoleMessageService messages(context_.err);
     if (answer) {
         const bool noCancel = mode == UpdateCheck::Mode::Menu && *answer == MessageAnswer::Cancel;
         messages.setAnswer(UpdateCheck::kOfferTextId, noCancel ? MessageAnswer::No : *answer);
     }
     QtSettingsStore settings("Halden_Programmer");
     QtWebDownloader downloader;
-    ConsoleDesktopOpener opener(err_);
+    ConsoleDesktopOpener opener(context_.err);
     UpdateCheck check({downloader, messages, settings, opener}, ProductVersion::number());
     if (const auto url = args->option("--url")) {
         check.setServer(*url);
@@ -130,15 +125,15 @@ int UpdateCommands::updateCheck(const std::vector<std::string>& arguments) {
         settings.writeInt("Settings", "CheckVersion", 1);
     }
     if (outcome.refused) {
-        err_ << "halden: the version file's URL \"" << *outcome.refused
-             << "\" is no web address; nothing was opened\n";
+        context_.err << "halden: the version file's URL \"" << *outcome.refused
+                     << "\" is no web address; nothing was opened\n";
     }
     if (args->flag("--json")) {
-        printJson(out_, mode, check.address(), outcome,
+        printJson(context_.out, mode, check.address(), outcome,
                   settings.readInt("Settings", "CheckVersion", 2));
     }
     if (!outcome.failure.empty()) {
-        err_ << "halden: update check failed: " << outcome.failure << '\n';
+        context_.err << "halden: update check failed: " << outcome.failure << '\n';
         return HaldenCli::kFailed;
     }
     return HaldenCli::kSuccess;

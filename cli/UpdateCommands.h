@@ -6,17 +6,18 @@
 
 namespace halden {
 
+struct CliContext;
+
 // halden update-check: the programmer's update check, its question answered from the
 // command line, "CheckVersion" kept in the programmer's own settings.
 class UpdateCommands {
 public:
-    UpdateCommands(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+    explicit UpdateCommands(CliContext& context) : context_(context) {}
 
     int updateCheck(const std::vector<std::string>& arguments);
 
 private:
-    std::ostream& out_;
-    std::ostream& err_;
+    CliContext& context_;
 };
 
 } // namespace halden

@@ -5,7 +5,8 @@
 # The help is read as the program prints it: a "Usage:" line, a paragraph saying what
 # the program does, then sections headed "Title:" at the margin. Inside a section an
 # entry starts two spaces in (its text, or "term  description" on one line), its
-# description is indented further, and a line at the margin is a paragraph.
+# description is indented further (a head too long for one line goes on seven spaces
+# in, before its description), and a line at the margin is a paragraph.
 
 foreach(required PROGRAM NAME SUMMARY OUTPUT)
     if(NOT DEFINED ${required})
@@ -78,9 +79,9 @@ foreach(line IN LISTS lines)
         # "term  description" when the two share the line.
         set(term "${CMAKE_MATCH_1}")
         set(body "")
-        if(term MATCHES "^([^ ]+)  +(.*)$")
+        if(term MATCHES "^([^ ]+( [^ ]+)*)  +(.*)$")
             set(term "${CMAKE_MATCH_1}")
-            set(body "${CMAKE_MATCH_2}")
+            set(body "${CMAKE_MATCH_3}")
         endif()
         roff_text(head "${term}")
         if(NOT body STREQUAL "")
@@ -91,8 +92,7 @@ foreach(line IN LISTS lines)
         set(inItem TRUE)
     elseif(inItem AND line MATCHES "^   +(.*)$")
         roff_text(text "${CMAKE_MATCH_1}")
-        # A head too long for one line goes on with its options before any description.
-        if(NOT head STREQUAL "" AND text MATCHES "^@LB@")
+        if(NOT head STREQUAL "" AND line MATCHES "^       [^ ]")
             string(APPEND head " ${text}")
         else()
             flush_head()

@@ -1,10 +1,12 @@
 #include "cli/HaldenCli.h"
+#include "cli/CommandTable.h"
 #include "tests/cli/HaldenProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace halden {
@@ -30,6 +32,68 @@ TEST(HaldenCli, HelpVersionAndUsageErrors) {
     EXPECT_NE(unknown.err.find("unknown command 'frobnicate'"), std::string::npos);
 
     EXPECT_EQ(run({}).code, HaldenCli::kUsage);
+}
+
+std::string oneSpaced(const std::string& text) {
+    std::istringstream in(text);
+    std::string joined;
+    for (std::string word; in >> word;) {
+        joined += (joined.empty() ? "" : " ") + word;
+    }
+    return joined;
+}
+
+// Each command's usage is what its usage errors print and what the help lists, and every
+// option it names is one the command takes: given with its value, it does not stop the
+// parse, which ends at the unknown option after it.
+TEST(HaldenCli, EveryCommandsUsageIsTheOneItsErrorsAndTheHelpShow) {
+    const std::string help = oneSpaced(run({"--help"}).out);
+    for (const auto& command : CommandTable::commands()) {
+        SCOPED_TRACE(command.name);
+        EXPECT_NE(help.find(oneSpaced(command.usage)), std::string::npos);
+
+        std::istringstream words(command.name);
+        std::vector<std::string> named{std::istream_iterator<std::string>(words), {}};
+        const std::string usage = oneSpaced(CommandTable::usage(command.name));
+        EXPECT_EQ(usage.rfind("Usage: halden " + oneSpaced(command.usage), 0), 0u) << usage;
+        std::vector<std::string> unknown = named;
+        unknown.push_back("--no-such-option");
+        const CliResult refused = run(unknown);
+        EXPECT_EQ(refused.code, HaldenCli::kUsage);
+        EXPECT_NE(oneSpaced(refused.err).find(usage), std::string::npos) << refused.err;
+
+        std::istringstream usageWords(command.usage);
+        const std::vector<std::string> tokens{std::istream_iterator<std::string>(usageWords), {}};
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            const auto begin = tokens[i].find_first_not_of('[');
+            const auto end = tokens[i].find_first_of("]. ", begin);
+            const std::string option = tokens[i].substr(begin, end - begin);
+            if (option.size() < 2 || option[0] != '-' || option == "--") {
+                continue;
+            }
+            std::vector<std::string> given = named;
+            given.push_back(option);
+            const std::string& next = i + 1 < tokens.size() ? tokens[i + 1] : "";
+            if (!next.empty() && next[0] != '[' && next[0] != '-') {
+                given.push_back(next.substr(0, next.find(']')));
+            }
+            given.push_back("--no-such-option");
+            const CliResult taken = run(given);
+            EXPECT_EQ(taken.code, HaldenCli::kUsage) << option;
+            EXPECT_NE(taken.err.find("--no-such-option"), std::string::npos)
+                << option << ": " << taken.err;
+        }
+    }
+}
+
+TEST(HaldenCli, CommandsWithOperationsNameThemWhenNoneOrAnUnknownOneIsGiven) {
+    const CliResult none = run({"keil"});
+    EXPECT_EQ(none.code, HaldenCli::kUsage);
+    EXPECT_EQ(none.err, "halden keil: which operation?\n" + CommandTable::usage("keil"));
+    EXPECT_NE(none.err.find("halden keil find [--json]"), std::string::npos);
+    const CliResult unknown = run({"qpf", "load", "x.qpf"});
+    EXPECT_EQ(unknown.code, HaldenCli::kUsage);
+    EXPECT_EQ(unknown.err, "halden qpf: unknown operation load\n" + CommandTable::usage("qpf"));
 }
 
 TEST(HaldenCli, PartsListsTheCatalogue) {
