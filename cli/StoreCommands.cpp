@@ -52,7 +52,8 @@ std::optional<std::string> hexDigits(std::string text) {
     return text;
 }
 
-// The off-line options from the command line; what is wrong with them, or empty.
+// The off-line options from the command line; what is wrong with them, or empty. What
+// the dialog's edits would silently cut (a longer serial string, a ninth digit) is refused.
 std::string readOfflineOptions(const CliArguments& parsed, OfflineOptions& options) {
     options.serial = parsed.flag("--serial");
     options.autoIncrement = parsed.flag("--auto-increment");
@@ -64,6 +65,12 @@ std::string readOfflineOptions(const CliArguments& parsed, OfflineOptions& optio
     }
     if (const auto text = parsed.option("--serial-string")) {
         options.serialString = Unicode::toUtf16(*text);
+        // One byte for each character in the ANSI code page.
+        if (options.serialString->size() > OfflineSettings::kSerialStringSize) {
+            return "--serial-string takes up to " +
+                   std::to_string(OfflineSettings::kSerialStringSize) + " bytes, not " +
+                   std::to_string(options.serialString->size());
+        }
     }
     for (const auto& [name, field] : {std::pair{"--serial-number", &options.serialNumber},
                                       std::pair{"--serial-address", &options.serialAddress}}) {
@@ -96,9 +103,8 @@ public:
         }
         settings.setSerialEnabled(options_.serial);
         settings.setAutoIncrement(options_.autoIncrement);
-        if (options_.serialString && settings.setSerialString(*options_.serialString)) {
-            err_ << "halden: warning: the serial string keeps its first "
-                 << OfflineSettings::kSerialStringSize << " characters\n";
+        if (options_.serialString) {
+            settings.setSerialString(*options_.serialString); // its length is checked
         }
         if (options_.serialNumber) {
             settings.setSerialNumber(*options_.serialNumber);

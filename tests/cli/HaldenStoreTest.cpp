@@ -121,6 +121,20 @@ TEST(HaldenStore, WithoutOptionsTheSettingsKeepTheirResetValues) {
     EXPECT_EQ(field(result.out, "crc32"), "\"0x0BCD6AAF\"") << "CRC-32 of 64 bytes 0x01";
 }
 
+// The limit is the stored field's 12 bytes, one for each character in the ANSI code page,
+// not the argument's UTF-8 bytes.
+TEST(HaldenStore, TwelveCharactersFillTheSerialString) {
+    test::TempDir dir;
+    const auto image = dir.write("app.bin", std::string(64, '\x01'));
+    const auto result = halden(dir, "state=" + (dir / "emu").string(),
+                               "store --part RQD-1 " + image.string() +
+                                   " --serial-string '\xC3\x84"
+                                   "BCDEFGHIJK\xC3\x9C' --json");
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.err, "[Pass !] Update Programmer ok !\n");
+    EXPECT_EQ(field(result.out, "serialStringBytes"), "\"C442434445464748494A4BDC\"");
+}
+
 TEST(HaldenStore, AddressRoundingAndTheSerialOverCodeAreTold) {
     test::TempDir dir;
     const auto image = dir.write("app.bin", std::string(0x2000, '\x33'));
@@ -190,6 +204,24 @@ TEST(HaldenStore, FailuresExitOneAndSayWhy) {
          "store --part RQD-1 " + image + " --serial-number 12G",
          2,
          {"halden store: --serial-number takes up to 8 hex digits"},
+         false},
+        {"serial string over 12 bytes",
+         "",
+         "store --part RQD-1 " + image + " --serial-string LINE-7-0123456",
+         2,
+         {"halden store: --serial-string takes up to 12 bytes, not 14"},
+         false},
+        {"nine digits",
+         "",
+         "store --part RQD-1 " + image + " --serial-number 0x123456789",
+         2,
+         {"halden store: --serial-number takes up to 8 hex digits, not 0x123456789"},
+         false},
+        {"address not hexadecimal",
+         "",
+         "store --part RQD-1 " + image + " --serial --serial-address 1000h",
+         2,
+         {"halden store: --serial-address takes up to 8 hex digits, not 1000h"},
          false},
         {"bad counter",
          "",
