@@ -211,6 +211,8 @@ std::string IntelHex::loss(const Result& result) {
         text += "; the data records from line " + lost + " on were not loaded";
     } else if (result.dataRecords == 0) {
         text += (text.empty() ? "" : "; ") + std::string("the file holds no data record");
+    } else if (result.end == 0) {
+        text += (text.empty() ? "" : "; ") + std::string("the file's data records hold no byte");
     }
     return text;
 }

@@ -38,8 +38,10 @@ public:
         // byte-order mark). 0 when there is none.
         std::size_t lostLine = 0;
 
-        // Every data record of the file was converted, and there was at least one.
-        bool complete() const { return dataRecords > 0 && lostLine == 0; }
+        // Every data record of the file was converted, and they gave the image at least
+        // one byte: records of no bytes that leave the end at 0 (what a line of zeros or
+        // spaces after ':' decodes to) convert to nothing.
+        bool complete() const { return dataRecords > 0 && end > 0 && lostLine == 0; }
     };
 
     static Result toImage(std::string_view text, std::size_t bound);

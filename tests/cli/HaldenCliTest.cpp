@@ -371,6 +371,20 @@ TEST(HaldenCli, HexThatLostDataRecordsFailsUnlessPartial) {
     EXPECT_EQ(run({"hex2bin", empty, out, "--partial-hex"}).code, HaldenCli::kSuccess);
     EXPECT_EQ(readFile(out), "");
     EXPECT_NE(run({"image", "--part", "RQD-1", empty}).err.find("is empty"), std::string::npos);
+
+    // One long line of junk after ':' decodes to a data record of no bytes: nothing either.
+    const std::string junk = dir.write("junk.hex", ":" + std::string(100 * 1024, ' ')).string();
+    const std::string junkOut = (dir / "junk.bin").string();
+    const CliResult refused = run({"hex2bin", junk, junkOut});
+    EXPECT_EQ(refused.code, HaldenCli::kFailed);
+    EXPECT_NE(
+        refused.err.find("junk.hex, the file's data records hold no byte; nothing was written"),
+        std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(junkOut));
+    EXPECT_EQ(run({"image", "--part", "RQD-1", junk}).code, HaldenCli::kFailed);
+    EXPECT_EQ(run({"hex2bin", junk, junkOut, "--partial-hex"}).code, HaldenCli::kSuccess);
+    EXPECT_EQ(readFile(junkOut), "");
 }
 
 TEST(HaldenCli, CannotReadSaysWhyAndDoubleDashEndsOptions) {

@@ -160,6 +160,11 @@ TEST(IntelHex, SaysWhichLineLostDataRecords) {
         {"empty file", "", 0, "the file holds no data record"},
         {"text", "hello\nworld\n", 0, "the file holds no data record"},
         {"only an end record", record(1, 0, {}), 0, "the file holds no data record"},
+        {"a line of zeros after ':'", ":" + std::string(2000, '0') + "\n", 0,
+         "the file's data records hold no byte"},
+        {"no bytes, then end of file", ":0000000000\n" + record(1, 0, {}), 0,
+         "line 2: a record of type 1 (end of file) ends the conversion; the file's data records "
+         "hold no byte"},
     };
     for (const auto& c : cases) {
         const auto result = IntelHex::toImage(c.text, kBound);
