@@ -55,6 +55,23 @@ struct Child {
     int output = -1; // the read end of its standard output and error
 };
 
+// Why an attached adapter in this mode cannot take part in a gang; empty in programmer mode.
+std::string cannotTakePart(std::uint16_t productId) {
+    const std::string upgrade = "; halden firmware upgrade --adapter PATH brings it to "
+                                "programmer mode";
+    switch (productId) {
+    case PRODUCT_PROGRAMMER:
+        return {};
+    case PRODUCT_BOOT_LOADER:
+        return "cannot take part: the adapter is in its boot loader" + upgrade;
+    case PRODUCT_NEEDS_FIRMWARE:
+    case PRODUCT_RECOVERY:
+        return "cannot take part: the adapter needs new firmware" + upgrade;
+    default:
+        return "cannot take part: the adapter is in an unknown mode";
+    }
+}
+
 Child spawn(const std::string& program, const std::vector<std::string>& arguments) {
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
@@ -90,31 +107,37 @@ bool GangCommand::runsOnEveryAdapter(const std::string& command) {
     return command == "program" || command == "verify" || command == "store";
 }
 
-std::vector<std::string> GangCommand::chooseAdapters(const std::string& choice) {
+std::vector<GangCommand::Member> GangCommand::chooseAdapters(const std::string& choice) {
+    std::vector<Member> members;
     if (choice != "all") {
-        return split(choice, ',');
+        for (auto& path : split(choice, ',')) {
+            members.push_back({std::move(path), {}});
+        }
+        return members;
     }
     LinkLibrary library;
     if (!AdapterContext::loadLibrary(library, context_.err)) {
         return {};
     }
-    std::vector<std::string> paths;
     for (const auto& device : AdapterDirectory(library).devices()) {
-        if (device.productId == PRODUCT_PROGRAMMER) {
-            paths.push_back(device.path);
-        }
+        members.push_back({device.path, cannotTakePart(device.productId)});
     }
-    return paths;
+    return members;
 }
 
-std::vector<GangCommand::Run> GangCommand::runAll(const std::vector<std::string>& adapters,
+std::vector<GangCommand::Run> GangCommand::runAll(const std::vector<Member>& members,
                                                   const std::string& command,
                                                   const std::vector<std::string>& arguments) {
     std::error_code error;
     const std::string self = std::filesystem::read_symlink("/proc/self/exe", error).string();
     std::vector<Run> runs;
     std::vector<Child> children;
-    for (const auto& path : adapters) {
+    for (const auto& [path, reason] : members) {
+        if (!reason.empty()) {
+            children.push_back({});
+            runs.push_back({path, HaldenCli::kFailed, reason});
+            continue;
+        }
         std::vector<std::string> childArguments;
         if (context_.verbose) {
             childArguments.push_back("--verbose");
@@ -201,7 +224,7 @@ int GangCommand::run(const std::vector<std::string>& arguments) {
     }
     const auto adapters = chooseAdapters(choice);
     if (adapters.empty()) {
-        context_.err << "halden gang: no adapter in programmer mode is attached\n";
+        context_.err << "halden gang: no Tavro adapter is attached\n";
         return HaldenCli::kFailed;
     }
     const auto runs = runAll(adapters, command, rest);

@@ -289,6 +289,42 @@ TEST_F(ProductionLine, AGangStoresTheProjectInEveryAdapter) {
     }
 }
 
+// An attached adapter that is not in programmer mode is not left out in silence: it gets
+// its result line with the reason, and the gang fails with it.
+TEST_F(ProductionLine, AGangSaysWhyAnAdapterOutOfProgrammerModeCannotTakePart) {
+    dir.write("emu/adapter-2/mode.txt", "030B");
+    dir.write("emu/adapter-3/mode.txt", "0331");
+    const auto result = halden(emulator(",adapters=3"), "gang program --part RQD-2 " + image());
+    EXPECT_EQ(result.code, 1) << result.output;
+    const auto reported = lines(result.output);
+    const auto resultLine = [&](const char* pid, const char* index) {
+        const std::string head = std::string("Pid_") + pid + "#7&7a5e0&" + index + "&0#";
+        const auto found = std::find_if(reported.begin(), reported.end(), [&](const auto& line) {
+            return line.find(head) != std::string::npos && line.find(": ok") == std::string::npos &&
+                   line.find(": failed: ") != std::string::npos;
+        });
+        return found == reported.end() ? std::string() : *found;
+    };
+    EXPECT_NE(resultLine("030b", "2")
+                  .find("failed: cannot take part: the adapter is in its boot "
+                        "loader; halden firmware upgrade"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(resultLine("0331", "3")
+                  .find("failed: cannot take part: the adapter needs new "
+                        "firmware"),
+              std::string::npos)
+        << result.output;
+    EXPECT_EQ(std::count_if(reported.begin(), reported.end(),
+                            [](const auto& line) {
+                                return line.size() > 4 && line.substr(line.size() - 4) == ": ok";
+                            }),
+              1)
+        << result.output;
+    EXPECT_EQ(readFile(dir / "emu/adapter-1/flash.bin").substr(0, 1000), pattern(1000));
+    EXPECT_FALSE(std::filesystem::exists(dir / "emu/adapter-2/flash.bin"));
+}
+
 TEST_F(ProductionLine, ALogThatCannotBeOpenedStopsBeforeTheAdapterIsTouched) {
     const auto result =
         halden(emulator(), "program --part RQD-2 --log " + (dir / "missing/trace.jsonl").string() +
