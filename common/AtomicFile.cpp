@@ -1,4 +1,5 @@
 #include "common/AtomicFile.h"
+#include "common/SigpipeBlock.h"
 
 #include <cerrno>
 #include <climits>
@@ -7,7 +8,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
-#include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -46,36 +46,6 @@ public:
 
 private:
     int fd_;
-};
-
-// A write to a pipe whose reader has gone raises SIGPIPE, which would end the process;
-// while this lives the signal stays pending for this thread and is then dropped, so the
-// write fails with EPIPE instead.
-class SigpipeBlock {
-public:
-    SigpipeBlock() {
-        sigemptyset(&pipeSet_);
-        sigaddset(&pipeSet_, SIGPIPE);
-        sigset_t pending;
-        sigpending(&pending);
-        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
-        pthread_sigmask(SIG_BLOCK, &pipeSet_, &previous_);
-    }
-    ~SigpipeBlock() {
-        if (!wasPending_) {
-            const timespec none{0, 0};
-            while (sigtimedwait(&pipeSet_, nullptr, &none) == SIGPIPE) {
-            }
-        }
-        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    }
-    SigpipeBlock(const SigpipeBlock&) = delete;
-    SigpipeBlock& operator=(const SigpipeBlock&) = delete;
-
-private:
-    sigset_t pipeSet_;
-    sigset_t previous_;
-    bool wasPending_ = false;
 };
 
 bool writeAll(int fd, std::span<const std::uint8_t> bytes) {

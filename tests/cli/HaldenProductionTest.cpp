@@ -9,11 +9,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace halden {
 namespace {
@@ -333,6 +336,38 @@ TEST_F(ProductionLine, ALogThatCannotBeOpenedStopsBeforeTheAdapterIsTouched) {
     EXPECT_NE(result.output.find("cannot open the trace log"), std::string::npos) << result.output;
     // The emulator makes its state folder when the adapter is opened.
     EXPECT_FALSE(std::filesystem::exists(dir / "emu"));
+}
+
+// The log may be a FIFO or a device: one nobody reads stops the command at once, before
+// the adapter is touched; one that reads takes the line, and the command passes.
+TEST_F(ProductionLine, ALogOntoAFifoOrADeviceIsWrittenInPlace) {
+    const std::string fifo = (dir / "trace.fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto result = halden(emulator(), "program --part RQD-2 --log " + fifo + " " + image());
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.output.find("halden program: cannot open the trace log " + fifo +
+                                 " for appending: no process reads from this FIFO"),
+              std::string::npos)
+        << result.output;
+    EXPECT_FALSE(std::filesystem::exists(dir / "emu"));
+
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    result = halden(emulator(), "program --part RQD-2 --log " + fifo + " " + image());
+    EXPECT_EQ(result.code, 0) << result.output;
+    EXPECT_EQ(result.output, "[Pass !] Update Target ok !\n");
+    char line[4096] = {};
+    const ssize_t got = ::read(reader, line, sizeof line - 1);
+    ::close(reader);
+    ASSERT_GT(got, 0);
+    EXPECT_EQ(parseLine(std::string(line, static_cast<std::size_t>(got)))["result"].toString(),
+              "ok");
+
+    result = halden(emulator(), "blank-check --part RQD-2 --log /dev/null");
+    EXPECT_EQ(result.code, 1) << "the chip was programmed";
+    EXPECT_EQ(result.output.find("cannot write the trace log"), std::string::npos) << result.output;
+    result = halden(emulator(), "verify --part RQD-2 --log /dev/null " + image());
+    EXPECT_EQ(result.code, 0) << result.output;
 }
 
 TEST_F(ProductionLine, AGangProgramsEveryAdapterAndSharesOneLog) {

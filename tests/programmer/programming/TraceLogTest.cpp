@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -81,6 +84,36 @@ TEST(TraceLog, AFileThatCannotBeOpenedSaysWhy) {
     EXPECT_FALSE(log.open((dir / "no/such/folder/trace.jsonl").string()).empty());
     EXPECT_FALSE(log.isOpen());
     EXPECT_FALSE(log.append("{}\n").empty());
+}
+
+// A FIFO and a device take the line as it is written: a FIFO that nobody reads fails at
+// once instead of blocking, and neither is asked to flush to a disk it has not got.
+TEST(TraceLog, FifosAndDevicesTakeTheLineWithoutAFlush) {
+    test::TempDir dir;
+    const std::string fifo = (dir / "trace.fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    TraceLog unread;
+    EXPECT_EQ(unread.open(fifo), "no process reads from this FIFO");
+    EXPECT_FALSE(unread.isOpen());
+
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    TraceLog read;
+    ASSERT_EQ(read.open(fifo), "");
+    EXPECT_EQ(read.append("{\"result\":\"ok\"}\n"), "");
+    char buffer[64] = {};
+    EXPECT_EQ(::read(reader, buffer, sizeof buffer), 16);
+    EXPECT_STREQ(buffer, "{\"result\":\"ok\"}\n");
+    // A reader that went away fails the next line; the process is not ended by SIGPIPE.
+    ::close(reader);
+    EXPECT_EQ(read.append("{}\n"), std::strerror(EPIPE));
+
+    TraceLog null;
+    ASSERT_EQ(null.open("/dev/null"), "");
+    EXPECT_EQ(null.append("{}\n"), "");
+    TraceLog full;
+    ASSERT_EQ(full.open("/dev/full"), "");
+    EXPECT_EQ(full.append("{}\n"), std::strerror(ENOSPC));
 }
 
 TEST(TraceRecord, EveryFieldIsWrittenAndUnknownOnesAreNull) {
