@@ -209,7 +209,7 @@ int GangCommand::run(const std::vector<std::string>& arguments) {
     if (next >= arguments.size()) {
         return context_.usageError("gang", "a COMMAND is required");
     }
-    const std::string command = arguments[next];
+    const std::string& command = arguments[next];
     if (!runsOnEveryAdapter(command)) {
         return context_.usageError("gang",
                                    "a gang runs program, verify or store, not '" + command + "'");
