@@ -6,7 +6,9 @@
 #include "cli/AdapterContext.h"
 #include "cli/AdapterOptions.h"
 #include "cli/CliContext.h"
+#include "cli/CliSession.h"
 #include "cli/HaldenCli.h"
+#include "programmer/programming/TracedOperation.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -228,12 +230,19 @@ int GangCommand::run(const std::vector<std::string>& arguments) {
         return HaldenCli::kFailed;
     }
     const auto runs = runAll(adapters, command, rest);
-    bool allPassed = true;
-    bool allUsage = true;
-    for (const auto& run : runs) {
+    const bool logged = logLeftOut(adapters, command, rest);
+    bool allPassed = logged;
+    // Wrong arguments fail every process alike; those left out say nothing of them.
+    std::size_t started = 0;
+    std::size_t usageErrors = 0;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const Run& run = runs[i];
         const bool passed = run.code == HaldenCli::kSuccess;
         allPassed = allPassed && passed;
-        allUsage = allUsage && run.code == HaldenCli::kUsage;
+        if (adapters[i].cannotTakePart.empty()) {
+            ++started;
+            usageErrors += run.code == HaldenCli::kUsage ? 1 : 0;
+        }
         if (!passed || context_.verbose) {
             for (const auto& line : split(run.output, '\n')) {
                 context_.err << run.adapterPath << ": " << line << '\n';
@@ -244,13 +253,46 @@ int GangCommand::run(const std::vector<std::string>& arguments) {
         if (run.code == HaldenCli::kSuccess) {
             context_.out << run.adapterPath << ": ok\n";
         } else {
-            context_.out << run.adapterPath << ": failed: " << lastLine(run.output) << '\n';
+            // A usage error says what was wrong first, before the usage lines.
+            const auto lines = split(run.output, '\n');
+            const std::string said = run.code == HaldenCli::kUsage && !lines.empty()
+                                         ? lines.front()
+                                         : lastLine(run.output);
+            context_.out << run.adapterPath << ": failed: " << said << '\n';
         }
     }
     if (allPassed) {
         return HaldenCli::kSuccess;
     }
-    return allUsage ? HaldenCli::kUsage : HaldenCli::kFailed;
+    return started > 0 && usageErrors == started ? HaldenCli::kUsage : HaldenCli::kFailed;
+}
+
+bool GangCommand::logLeftOut(const std::vector<Member>& members, const std::string& command,
+                             const std::vector<std::string>& arguments) {
+    const auto beforeEnd = std::find(arguments.begin(), arguments.end(), "--");
+    const auto log = std::find(arguments.begin(), beforeEnd, AdapterOptions::kLog);
+    if (log == beforeEnd || log + 1 == beforeEnd) {
+        return true;
+    }
+    bool written = true;
+    for (const auto& [path, reason] : members) {
+        if (reason.empty()) {
+            continue;
+        }
+        TracedOperation traced(command, context_.session().messages());
+        std::string problem = traced.open(*(log + 1));
+        if (problem.empty()) {
+            traced.record().adapterPath = path;
+            traced.record().message = reason;
+            problem = traced.finish(false, nullptr);
+        }
+        if (!problem.empty()) {
+            context_.err << "halden gang: cannot write the trace log " << *(log + 1) << ": "
+                         << problem << '\n';
+            written = false;
+        }
+    }
+    return written;
 }
 
 } // namespace halden

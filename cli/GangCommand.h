@@ -14,7 +14,7 @@ struct CliContext;
 // per adapter in the order of the list, "all" naming every attached adapter, also one
 // that cannot take part (not in programmer mode), which fails with its reason; exits 0
 // only when every adapter passed. A --log among ARGS is shared: every process appends
-// its own whole lines.
+// its own whole lines, and the gang one for each adapter left out.
 class GangCommand {
 public:
     struct Run {
@@ -43,6 +43,10 @@ private:
     // and fails with its reason.
     std::vector<Run> runAll(const std::vector<Member>& members, const std::string& command,
                             const std::vector<std::string>& arguments);
+    // A member that cannot take part has no process to write its trace-log line: it is
+    // written here, when the arguments name a log. False when a line could not be written.
+    bool logLeftOut(const std::vector<Member>& members, const std::string& command,
+                    const std::vector<std::string>& arguments);
 
     CliContext& context_;
 };

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -161,6 +162,8 @@ TEST_F(ProductionLine, EachCheckRefusesAWrongTargetAndAMissingAdapterAsUpdateTar
         {"program --part RQD-2 --log", "--log needs a value"},
         {"gang read --part RQD-2", "a gang runs program, verify or store"},
         {"gang program --adapter X --part RQD-2 x.bin", "use --adapters"},
+        // Each process's result line names what was wrong, not its last usage line.
+        {"gang program --part RQD-2", ": failed: halden program: a FILE is required\n"},
     };
     for (const auto& usage : usages) {
         const auto result = halden(emulator(), usage.arguments);
@@ -293,11 +296,13 @@ TEST_F(ProductionLine, AGangStoresTheProjectInEveryAdapter) {
 }
 
 // An attached adapter that is not in programmer mode is not left out in silence: it gets
-// its result line with the reason, and the gang fails with it.
+// its result line and its trace-log line with the reason, and the gang fails with it.
 TEST_F(ProductionLine, AGangSaysWhyAnAdapterOutOfProgrammerModeCannotTakePart) {
     dir.write("emu/adapter-2/mode.txt", "030B");
     dir.write("emu/adapter-3/mode.txt", "0331");
-    const auto result = halden(emulator(",adapters=3"), "gang program --part RQD-2 " + image());
+    const std::string log = (dir / "gang.jsonl").string();
+    const auto result =
+        halden(emulator(",adapters=3"), "gang --log " + log + " program --part RQD-2 " + image());
     EXPECT_EQ(result.code, 1) << result.output;
     const auto reported = lines(result.output);
     const auto resultLine = [&](const char* pid, const char* index) {
@@ -326,6 +331,23 @@ TEST_F(ProductionLine, AGangSaysWhyAnAdapterOutOfProgrammerModeCannotTakePart) {
         << result.output;
     EXPECT_EQ(readFile(dir / "emu/adapter-1/flash.bin").substr(0, 1000), pattern(1000));
     EXPECT_FALSE(std::filesystem::exists(dir / "emu/adapter-2/flash.bin"));
+
+    std::map<std::string, QJsonObject> logged;
+    for (const auto& line : lines(readFile(log))) {
+        const QJsonObject record = parseLine(line);
+        logged[record["adapter"].toObject()["path"].toString().toStdString()] = record;
+    }
+    ASSERT_EQ(logged.size(), 3u) << readFile(log);
+    for (const auto& [path, record] : logged) {
+        EXPECT_EQ(record["operation"].toString(), "program");
+        const bool bootLoader = path.find("Pid_030b") != std::string::npos;
+        const bool needsFirmware = path.find("Pid_0331") != std::string::npos;
+        EXPECT_EQ(record["result"].toString(), bootLoader || needsFirmware ? "failed" : "ok");
+        if (bootLoader || needsFirmware) {
+            EXPECT_TRUE(record["message"].toString().startsWith("cannot take part: the adapter "))
+                << path;
+        }
+    }
 }
 
 TEST_F(ProductionLine, ALogThatCannotBeOpenedStopsBeforeTheAdapterIsTouched) {
