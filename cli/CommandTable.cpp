@@ -249,8 +249,9 @@ std::string CommandTable::usage(const std::string& name) {
     std::string text;
     for (const auto& command : kCommands) {
         if (command.name == name || startsWith(command.name, name)) {
-            text += wrap(usageUnits(command.usage),
-                         text.empty() ? "Usage: halden " : "       halden ", kUsageIndent);
+            // One line each, so that a script finds a command's whole usage on one line.
+            text += (text.empty() ? "Usage: halden " : "       halden ") +
+                    std::string(command.usage) + '\n';
         }
     }
     return text;

@@ -30,8 +30,8 @@ public:
     static std::size_t wordsOf(const Command& command);
     // Whether some command's name begins with this word and goes on ("qpf" for "qpf info").
     static bool hasOperations(const std::string& word);
-    // "Usage: halden ..." lines, wrapped: the command of that name, or every command whose
-    // name begins with that word ("keil" gives install, uninstall and find).
+    // "Usage: halden ..." lines, one for each form: the command of that name and those
+    // whose names go on from it ("keil" gives install, uninstall and find).
     static std::string usage(const std::string& name);
     // The whole help: usage, every command with its summary, the common options.
     static void printHelp(std::ostream& out);
