@@ -1,0 +1,113 @@
+// tavro_hidraw [EMULATOR-SETTINGS...] -- COMMAND [ARGS...]
+//
+// Runs COMMAND with emulated Tavro adapters shown to it as /dev/hidrawN (a umockdev
+// testbed: sysfs, udev, uevents, the nodes' ioctls, reads and writes), so the programs
+// reach them through hidapi and udev as a plugged adapter. The settings are those of
+// TAVRO_EMULATOR (several words are joined with commas); COMMAND runs without it.
+#include "adapter/LinkLibraryFile.h"
+#include "tests/support/hidraw/HidrawBed.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kUsageStatus = 2;
+constexpr int kSignalStatusBase = 128;
+
+pid_t child = -1;
+
+void forward(int signal) {
+    if (child > 0) {
+        kill(child, signal);
+    }
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: tavro_hidraw [EMULATOR-SETTINGS...] -- COMMAND [ARGS...]\n"
+                         "  e.g. tavro_hidraw target=RQD-1 -- halden program --part RQD-1 "
+                         "FILE.hex\n");
+    return kUsageStatus;
+}
+
+// The firmware version the link library beside this program carries: what
+// "firmware=current" means.
+std::uint16_t libraryFirmware(const std::filesystem::path& dir) {
+    const auto image = halden::LinkLibraryFile::firmwareImage((dir / "M3_Tavro.so").string());
+    if (!image || image->size() < 2) {
+        return 0;
+    }
+    return static_cast<std::uint16_t>(((*image)[image->size() - 2] << 8) | image->back());
+}
+
+int statusOf(int status) {
+    if (WIFEXITED(status)) {
+        return WEXITSTATUS(status);
+    }
+    return WIFSIGNALED(status) ? kSignalStatusBase + WTERMSIG(status) : 1;
+}
+
+// umockdev sends uevents through libudev on the testbed's sysfs, which only a process
+// with its preload library sees: this program runs under it as its programs do.
+void runUnderPreload(char** argv) {
+    const char* earlier = std::getenv("LD_PRELOAD");
+    if (earlier != nullptr && std::strstr(earlier, "libumockdev-preload") != nullptr) {
+        return;
+    }
+    const std::string preload =
+        std::string("libumockdev-preload.so.0") +
+        (earlier != nullptr && *earlier != 0 ? ":" + std::string(earlier) : std::string());
+    setenv("LD_PRELOAD", preload.c_str(), 1);
+    execv("/proc/self/exe", argv);
+    std::perror("tavro_hidraw: cannot restart under umockdev's preload library");
+    std::exit(1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    runUnderPreload(argv);
+    std::string settings;
+    int command = 1;
+    for (; command < argc && std::strcmp(argv[command], "--") != 0; ++command) {
+        settings += (settings.empty() ? "" : ",") + std::string(argv[command]);
+    }
+    if (command + 1 >= argc) {
+        return usage();
+    }
+    const auto dir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    std::string error;
+    auto bed = halden::test::HidrawBed::create(settings, libraryFirmware(dir), &error);
+    if (!bed) {
+        std::fprintf(stderr, "tavro_hidraw: %s\n", error.c_str());
+        return usage();
+    }
+    const std::string preload = halden::test::HidrawBed::preloadVariable(dir.string());
+    std::signal(SIGINT, forward);
+    std::signal(SIGTERM, forward);
+    child = fork();
+    if (child < 0) {
+        std::perror("tavro_hidraw: fork");
+        return 1;
+    }
+    if (child == 0) {
+        unsetenv("TAVRO_EMULATOR");
+        setenv("LD_PRELOAD", preload.c_str(), 1);
+        execvp(argv[command + 1], argv + command + 1);
+        std::fprintf(stderr, "tavro_hidraw: cannot run %s: %s\n", argv[command + 1],
+                     std::strerror(errno));
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return statusOf(status);
+}
