@@ -1,5 +1,6 @@
 #include "tests/support/hidraw/HidrawBed.h"
 
+#include "adapter/LinkLibraryFile.h"
 #include "adapter/TavroProduct.h"
 #include "adapter/hid/HidDevicePath.h"
 #include "tavro/emulator/BuiltInParts.h"
@@ -9,6 +10,9 @@
 
 #include <umockdev.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <future>
 
@@ -109,6 +113,7 @@ HidrawBed::~HidrawBed() {
     }
     if (testbed_ != nullptr) {
         g_object_unref(testbed_);
+        unsetenv("UMOCKDEV_DIR"); // the testbed set it for this process
     }
 }
 
@@ -207,10 +212,36 @@ std::string HidrawBed::rootDir() const {
     return dir;
 }
 
+void HidrawBed::restartUnderPreload(char** argv) {
+    const char* earlier = std::getenv("LD_PRELOAD");
+    if (earlier != nullptr && std::strstr(earlier, "libumockdev-preload") != nullptr) {
+        return;
+    }
+    const std::string preload =
+        preloadVariable() +
+        (earlier != nullptr && *earlier != 0 ? ":" + std::string(earlier) : std::string());
+    setenv("LD_PRELOAD", preload.c_str(), 1);
+    execv("/proc/self/exe", argv);
+    std::perror("cannot restart under umockdev's preload library");
+    std::exit(1);
+}
+
+std::uint16_t HidrawBed::libraryFirmware(const std::string& libraryPath) {
+    const auto image = LinkLibraryFile::firmwareImage(libraryPath);
+    if (!image || image->size() < 2) {
+        return 0;
+    }
+    return static_cast<std::uint16_t>(((*image)[image->size() - 2] << 8) | image->back());
+}
+
 std::string HidrawBed::preloadVariable(const std::string& dir) {
     std::string shimDir = dir;
     if (shimDir.empty()) {
+        // Beside this program, or where the build put it (a test program's own folder).
         shimDir = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+        if (!std::filesystem::exists(shimDir + "/" + kPollShim)) {
+            shimDir = TAVRO_HIDRAW_SHIM_DIR;
+        }
     }
     return std::string(kUmockdevPreload) + ":" + shimDir + "/" + kPollShim;
 }

@@ -56,6 +56,14 @@ public:
     // LD_PRELOAD for the programs: umockdev's preload library, then the poll shim
     // beside this program (or in dir, when given).
     static std::string preloadVariable(const std::string& dir = {});
+    // Starts this program again with preloadVariable() in front of LD_PRELOAD unless it
+    // runs with umockdev's preload already: umockdev sends uevents through libudev on the
+    // testbed's sysfs, which only a process with its preload library sees, and a test
+    // that opens the nodes itself needs the poll shim. Returns only when it is there.
+    static void restartUnderPreload(char** argv);
+    // The firmware version the link library at libraryPath carries (0 without an image):
+    // what "firmware=current" means.
+    static std::uint16_t libraryFirmware(const std::string& libraryPath);
 
 private:
     class Slot;

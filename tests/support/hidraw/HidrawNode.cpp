@@ -143,6 +143,7 @@ std::string HidrawNode::record() const {
 }
 
 bool HidrawNode::plug(UMockdevTestbed* testbed, std::string& error) {
+    // umockdev sends each device's add uevent as it adds the device.
     GError* failure = nullptr;
     if (!umockdev_testbed_add_from_string(testbed, record().c_str(), &failure)) {
         error = failure->message;
@@ -166,9 +167,6 @@ bool HidrawNode::plug(UMockdevTestbed* testbed, std::string& error) {
         const std::lock_guard lock(mutex_);
         present_ = true;
     }
-    for (const std::string& path : {usbPath(), interfacePath(), hidPath(), hidrawPath()}) {
-        umockdev_testbed_uevent(testbed, path.c_str(), "add");
-    }
     return true;
 }
 
@@ -183,10 +181,12 @@ void HidrawNode::unplug(UMockdevTestbed* testbed) {
             file->markGone();
         }
     }
+    // Children first, as the kernel tears a device down; umockdev takes each one's bus
+    // link away only with the device itself.
     for (const std::string& path : {hidrawPath(), hidPath(), interfacePath(), usbPath()}) {
         umockdev_testbed_uevent(testbed, path.c_str(), "remove");
+        umockdev_testbed_remove_device(testbed, path.c_str());
     }
-    umockdev_testbed_remove_device(testbed, usbPath().c_str());
 }
 
 HidrawClient* HidrawNode::clientOf(UMockdevIoctlClient* client) {

@@ -4,7 +4,6 @@
 // testbed: sysfs, udev, uevents, the nodes' ioctls, reads and writes), so the programs
 // reach them through hidapi and udev as a plugged adapter. The settings are those of
 // TAVRO_EMULATOR (several words are joined with commas); COMMAND runs without it.
-#include "adapter/LinkLibraryFile.h"
 #include "tests/support/hidraw/HidrawBed.h"
 
 #include <csignal>
@@ -38,16 +37,6 @@ int usage() {
     return kUsageStatus;
 }
 
-// The firmware version the link library beside this program carries: what
-// "firmware=current" means.
-std::uint16_t libraryFirmware(const std::filesystem::path& dir) {
-    const auto image = halden::LinkLibraryFile::firmwareImage((dir / "M3_Tavro.so").string());
-    if (!image || image->size() < 2) {
-        return 0;
-    }
-    return static_cast<std::uint16_t>(((*image)[image->size() - 2] << 8) | image->back());
-}
-
 int statusOf(int status) {
     if (WIFEXITED(status)) {
         return WEXITSTATUS(status);
@@ -55,26 +44,10 @@ int statusOf(int status) {
     return WIFSIGNALED(status) ? kSignalStatusBase + WTERMSIG(status) : 1;
 }
 
-// umockdev sends uevents through libudev on the testbed's sysfs, which only a process
-// with its preload library sees: this program runs under it as its programs do.
-void runUnderPreload(char** argv) {
-    const char* earlier = std::getenv("LD_PRELOAD");
-    if (earlier != nullptr && std::strstr(earlier, "libumockdev-preload") != nullptr) {
-        return;
-    }
-    const std::string preload =
-        std::string("libumockdev-preload.so.0") +
-        (earlier != nullptr && *earlier != 0 ? ":" + std::string(earlier) : std::string());
-    setenv("LD_PRELOAD", preload.c_str(), 1);
-    execv("/proc/self/exe", argv);
-    std::perror("tavro_hidraw: cannot restart under umockdev's preload library");
-    std::exit(1);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    runUnderPreload(argv);
+    halden::test::HidrawBed::restartUnderPreload(argv);
     std::string settings;
     int command = 1;
     for (; command < argc && std::strcmp(argv[command], "--") != 0; ++command) {
@@ -85,7 +58,8 @@ int main(int argc, char** argv) {
     }
     const auto dir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
     std::string error;
-    auto bed = halden::test::HidrawBed::create(settings, libraryFirmware(dir), &error);
+    auto bed = halden::test::HidrawBed::create(
+        settings, halden::test::HidrawBed::libraryFirmware((dir / "M3_Tavro.so").string()), &error);
     if (!bed) {
         std::fprintf(stderr, "tavro_hidraw: %s\n", error.c_str());
         return usage();
