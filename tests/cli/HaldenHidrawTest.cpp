@@ -78,17 +78,17 @@ TEST_F(HaldenHidrawTest, ProgramsVerifiesAndReadsBack256KiBThroughHidapi) {
     const HidrawRun verify = haldenOnHidraw(settings, "verify --part RQD-4 " + file);
     EXPECT_EQ(verify.code, 0) << verify.output;
     const auto chip = dir / "chip.bin";
-    const HidrawRun readBack = haldenOnHidraw(
-        settings, "read --part RQD-4 --length 262144 -o " + chip.string());
+    const HidrawRun readBack =
+        haldenOnHidraw(settings, "read --part RQD-4 --length 262144 -o " + chip.string());
     ASSERT_EQ(readBack.code, 0) << readBack.output;
     EXPECT_EQ(bytesOf(chip), bytesOf(file));
 }
 
 TEST_F(HaldenHidrawTest, StoresTheOfflineProjectThroughHidapi) {
-    const HidrawRun store = haldenOnHidraw(
-        "target=RQD-1," + state("emu"),
-        "store --part RQD-1 " + std::string(HALDEN_SOURCE_DIR) +
-            "/resources/samples/sample.hex --max-counter 10 --json");
+    const HidrawRun store =
+        haldenOnHidraw("target=RQD-1," + state("emu"),
+                       "store --part RQD-1 " + std::string(HALDEN_SOURCE_DIR) +
+                           "/resources/samples/sample.hex --max-counter 10 --json");
     EXPECT_EQ(store.code, 0) << store.output;
     EXPECT_TRUE(std::filesystem::file_size(dir / "emu" / "stored-code.bin") > 0) << store.output;
 }
@@ -143,10 +143,9 @@ TEST_F(HaldenHidrawTest, FailsCleanlyOnRemovalTimeOutAndRefusal) {
     const auto file = image().string();
     for (const auto& c : cases) {
         const HidrawRun run = haldenOnHidraw(std::string("target=RQD-4,fault=") + c.fault,
-                                       "--verbose program --part RQD-4 " + file);
+                                             "--verbose program --part RQD-4 " + file);
         EXPECT_EQ(run.code, 1) << c.name << "\n" << run.output;
-        EXPECT_NE(run.output.find("[Error !] Update Target failed !"), std::string::npos)
-            << c.name;
+        EXPECT_NE(run.output.find("[Error !] Update Target failed !"), std::string::npos) << c.name;
         EXPECT_NE(run.output.find(c.record), std::string::npos) << c.name << "\n" << run.output;
         EXPECT_NE(run.output.find("close the adapter: ok"), std::string::npos) << c.name;
         EXPECT_LT(run.took, c.within) << c.name;
