@@ -73,7 +73,13 @@ TEST_F(HaldenHidrawTest, ProgramsVerifiesAndReadsBack256KiBThroughHidapi) {
     const HidrawRun program = haldenOnHidraw(settings, "--verbose program --part RQD-4 " + file);
     ASSERT_EQ(program.code, 0) << program.output;
     EXPECT_NE(program.output.find("[Pass !] Update Target ok !"), std::string::npos);
-    EXPECT_NE(program.output.find("CMD_PROGRAM_CODE (0x19)"), std::string::npos);
+    // The link opened the hidraw node hidapi found, and the transactions went to it.
+    const auto opened = program.output.find("halden: link: open adapter in programmer mode: ok");
+    ASSERT_NE(opened, std::string::npos) << program.output;
+    const std::string openLine =
+        program.output.substr(opened, program.output.find('\n', opened) - opened);
+    EXPECT_NE(openLine.find("Pid_0325#hidraw0#"), std::string::npos) << openLine;
+    EXPECT_NE(program.output.find("CMD_PROGRAM_CODE (0x19)", opened), std::string::npos);
 
     const HidrawRun verify = haldenOnHidraw(settings, "verify --part RQD-4 " + file);
     EXPECT_EQ(verify.code, 0) << verify.output;
