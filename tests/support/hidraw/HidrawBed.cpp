@@ -221,6 +221,12 @@ void HidrawBed::restartUnderPreload(char** argv) {
         preloadVariable() +
         (earlier != nullptr && *earlier != 0 ? ":" + std::string(earlier) : std::string());
     setenv("LD_PRELOAD", preload.c_str(), 1);
+    // A sanitizer build would refuse to start with a library preloaded before its runtime.
+    const char* sanitizer = std::getenv("ASAN_OPTIONS");
+    const std::string options =
+        (sanitizer != nullptr && *sanitizer != 0 ? std::string(sanitizer) + ":" : std::string()) +
+        "verify_asan_link_order=0";
+    setenv("ASAN_OPTIONS", options.c_str(), 1);
     execv("/proc/self/exe", argv);
     std::perror("cannot restart under umockdev's preload library");
     std::exit(1);
