@@ -13,7 +13,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <span>
+#include <string_view>
+#include <utility>
 
 namespace halden::test {
 
@@ -42,6 +45,17 @@ std::string hex4(unsigned value, bool upper) {
 }
 
 // Copies value into the ioctl argument the client passed and completes the call.
+// One device of a umockdev record: its path under /sys, then its lines, each a kind
+// (E property, A attribute, H binary attribute in hex, N device node) and its text.
+std::string device(const std::string& sysPath,
+                   std::initializer_list<std::pair<char, std::string>> lines) {
+    std::string text = "P: " + sysPath.substr(std::string_view("/sys").size()) + "\n";
+    for (const auto& [kind, line] : lines) {
+        text += std::string(1, kind) + ": " + line + "\n";
+    }
+    return text + "\n";
+}
+
 template <typename T> void answer(UMockdevIoctlClient* client, const T& value, glong result = 0) {
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
     UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, sizeof(T), nullptr);
@@ -112,6 +126,9 @@ std::string HidrawNode::hidrawPath() const {
 std::string HidrawNode::hidName() const {
     return productId_ == PRODUCT_BOOT_LOADER ? "Corvane Tavro Boot Loader" : "Corvane Tavro";
 }
+std::string HidrawNode::hidPhys() const {
+    return "usb-0000:00:14.0-" + std::to_string(place_.port) + "/input0";
+}
 std::string HidrawNode::hidUniq() const {
     return adapter_->serialNumber();
 }
@@ -121,25 +138,38 @@ std::string HidrawNode::record() const {
     const std::string minor = std::to_string(place_.minor);
     const std::string vendor = hex4(kTavroVendorId, false);
     const std::string product = hex4(productId_, false);
-    const std::string hidId =
-        "0003:0000" + hex4(kTavroVendorId, true) + ":0000" + hex4(productId_, true);
-    const auto strip = [](const std::string& path) { return path.substr(4); }; // "/sys"
-    return "P: " + strip(usbPath()) + "\n" +
-           "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: PRODUCT=" + vendor + "/" + product +
-           "/100\nE: BUSNUM=001\nE: DEVNUM=" + port + "\n" + "A: idVendor=" + vendor +
-           "\nA: idProduct=" + product + "\nA: bcdDevice=0100\nA: manufacturer=Corvane\n" +
-           "A: product=" + hidName().substr(8) + "\nA: serial=" + hidUniq() +
-           "\nA: busnum=1\nA: devnum=" + port + "\nA: speed=12\n\n" +
-           "P: " + strip(interfacePath()) + "\n" +
-           "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\nE: INTERFACE=3/0/0\n" +
-           "A: bInterfaceNumber=00\nA: bInterfaceClass=03\n\n" + "P: " + strip(hidPath()) + "\n" +
-           "E: SUBSYSTEM=hid\nE: DRIVER=hid-generic\nE: HID_ID=" + hidId +
-           "\nE: HID_NAME=" + hidName() + "\nE: HID_PHYS=usb-0000:00:14.0-" + port +
-           "/input0\nE: HID_UNIQ=" + hidUniq() + "\nE: MODALIAS=hid:b0003g0001v0000" +
-           hex4(kTavroVendorId, true) + "p0000" + hex4(productId_, true) + "\n" +
-           "H: report_descriptor=" + hex(descriptor_) + "\n\n" + "P: " + strip(hidrawPath()) +
-           "\n" + "N: hidraw" + minor + "\n" + "E: SUBSYSTEM=hidraw\nE: DEVNAME=/dev/hidraw" +
-           minor + "\nE: MAJOR=" + std::to_string(kHidrawMajor) + "\nE: MINOR=" + minor + "\n\n";
+    const std::string upperIds = hex4(kTavroVendorId, true) + ":0000" + hex4(productId_, true);
+    return device(usbPath(), {{'E', "SUBSYSTEM=usb"},
+                              {'E', "DEVTYPE=usb_device"},
+                              {'E', "PRODUCT=" + vendor + "/" + product + "/100"},
+                              {'A', "idVendor=" + vendor},
+                              {'A', "idProduct=" + product},
+                              {'A', "bcdDevice=0100"},
+                              {'A', "manufacturer=Corvane"},
+                              {'A', "product=" + hidName().substr(sizeof "Corvane")},
+                              {'A', "serial=" + hidUniq()},
+                              {'A', "busnum=1"},
+                              {'A', "devnum=" + port},
+                              {'A', "speed=12"}}) +
+           device(interfacePath(), {{'E', "SUBSYSTEM=usb"},
+                                    {'E', "DEVTYPE=usb_interface"},
+                                    {'E', "INTERFACE=3/0/0"},
+                                    {'A', "bInterfaceNumber=00"},
+                                    {'A', "bInterfaceClass=03"}}) +
+           device(hidPath(), {{'E', "SUBSYSTEM=hid"},
+                              {'E', "DRIVER=hid-generic"},
+                              {'E', "HID_ID=0003:0000" + upperIds},
+                              {'E', "HID_NAME=" + hidName()},
+                              {'E', "HID_PHYS=" + hidPhys()},
+                              {'E', "HID_UNIQ=" + hidUniq()},
+                              {'E', "MODALIAS=hid:b0003g0001v0000" + hex4(kTavroVendorId, true) +
+                                        "p0000" + hex4(productId_, true)},
+                              {'H', "report_descriptor=" + hex(descriptor_)}}) +
+           device(hidrawPath(), {{'N', "hidraw" + minor},
+                                 {'E', "SUBSYSTEM=hidraw"},
+                                 {'E', "DEVNAME=/dev/hidraw" + minor},
+                                 {'E', "MAJOR=" + std::to_string(kHidrawMajor)},
+                                 {'E', "MINOR=" + minor}});
 }
 
 bool HidrawNode::plug(UMockdevTestbed* testbed, std::string& error) {

@@ -75,6 +75,7 @@ private:
     std::string hidPath() const;
     std::string hidrawPath() const;
     std::string hidName() const;
+    std::string hidPhys() const;
     std::string hidUniq() const;
 
     std::shared_ptr<TavroEmulator> adapter_;
