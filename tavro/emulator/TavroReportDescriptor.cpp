@@ -1,7 +1,7 @@
 #include "tavro/emulator/TavroReportDescriptor.h"
 
-#include "adapter/TavroFrames.h"
-#include "adapter/TavroProduct.h"
+#include "adapter/wire/TavroFrames.h"
+#include "adapter/wire/TavroProduct.h"
 
 namespace halden {
 

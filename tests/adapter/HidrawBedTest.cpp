@@ -3,11 +3,11 @@
 // (UdevHidWatch) as the programs use them, with the kernel's answers where a device
 // leaves the bus or re-enumerates.
 #include "tests/support/hidraw/HidrawBed.h"
-#include "adapter/TavroFrames.h"
-#include "adapter/TavroProduct.h"
 #include "adapter/hid/HidReportDescriptor.h"
 #include "adapter/hid/HidapiBackend.h"
 #include "adapter/hid/UdevHidWatch.h"
+#include "adapter/wire/TavroFrames.h"
+#include "adapter/wire/TavroProduct.h"
 #include "tavro/emulator/TavroEmulator.h"
 #include "tavro/emulator/TavroReportDescriptor.h"
 

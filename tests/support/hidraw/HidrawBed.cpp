@@ -1,8 +1,9 @@
 #include "tests/support/hidraw/HidrawBed.h"
 
-#include "adapter/LinkLibraryFile.h"
-#include "adapter/TavroProduct.h"
 #include "adapter/hid/HidDevicePath.h"
+#include "adapter/wire/LinkLibraryResources.h"
+#include "adapter/wire/TavroProduct.h"
+#include "common/ResourceFile.h"
 #include "tavro/emulator/BuiltInParts.h"
 #include "tavro/emulator/EmulatedBus.h"
 #include "tavro/emulator/EmulatorSettings.h"
@@ -233,11 +234,13 @@ void HidrawBed::restartUnderPreload(char** argv) {
 }
 
 std::uint16_t HidrawBed::libraryFirmware(const std::string& libraryPath) {
-    const auto image = LinkLibraryFile::firmwareImage(libraryPath);
-    if (!image || image->size() < 2) {
+    const auto image = ResourceFile::read(libraryPath, LinkLibraryResources::kFirmwareType,
+                                          LinkLibraryResources::kFirmwareId);
+    const auto& bytes = image.bytes;
+    if (image.error != 0 || bytes.size() < 2) {
         return 0;
     }
-    return static_cast<std::uint16_t>(((*image)[image->size() - 2] << 8) | image->back());
+    return static_cast<std::uint16_t>((bytes[bytes.size() - 2] << 8) | bytes.back());
 }
 
 std::string HidrawBed::preloadVariable(const std::string& dir) {

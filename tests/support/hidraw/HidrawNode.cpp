@@ -1,7 +1,7 @@
 #include "tests/support/hidraw/HidrawNode.h"
 
-#include "adapter/TavroFrames.h"
-#include "adapter/TavroProduct.h"
+#include "adapter/wire/TavroFrames.h"
+#include "adapter/wire/TavroProduct.h"
 #include "tavro/emulator/TavroEmulator.h"
 #include "tavro/emulator/TavroReportDescriptor.h"
 #include "tests/support/hidraw/HidrawPendingInput.h"
