@@ -13,8 +13,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -88,6 +94,59 @@ TEST(HidrawBed, CarriesACommandAndItsReplyThroughTheNode) {
     EXPECT_EQ(parsed->tag, 0x42);
     EXPECT_EQ(parsed->firmware, 0x0105);
     EXPECT_EQ(parsed->millivolts, 3300);
+}
+
+// The node's own calls, as a program without hidapi makes them, with the kernel's
+// answers: the descriptor and the device's identity, its errors for calls it refuses,
+// and ENODEV (reads EIO) once the device has left.
+TEST(HidrawBed, AnswersTheNodesCallsAsTheKernel) {
+    const auto bed = bedFor("target=RQD-1");
+    const int fd = ::open(bed->devNode(0).c_str(), O_RDWR);
+    ASSERT_GE(fd, 0) << bed->devNode(0);
+    int size = 0;
+    ASSERT_EQ(ioctl(fd, HIDIOCGRDESCSIZE, &size), 0);
+    const auto descriptor = TavroReportDescriptor::forProduct(PRODUCT_PROGRAMMER);
+    EXPECT_EQ(size, static_cast<int>(descriptor.size()));
+    hidraw_report_descriptor shown{};
+    shown.size = static_cast<__u32>(size);
+    ASSERT_EQ(ioctl(fd, HIDIOCGRDESC, &shown), 0);
+    EXPECT_TRUE(std::equal(descriptor.begin(), descriptor.end(), shown.value));
+    hidraw_devinfo info{};
+    ASSERT_EQ(ioctl(fd, HIDIOCGRAWINFO, &info), 0);
+    EXPECT_EQ(info.bustype, 3u); // BUS_USB
+    EXPECT_EQ(static_cast<std::uint16_t>(info.vendor), kTavroVendorId);
+    EXPECT_EQ(static_cast<std::uint16_t>(info.product), PRODUCT_PROGRAMMER);
+    char name[64] = {};
+    EXPECT_EQ(ioctl(fd, HIDIOCGRAWNAME(sizeof name), name), 14);
+    EXPECT_STREQ(name, "Corvane Tavro");
+
+    std::uint8_t report[TavroFrames::kFeatureLength] = {};
+    std::uint8_t oneByte[1] = {};
+    struct Refusal {
+        const char* call;
+        std::function<long()> make;
+        int error;
+    };
+    const Refusal refusals[] = {
+        // Outside a read-back the adapter stalls the control transfer.
+        {"a feature report read outside a read-back",
+         [&] { return long(ioctl(fd, HIDIOCGFEATURE(sizeof report), report)); }, EPIPE},
+        {"a feature report of one byte",
+         [&] { return long(ioctl(fd, HIDIOCSFEATURE(1), oneByte)); }, EINVAL},
+        {"a write of one byte", [&] { return long(::write(fd, oneByte, 1)); }, EINVAL},
+    };
+    for (const auto& refusal : refusals) {
+        errno = 0;
+        EXPECT_EQ(refusal.make(), -1) << refusal.call;
+        EXPECT_EQ(errno, refusal.error) << refusal.call;
+    }
+
+    bed->unplug(0);
+    EXPECT_EQ(ioctl(fd, HIDIOCSFEATURE(sizeof report), report), -1);
+    EXPECT_EQ(errno, ENODEV);
+    EXPECT_EQ(::read(fd, report, sizeof report), -1);
+    EXPECT_EQ(errno, EIO);
+    ::close(fd);
 }
 
 // Unplugged, an open handle fails as the kernel fails it (ENODEV, a read that ends with

@@ -258,7 +258,7 @@ gboolean HidrawNode::onWrite(UMockdevIoctlBase*, UMockdevIoctlClient* client, gp
 
 void HidrawNode::onVanished(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
     auto* node = static_cast<HidrawNode*>(self);
-    std::unique_ptr<HidrawClient> closed;
+    std::unique_ptr<HidrawClient> closed; // its thread is joined outside the node's lock
     {
         const std::lock_guard lock(node->mutex_);
         const auto it = node->clients_.find(client);
