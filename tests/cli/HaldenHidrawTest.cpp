@@ -25,11 +25,12 @@ struct HidrawRun {
     std::chrono::milliseconds took{};
 };
 
-// halden ARGUMENTS under tavro_hidraw with these emulator settings.
-HidrawRun haldenOnHidraw(const std::string& settings, const std::string& arguments) {
+// A shell command under tavro_hidraw with these emulator settings; $HALDEN is halden.
+HidrawRun runOnHidraw(const std::string& settings, const std::string& shellCommand) {
     const std::string bin = HALDEN_BIN_DIR;
-    const std::string command = "env -u TAVRO_EMULATOR " + bin + "/tavro_hidraw " + settings +
-                                " -- " + bin + "/halden " + arguments + " 2>&1";
+    const std::string command = "env -u TAVRO_EMULATOR HALDEN=" + bin + "/halden " + bin +
+                                "/tavro_hidraw " + settings + " -- sh -c '" + shellCommand +
+                                "' 2>&1";
     const auto start = std::chrono::steady_clock::now();
     HidrawRun run;
     FILE* pipe = popen(command.c_str(), "r");
@@ -42,6 +43,11 @@ HidrawRun haldenOnHidraw(const std::string& settings, const std::string& argumen
     run.took = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
     return run;
+}
+
+// halden ARGUMENTS under tavro_hidraw with these emulator settings.
+HidrawRun haldenOnHidraw(const std::string& settings, const std::string& arguments) {
+    return runOnHidraw(settings, "exec $HALDEN " + arguments);
 }
 
 std::vector<char> bytesOf(const std::filesystem::path& path) {
@@ -128,6 +134,29 @@ TEST_F(HaldenHidrawTest, GangProgramsFourAdaptersEachOnItsOwnNode) {
         const auto wanted = bytesOf(file);
         ASSERT_GE(flash.size(), wanted.size());
         EXPECT_TRUE(std::equal(wanted.begin(), wanted.end(), flash.begin())) << "adapter " << k;
+    }
+}
+
+// tavro_hidraw's SIGUSR1 takes the adapters off the bus and SIGUSR2 plugs them back in,
+// as new nodes; the programs it runs find them gone and back.
+TEST_F(HaldenHidrawTest, SignalsUnplugAndReplugTheAdapters) {
+    // The signal is taken on its own thread: each step waits (5 s at most) until the
+    // change shows.
+    const HidrawRun run = runOnHidraw(
+        "adapters=2", "$HALDEN adapters; kill -USR1 $PPID; i=0; "
+                      "while $HALDEN adapters >/dev/null && [ $i -lt 100 ]; do i=$((i+1)); done; "
+                      "$HALDEN adapters || echo none; kill -USR2 $PPID; i=0; "
+                      "until $HALDEN adapters >/dev/null || [ $i -ge 100 ]; do i=$((i+1)); done; "
+                      "$HALDEN adapters");
+    EXPECT_EQ(run.code, 0) << run.output;
+    const auto none = run.output.find("none\n");
+    ASSERT_NE(none, std::string::npos) << run.output;
+    for (const char* before : {"Pid_0325#hidraw0#", "Pid_0325#hidraw1#"}) {
+        EXPECT_LT(run.output.find(before), none) << before << "\n" << run.output;
+    }
+    for (const char* after : {"Pid_0325#hidraw2#", "Pid_0325#hidraw3#"}) {
+        const auto at = run.output.find(after);
+        EXPECT_TRUE(at != std::string::npos && at > none) << after << "\n" << run.output;
     }
 }
 

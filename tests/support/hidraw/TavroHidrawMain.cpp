@@ -4,15 +4,21 @@
 // testbed: sysfs, udev, uevents, the nodes' ioctls, reads and writes), so the programs
 // reach them through hidapi and udev as a plugged adapter. The settings are those of
 // TAVRO_EMULATOR (several words are joined with commas); COMMAND runs without it.
+// SIGUSR1 to this program unplugs every adapter, SIGUSR2 plugs them back in, each with
+// the uevents of the change (a program's device watch sees them).
 #include "tests/support/hidraw/HidrawBed.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <pthread.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,6 +43,25 @@ int usage() {
     return kUsageStatus;
 }
 
+sigset_t replugSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGUSR1);
+    sigaddset(&signals, SIGUSR2);
+    return signals;
+}
+
+// Takes the plug signals one by one until done is set.
+void replugOnSignals(halden::test::HidrawBed& bed, const std::atomic<bool>& done) {
+    const sigset_t signals = replugSignals();
+    int signal = 0;
+    while (sigwait(&signals, &signal) == 0 && !done) {
+        for (std::size_t k = 0; k < bed.adapterCount(); ++k) {
+            signal == SIGUSR1 ? bed.unplug(k) : bed.plug(k);
+        }
+    }
+}
+
 int statusOf(int status) {
     if (WIFEXITED(status)) {
         return WEXITSTATUS(status);
@@ -57,6 +82,9 @@ int main(int argc, char** argv) {
         return usage();
     }
     const auto dir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    // Blocked in every thread of this program, so the one that waits for them takes them.
+    const sigset_t signals = replugSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::string error;
     auto bed = halden::test::HidrawBed::create(
         settings, halden::test::HidrawBed::libraryFirmware((dir / "M3_Tavro.so").string()), &error);
@@ -73,6 +101,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (child == 0) {
+        pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
         unsetenv("TAVRO_EMULATOR");
         setenv("LD_PRELOAD", preload.c_str(), 1);
         execvp(argv[command + 1], argv + command + 1);
@@ -80,8 +109,13 @@ int main(int argc, char** argv) {
                      std::strerror(errno));
         _exit(127);
     }
+    std::atomic<bool> done{false};
+    std::thread replugger([&bed, &done] { replugOnSignals(*bed, done); });
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
+    done = true;
+    pthread_kill(replugger.native_handle(), SIGUSR2);
+    replugger.join();
     return statusOf(status);
 }
