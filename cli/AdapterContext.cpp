@@ -60,7 +60,12 @@ bool AdapterContext::start() {
 
 void AdapterContext::noteRecord(const LinkRecord& record) {
     if (verbose_) {
-        err_ << "halden: link: " << record.text() << '\n';
+        // An open names the device the transactions go to (a hidraw node on USB).
+        const std::string path = record.operation == LinkRecord::Operation::Open && record.ok
+                                     ? bound_->directory().openPath()
+                                     : std::string();
+        err_ << "halden: link: " << record.text() << (path.empty() ? "" : " (" + path + ")")
+             << '\n';
     }
     traced_.note(record, &bound_->directory());
 }

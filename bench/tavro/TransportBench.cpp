@@ -1,7 +1,9 @@
 // One 256 KiB data phase (CMD_STORE_PROJECT_CODE, 2048 feature reports) against the
 // emulated adapter, through the link library loaded by file name as the programs load
 // it. With latency=0 the time is the host's own cost; with latency=usb-fs it is set
-// against the full-speed USB model's transport time for the same reports.
+// against the full-speed USB model's transport time for the same reports. The hidraw leg
+// (built where umockdev is) takes the real USB path instead: hidapi's hidraw backend
+// against the same adapter shown as /dev/hidrawN by a umockdev testbed.
 #include "adapter/LinkLibrary.h"
 #include "adapter/hid/EmulatorControl.h"
 #include "adapter/wire/AdapterCommand.h"
@@ -10,10 +12,16 @@
 #include "programmer/text/ProgrammerResources.h"
 #include "programmer/text/UiText.h"
 
+#ifdef TAVRO_BENCH_HIDRAW
+#include "tavro/emulator/TavroEmulator.h"
+#include "tests/support/hidraw/HidrawBed.h"
+#endif
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -41,16 +49,38 @@ public:
     int shown = 0;
 };
 
-void DataPhase(benchmark::State& state, const char* settings, bool timed) {
-    setenv("TAVRO_EMULATOR", settings, 1);
+void DataPhase(benchmark::State& state, const char* settings, bool timed, bool hidraw = false) {
+    const std::string libraryPath = std::string(HALDEN_BIN_DIR) + "/M3_Tavro.so";
+#ifdef TAVRO_BENCH_HIDRAW
+    std::unique_ptr<test::HidrawBed> bed;
+    if (hidraw) {
+        std::string error;
+        bed = test::HidrawBed::create(settings, test::HidrawBed::libraryFirmware(libraryPath),
+                                      &error);
+        if (!bed) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+    }
+#endif
+    if (hidraw) {
+        unsetenv("TAVRO_EMULATOR");
+    } else {
+        setenv("TAVRO_EMULATOR", settings, 1);
+    }
     LinkLibrary library;
-    if (library.load(std::string(HALDEN_BIN_DIR) + "/M3_Tavro.so") != 0) {
+    if (library.load(libraryPath) != 0) {
         state.SkipWithError(library.error().c_str());
         return;
     }
     const LinkExports link = library.bindExports();
     using ControlFn = EmulatorControl* (*)();
     auto* control = reinterpret_cast<ControlFn>(library.symbol(kEmulatorControlExport))();
+#ifdef TAVRO_BENCH_HIDRAW
+    if (bed) {
+        control = &bed->adapter(0);
+    }
+#endif
     if (!link.complete() || control == nullptr || link.ConnectHIDDevice(0, 0, 1) != 0) {
         state.SkipWithError("no emulated adapter");
         return;
@@ -97,6 +127,11 @@ BENCHMARK_CAPTURE(DataPhase, latency_0, "latency=0", false)->Unit(benchmark::kMi
 BENCHMARK_CAPTURE(DataPhase, latency_usb_fs, "latency=usb-fs", true)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
+#ifdef TAVRO_BENCH_HIDRAW
+BENCHMARK_CAPTURE(DataPhase, hidraw_latency_0, "latency=0", false, true)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+#endif
 
 } // namespace
 

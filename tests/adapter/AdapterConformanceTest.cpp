@@ -6,11 +6,15 @@
 #include "adapter/wire/LinkResult.h"
 #include "adapter/wire/TavroFrames.h"
 #include "tests/support/TempDir.h"
+#ifdef HALDEN_HAVE_UMOCKDEV
+#include "tests/support/hidraw/HidrawBed.h"
+#endif
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -18,24 +22,48 @@ namespace halden {
 namespace {
 
 // Where the adapter of a conformance run comes from. The same tests run against the
-// emulator always, and against a real adapter on USB (hidapi) when HALDEN_REAL_ADAPTER=1
-// says one is plugged in; they only read, so a real target chip keeps its contents.
+// emulator's own handle, and through hidapi's hidraw backend: against the emulator shown
+// as /dev/hidrawN by a umockdev testbed, or against a real adapter on USB when
+// HALDEN_REAL_ADAPTER=1 says one is plugged in. They only read, so a real target chip
+// keeps its contents. select() gives what must live as long as the test.
 struct EmulatedAdapter {
     static constexpr const char* kName = "emulator";
     static bool available(std::string&) { return true; }
-    static void select(const std::filesystem::path& state) {
+    static std::shared_ptr<void> select(const std::filesystem::path& state) {
         setenv("TAVRO_EMULATOR", ("state=" + state.string()).c_str(), 1);
+        return nullptr;
     }
 };
 
-struct RealAdapter {
+bool realAdapterPlugged() {
+    const char* flag = std::getenv("HALDEN_REAL_ADAPTER");
+    return flag != nullptr && std::string(flag) == "1";
+}
+
+struct HidapiAdapter {
     static constexpr const char* kName = "hidapi";
     static bool available(std::string& why) {
-        const char* flag = std::getenv("HALDEN_REAL_ADAPTER");
-        why = "set HALDEN_REAL_ADAPTER=1 with a Tavro adapter plugged in";
-        return flag != nullptr && std::string(flag) == "1";
+#ifdef HALDEN_HAVE_UMOCKDEV
+        (void)why;
+        return true;
+#else
+        why = "set HALDEN_REAL_ADAPTER=1 with a Tavro adapter plugged in, or install umockdev";
+        return realAdapterPlugged();
+#endif
     }
-    static void select(const std::filesystem::path&) { unsetenv("TAVRO_EMULATOR"); }
+    static std::shared_ptr<void> select(const std::filesystem::path& state) {
+        unsetenv("TAVRO_EMULATOR");
+#ifdef HALDEN_HAVE_UMOCKDEV
+        if (!realAdapterPlugged()) {
+            std::string error;
+            const auto firmware =
+                test::HidrawBed::libraryFirmware(std::string(HALDEN_BIN_DIR) + "/M3_Tavro.so");
+            return test::HidrawBed::create("state=" + state.string(), firmware, &error);
+        }
+#endif
+        (void)state;
+        return nullptr;
+    }
 };
 
 template <typename Source> class AdapterConformance : public testing::Test {
@@ -45,7 +73,7 @@ protected:
         if (!Source::available(why)) {
             GTEST_SKIP() << why;
         }
-        Source::select(state / "emu");
+        adapterSource = Source::select(state / "emu");
         ASSERT_EQ(library.load(std::string(HALDEN_BIN_DIR) + "/M3_Tavro.so"), 0u);
         exports = library.bindExports();
         ASSERT_TRUE(exports.complete());
@@ -62,13 +90,14 @@ protected:
     HidHandle& handle() { return *static_cast<HidHandle*>(exports.HidDevice->handle); }
 
     test::TempDir state;
+    std::shared_ptr<void> adapterSource; // outlives the library, which closes the link
     LinkLibrary library;
     LinkExports exports;
     AdapterLink link{exports};
     std::vector<LinkRecord> records;
 };
 
-using Sources = testing::Types<EmulatedAdapter, RealAdapter>;
+using Sources = testing::Types<EmulatedAdapter, HidapiAdapter>;
 class SourceNames {
 public:
     template <typename T> static std::string GetName(int) { return T::kName; }
@@ -144,8 +173,7 @@ TYPED_TEST(AdapterConformance, ACommandAfterCloseIsNotSent) {
 // The machine has no adapter unless the run says it has one: then opening fails cleanly
 // through hidapi, and nothing is left open.
 TEST(NoAdapter, WithoutTheEmulatorOpeningFailsCleanly) {
-    std::string why;
-    if (RealAdapter::available(why)) {
+    if (realAdapterPlugged()) {
         GTEST_SKIP() << "HALDEN_REAL_ADAPTER=1: an adapter is plugged in";
     }
     unsetenv("TAVRO_EMULATOR");
