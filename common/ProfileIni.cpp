@@ -18,18 +18,27 @@ ProfileText textOf(const std::optional<std::string>& bytes) {
 
 } // namespace
 
+ProfileIni ProfileIni::held(std::string path, std::string bytes) {
+    ProfileIni ini(std::move(path));
+    ini.held_ = std::move(bytes);
+    return ini;
+}
+
 std::optional<std::string> ProfileIni::load(std::string& error) const {
+    std::optional<std::string> bytes;
     std::error_code ignored;
-    if (!std::filesystem::exists(path_, ignored)) {
+    if (held_) {
+        bytes = held_->size() <= kMaxFileSize ? held_ : std::nullopt;
+    } else if (!std::filesystem::exists(path_, ignored)) {
         return std::string();
+    } else if (const auto read = FileReader::readAll(path_, kMaxFileSize)) {
+        bytes = std::string(read->begin(), read->end());
     }
-    const auto bytes = FileReader::readAll(path_, kMaxFileSize);
     if (!bytes) {
         error = "cannot read " + path_ + " (not a readable file of at most " +
                 std::to_string(kMaxFileSize) + " bytes)";
-        return std::nullopt;
     }
-    return std::string(bytes->begin(), bytes->end());
+    return bytes;
 }
 
 std::vector<std::string> ProfileIni::sectionNames() const {
@@ -81,6 +90,10 @@ template <typename Change> std::string ProfileIni::edit(Change&& change) {
         return {};
     case ProfileText::Edit::Changed:
         break;
+    }
+    if (held_) {
+        *held_ = text.bytes();
+        return {};
     }
     // A link is followed, so the file it names is the one replaced.
     std::error_code ignored;

@@ -34,7 +34,14 @@ public:
 
     explicit ProfileIni(std::string path) : path_(std::move(path)) {}
 
+    // A file held in memory under the name `path`: the calls read `bytes` and writes
+    // replace them, so a caller that edits text it already holds (a fuzzer feeding the
+    // setup tool's operations) runs the very same calls without touching a disk.
+    static ProfileIni held(std::string path, std::string bytes);
+
     const std::string& path() const { return path_; }
+    // The bytes of a file held in memory; null for a file on disk.
+    const std::string* heldBytes() const { return held_ ? &*held_ : nullptr; }
 
     // The file as every read call sees it while nothing writes it, for a caller that
     // reads many keys at once; empty for a missing or unreadable file.
@@ -76,6 +83,7 @@ private:
     template <typename Change> std::string edit(Change&& change);
 
     std::string path_;
+    std::optional<std::string> held_;
 };
 
 } // namespace halden

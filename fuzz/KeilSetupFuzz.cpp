@@ -1,4 +1,5 @@
-// A TOOLS.INI from anywhere through the setup tool's Install and Uninstall, on a real file.
+// A TOOLS.INI from anywhere through the setup tool's Install and Uninstall, held in memory
+// so that a run writes no file.
 // Install changes at most two lines (the CPU list's and its own driver line), and Uninstall
 // at most two, every other line keeping its bytes; a driver key Install reports is one that
 // a later scan finds again.
@@ -10,8 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,20 +52,16 @@ std::size_t linesLost(const std::vector<std::string>& before,
     return before.size() - row[after.size()];
 }
 
-std::string read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// A folder of its own for each run, gone with the run.
-class RunFolder {
+// An empty folder for the whole session, as the program's folder (no driver, no pack
+// beside it) and the folder TOOLS.INI is named in, so the path mapping sees a real folder.
+class SessionFolder {
 public:
-    RunFolder() {
+    SessionFolder() {
         std::string pattern = (fs::temp_directory_path() / "keil-fuzz-XXXXXX").string();
         FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
         path_ = pattern;
     }
-    ~RunFolder() {
+    ~SessionFolder() {
         std::error_code ignored;
         fs::remove_all(path_, ignored);
     }
@@ -87,17 +83,16 @@ void checkEdit(const std::string& before, const std::string& after) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 8192) {
-        return 0; // larger files teach nothing new, and each run writes several copies
+        return 0; // larger files teach nothing new
     }
     const std::string original(reinterpret_cast<const char*>(data), size);
-    const RunFolder run;
-    const fs::path toolsIni = run.path() / "TOOLS.INI";
-    std::ofstream(toolsIni, std::ios::binary | std::ios::trunc) << original;
+    static const SessionFolder session;
+    auto toolsIni = halden::ProfileIni::held((session.path() / "TOOLS.INI").string(), original);
 
     NoDesktop desktop;
-    KeilDriverSetup setup(run.path().string(), desktop);
-    const auto installed = setup.Install(run.path().string());
-    const std::string afterInstall = read(toolsIni);
+    KeilDriverSetup setup(session.path().string(), desktop);
+    const auto installed = setup.Install(toolsIni);
+    const std::string afterInstall = *toolsIni.heldBytes();
     if (installed.error != 0) {
         FUZZ_CHECK(afterInstall == original);
         return 0;
@@ -106,10 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!installed.driverKey.empty()) {
         std::string key;
         std::optional<int> anchor;
-        const halden::ProfileIni ini(toolsIni.string());
-        FUZZ_CHECK(KeilDriverSetup::FindDriverKey(ini, key, anchor) == 0);
+        FUZZ_CHECK(KeilDriverSetup::FindDriverKey(toolsIni, key, anchor) == 0);
     }
-    setup.Uninstall(run.path().string());
-    checkEdit(afterInstall, read(toolsIni));
+    setup.Uninstall(toolsIni);
+    checkEdit(afterInstall, *toolsIni.heldBytes());
     return 0;
 }

@@ -345,27 +345,28 @@ std::string KeilDriverSetup::OpenPack() const {
     return first.string();
 }
 
-std::optional<ProfileIni> KeilDriverSetup::openToolsIni(std::string_view folderText,
-                                                        Outcome& outcome) const {
-    outcome.error = LocateToolsIni(folderText, outcome.toolsIni);
-    if (outcome.error != 0) {
-        return std::nullopt;
-    }
-    ProfileIni ini(outcome.toolsIni);
-    outcome.error = HasArmadsSection(ini);
-    if (outcome.error != 0) {
-        return std::nullopt;
-    }
-    return ini;
+KeilDriverSetup::Outcome KeilDriverSetup::opened(const ProfileIni& toolsIni) {
+    Outcome outcome;
+    outcome.toolsIni = toolsIni.path();
+    outcome.error = HasArmadsSection(toolsIni);
+    return outcome;
 }
 
 KeilDriverSetup::Outcome KeilDriverSetup::Install(std::string_view folderText) {
     Outcome outcome;
-    auto opened = openToolsIni(folderText, outcome);
-    if (!opened) {
+    outcome.error = LocateToolsIni(folderText, outcome.toolsIni);
+    if (outcome.error != 0) {
         return outcome;
     }
-    ProfileIni& ini = *opened;
+    ProfileIni ini(outcome.toolsIni);
+    return Install(ini);
+}
+
+KeilDriverSetup::Outcome KeilDriverSetup::Install(ProfileIni& ini) {
+    Outcome outcome = opened(ini);
+    if (outcome.error != 0) {
+        return outcome;
+    }
     std::string key;
     std::optional<int> anchor;
     if (FindDriverKey(ini, key, anchor) == 0) {
@@ -392,11 +393,19 @@ KeilDriverSetup::Outcome KeilDriverSetup::Install(std::string_view folderText) {
 
 KeilDriverSetup::Outcome KeilDriverSetup::Uninstall(std::string_view folderText) {
     Outcome outcome;
-    auto opened = openToolsIni(folderText, outcome);
-    if (!opened) {
+    outcome.error = LocateToolsIni(folderText, outcome.toolsIni);
+    if (outcome.error != 0) {
         return outcome;
     }
-    ProfileIni& ini = *opened;
+    ProfileIni ini(outcome.toolsIni);
+    return Uninstall(ini);
+}
+
+KeilDriverSetup::Outcome KeilDriverSetup::Uninstall(ProfileIni& ini) {
+    Outcome outcome = opened(ini);
+    if (outcome.error != 0) {
+        return outcome;
+    }
     std::string key;
     std::optional<int> anchor;
     if (FindDriverKey(ini, key, anchor) != 0) {

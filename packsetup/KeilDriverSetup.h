@@ -58,6 +58,9 @@ public:
 
     Outcome Install(std::string_view folderText);
     Outcome Uninstall(std::string_view folderText);
+    // The same on a TOOLS.INI already located (the folder forms locate it, then run these).
+    Outcome Install(ProfileIni& toolsIni);
+    Outcome Uninstall(ProfileIni& toolsIni);
 
     // The path of TOOLS.INI in the folder the user gave; the name is matched without
     // regard to case, as under Wine.
@@ -87,8 +90,9 @@ public:
     static std::string driverDestination(const ProfileIni& ini);
 
 private:
-    // TOOLS.INI in the folder, when it holds an [ARMADS] section; else why not, in outcome.
-    std::optional<ProfileIni> openToolsIni(std::string_view folderText, Outcome& outcome) const;
+    // The outcome of an operation on TOOLS.INI, when it holds an [ARMADS] section; else why
+    // not, in outcome.error.
+    static Outcome opened(const ProfileIni& toolsIni);
 
     std::string programFolder_;
     DesktopOpener& opener_;

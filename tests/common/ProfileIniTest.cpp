@@ -279,5 +279,27 @@ TEST(ProfileIni, AFileItCannotReadIsNeverReplaced) {
     EXPECT_TRUE(fs::is_directory(dir / "folder.ini"));
 }
 
+TEST(ProfileIni, AHeldFileIsReadAndWrittenInMemoryOnly) {
+    test::TempDir dir;
+    const auto path = dir.write("TOOLS.INI", "[other]\nk=on disk\n");
+    auto ini = ProfileIni::held(path.string(), kToolsIni);
+    EXPECT_EQ(ini.path(), path.string());
+    EXPECT_EQ(ini.readString("ARMADS", "TDRV1"), "BIN\\PRB2CM3.DLL(\"Probe Two Debugger\")");
+    EXPECT_EQ(ini.writeString("ARMADS", "TDRV2", "BIN\\M3_Tavro.dll"), "");
+    EXPECT_EQ(ini.deleteKey("UV2", "ORGANIZATION"), "");
+    ProfileText edited(kToolsIni);
+    edited.setValue("ARMADS", "TDRV2", "BIN\\M3_Tavro.dll");
+    edited.removeKey("UV2", "ORGANIZATION");
+    EXPECT_EQ(*ini.heldBytes(), edited.bytes());
+    EXPECT_EQ(readFile(path), "[other]\nk=on disk\n");
+    EXPECT_EQ(ProfileIni(path.string()).heldBytes(), nullptr);
+
+    // The size rule of files holds for held text too.
+    auto huge =
+        ProfileIni::held("huge.ini", "[s]\nk=1\n" + std::string(ProfileIni::kMaxFileSize, ';'));
+    EXPECT_EQ(huge.readString("s", "k"), std::nullopt);
+    EXPECT_NE(huge.writeString("s", "k", "2"), "");
+}
+
 } // namespace
 } // namespace halden

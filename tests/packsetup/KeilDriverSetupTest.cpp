@@ -79,6 +79,34 @@ TEST(KeilDriverSetup, InstallRegistersCopiesAndOpensAndUninstallGivesTheBytesBac
     EXPECT_EQ(s.opener.opened.size(), 1u) << "Uninstall opens no pack";
 }
 
+// A TOOLS.INI held in memory under the file's name is edited as the file is, and the
+// driver and pack are handled alike; the file itself is not touched.
+TEST(KeilDriverSetup, AHeldToolsIniGetsWhatTheFileGets) {
+    KeilRun onDisk;
+    const auto installed = onDisk.setup.Install(onDisk.folder());
+    const std::string afterInstall = fileBytes(onDisk.fixture.toolsIni);
+
+    KeilRun held;
+    const std::string original = fileBytes(held.fixture.toolsIni);
+    auto ini = ProfileIni::held(held.fixture.toolsIni.string(), original);
+    const auto heldInstall = held.setup.Install(ini);
+    EXPECT_EQ(*ini.heldBytes(), afterInstall);
+    EXPECT_EQ(heldInstall.driverKey, installed.driverKey);
+    EXPECT_EQ(heldInstall.cpuListKey, installed.cpuListKey);
+    EXPECT_EQ(heldInstall.toolsIni, held.fixture.toolsIni.string());
+    EXPECT_TRUE(heldInstall.driverCopied);
+    EXPECT_EQ(held.opener.opened.size(), 1u);
+
+    const auto removed = held.setup.Uninstall(ini);
+    EXPECT_TRUE(removed.driverDeleted);
+    EXPECT_EQ(*ini.heldBytes(), original);
+    EXPECT_EQ(fileBytes(held.fixture.toolsIni), original);
+    // Without an [ARMADS] section it stops before anything, as for a file.
+    auto bare = ProfileIni::held("TOOLS.INI", "[UV2]\r\n");
+    EXPECT_EQ(held.setup.Install(bare).error, SystemError::kNotFound);
+    EXPECT_EQ(*bare.heldBytes(), "[UV2]\r\n");
+}
+
 TEST(KeilDriverSetup, InstallTwiceRewritesTheEntryOnly) {
     KeilRun s;
     s.setup.Install(s.folder());
