@@ -7,8 +7,34 @@
 
 #include <sstream>
 
+namespace {
+
+using namespace halden;
+
+// The programmer as the command line runs it (the project's part applied directly, an old
+// file opened), built once as one session that reads file after file. A read owes nothing
+// to the one before it: it either only shows a message or first applies a part, which
+// resets the project record, the option bytes and the code buffer.
+struct Session {
+    std::ostringstream sink;
+    ConsoleMessageService messages{sink};
+    MemoryCodeBuffer buffer;
+    ProgrammerCore core{{messages, buffer}};
+
+    Session() {
+        messages.setAnswer(2004, MessageAnswer::Yes);
+        core.applyPart(36);
+    }
+
+    void read(std::span<const std::uint8_t> file) {
+        sink.str({});
+        core.readProject("fuzz.qpf", file);
+    }
+};
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace halden;
     const std::span<const std::uint8_t> file(data, size);
 
     ProjectFile::CheckProjectFile(file);
@@ -18,14 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ProjectFile::parseTrailer(file, *layout, record);
     }
 
-    // The whole read as the command line runs it: the project's part applied directly,
-    // an old file opened.
-    std::ostringstream sink;
-    ConsoleMessageService messages(sink);
-    messages.setAnswer(2004, MessageAnswer::Yes);
-    MemoryCodeBuffer buffer;
-    ProgrammerCore core({messages, buffer});
-    core.applyPart(36);
-    core.readProject("fuzz.qpf", file);
+    static Session session;
+    session.read(file);
     return 0;
 }
