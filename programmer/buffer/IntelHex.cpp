@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace halden {
 
@@ -18,8 +19,23 @@ constexpr std::array<std::uint8_t, 256> makeDigitTable() {
 }
 constexpr auto kDigit = makeDigitTable();
 
+// The same for hex digits only; every other character reads as kNotDigit, so a record of
+// digits alone is told apart in the pass that decodes it.
+constexpr std::uint8_t kNotDigit = 0x10;
+constexpr std::array<std::uint8_t, 256> makeStrictDigitTable() {
+    std::array<std::uint8_t, 256> table{};
+    for (unsigned c = 0; c < 256; ++c) {
+        const bool digit =
+            (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+        table[c] = digit ? kDigit[c] : kNotDigit;
+    }
+    return table;
+}
+constexpr auto kStrictDigit = makeStrictDigitTable();
+
 constexpr std::size_t kHeaderBytes = 4; // count, address high, address low, type
-constexpr std::size_t kMaxLineBytes = 255 + kHeaderBytes + 1 + 1; // with room for extras
+constexpr std::size_t kMaxLineBytes = 255 + kHeaderBytes + 1 + 1;    // with room for extras
+constexpr std::size_t kMinRecordLength = 1 + 2 * (kHeaderBytes + 1); // ':', header, checksum
 
 std::uint8_t decodePair(std::string_view text, std::size_t at) {
     return static_cast<std::uint8_t>((kDigit[static_cast<unsigned char>(text[at])] << 4) +
@@ -62,6 +78,7 @@ struct IntelHex::Converter {
     std::size_t bound;
     Result result;
     std::uint64_t base = 0;
+    std::array<std::uint8_t, kMaxLineBytes> bytes; // the record being read
 
     void write(std::uint64_t offset, const std::uint8_t* data, std::size_t count) {
         ++result.dataRecords;
@@ -79,7 +96,35 @@ struct IntelHex::Converter {
                   image.begin() + static_cast<std::ptrdiff_t>(offset));
     }
 
-    // False when the line ends the conversion.
+    // The length of the plain record at the start of `rest`, its bytes decoded: hex
+    // digits only, exactly as long as its count says, then a line break or the end of the
+    // text, as converters write them. 0 for anything else, which line() reads.
+    std::size_t plainRecord(std::string_view rest, std::uint8_t& sum) {
+        if (rest.size() < kMinRecordLength || rest.front() != ':') {
+            return 0;
+        }
+        const unsigned countHigh = kStrictDigit[static_cast<unsigned char>(rest[1])];
+        const unsigned countLow = kStrictDigit[static_cast<unsigned char>(rest[2])];
+        const std::size_t count = (countHigh << 4) | countLow;
+        const std::size_t length = kMinRecordLength + 2 * count;
+        if (((countHigh | countLow) & kNotDigit) != 0 || rest.size() < length ||
+            (rest.size() > length && rest[length] != '\n' && rest[length] != '\r')) {
+            return 0;
+        }
+        unsigned notDigit = 0;
+        sum = 0;
+        for (std::size_t i = 0, at = 1; i < kHeaderBytes + count + 1; ++i, at += 2) {
+            const unsigned high = kStrictDigit[static_cast<unsigned char>(rest[at])];
+            const unsigned low = kStrictDigit[static_cast<unsigned char>(rest[at + 1])];
+            notDigit |= high | low;
+            bytes[i] = static_cast<std::uint8_t>((high << 4) | low);
+            sum = static_cast<std::uint8_t>(sum + bytes[i]);
+        }
+        return (notDigit & kNotDigit) == 0 ? length : 0;
+    }
+
+    // Any line: every pair of characters after the ':' decoded and summed, whatever they
+    // are. False when the line ends the conversion.
     bool line(std::string_view text, std::size_t number) {
         if (text.empty() || text.front() != ':') {
             if (result.lostLine == 0 && holdsDataRecord(hiddenRecord(text))) {
@@ -87,8 +132,6 @@ struct IntelHex::Converter {
             }
             return true;
         }
-        ++result.lines;
-        std::array<std::uint8_t, kMaxLineBytes> bytes;
         std::size_t decoded = 0;
         std::uint8_t sum = 0;
         for (std::size_t i = 1; i + 1 < text.size(); i += 2) {
@@ -99,6 +142,12 @@ struct IntelHex::Converter {
             }
             ++decoded;
         }
+        return record(decoded, sum, number);
+    }
+
+    // The record decoded into `bytes`. False when it ends the conversion.
+    bool record(std::size_t decoded, std::uint8_t sum, std::size_t number) {
+        ++result.lines;
         // A record shorter than its count says cannot add up: treat it like a bad sum.
         const std::size_t count = decoded > 0 ? bytes[0] : 0;
         if (sum != 0 || decoded < kHeaderBytes + count + 1) {
@@ -139,46 +188,70 @@ struct IntelHex::Converter {
 
 namespace {
 
-// Calls `each(line, number)` for every line, split at CR, LF or CR LF, until it says stop.
-template <typename Each> void forEachLine(std::string_view text, Each each) {
+// Where a line starts: its offset in the text and its number (1 = the first).
+struct LineStart {
     std::size_t pos = 0;
     std::size_t number = 1;
-    while (pos < text.size()) {
-        std::size_t end = pos;
-        while (end < text.size() && text[end] != '\n' && text[end] != '\r') {
-            ++end;
-        }
-        if (!each(text.substr(pos, end - pos), number)) {
+};
+
+// The length of the line at the start of `rest`: up to its first CR or LF.
+std::size_t lineLength(std::string_view rest) {
+    std::size_t length = 0;
+    while (length < rest.size() && rest[length] != '\n' && rest[length] != '\r') {
+        ++length;
+    }
+    return length;
+}
+
+// The line after the one of `length` characters at `at`; lines end at CR, LF or CR LF.
+LineStart nextLine(std::string_view text, LineStart at, std::size_t length) {
+    const std::size_t end = at.pos + length;
+    return {end + (text.substr(end, 2) == "\r\n" ? 2 : 1), at.number + 1};
+}
+
+// Calls `each(line, number)` for every line from `from` on, until it says stop.
+template <typename Each> void forEachLine(std::string_view text, LineStart from, Each each) {
+    for (LineStart at = from; at.pos < text.size();) {
+        const std::size_t length = lineLength(text.substr(at.pos));
+        if (!each(text.substr(at.pos, length), at.number)) {
             return;
         }
-        pos = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
-        ++number;
+        at = nextLine(text, at, length);
     }
 }
 
 } // namespace
 
 IntelHex::Result IntelHex::toImage(std::string_view text, std::size_t bound) {
-    Converter converter{bound, {}};
+    Converter converter{bound, {}, 0, {}};
     // Two text characters make one byte: a good first guess at the image's size.
     converter.result.image.reserve(std::min(bound, text.size() / 2));
-    std::size_t resumeAt = 0; // the line after the one that ended the conversion
-    forEachLine(text, [&](std::string_view line, std::size_t number) {
-        if (converter.line(line, number)) {
-            return true;
+    std::optional<LineStart> stopped; // the line that ended the conversion
+    for (LineStart at; at.pos < text.size();) {
+        // A plain record's end is where its count puts it, so only other lines are
+        // searched for their end.
+        const std::string_view rest = text.substr(at.pos);
+        std::uint8_t sum = 0;
+        std::size_t length = converter.plainRecord(rest, sum);
+        bool going = false;
+        if (length != 0) {
+            going = converter.record((length - 1) / 2, sum, at.number);
+        } else {
+            length = lineLength(rest);
+            going = converter.line(rest.substr(0, length), at.number);
         }
-        resumeAt = number;
-        return false;
-    });
+        if (!going) {
+            stopped = at;
+            break;
+        }
+        at = nextLine(text, at, length);
+    }
     Result& result = converter.result;
     // What a stop left unread: the stopping line itself if it is a data record gone bad,
     // then every data record after it.
-    if (resumeAt != 0) {
-        forEachLine(text, [&](std::string_view line, std::size_t number) {
-            if (number < resumeAt) {
-                return true;
-            }
-            const bool lost = number == resumeAt
+    if (stopped) {
+        forEachLine(text, *stopped, [&](std::string_view line, std::size_t number) {
+            const bool lost = number == stopped->number
                                   ? result.badChecksum && holdsDataRecord(line)
                                   : holdsDataRecord(line) || holdsDataRecord(hiddenRecord(line));
             if (lost && (result.lostLine == 0 || number < result.lostLine)) {

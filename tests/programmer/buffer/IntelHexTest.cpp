@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 namespace halden {
 namespace {
@@ -173,6 +176,73 @@ TEST(IntelHex, SaysWhichLineLostDataRecords) {
         const std::string loss = IntelHex::loss(result);
         EXPECT_EQ(loss.empty(), c.loss.empty()) << c.name;
         EXPECT_NE(loss.find(c.loss), std::string::npos) << c.name << ": " << loss;
+    }
+}
+
+// Records as converters write them are read without a search for their line's end; any
+// other line takes the general reading. A trailing blank after a record of odd length is
+// an unpaired character the general reading ignores, so each text, and the same text with
+// such blanks, must give the same result in every field, whatever the records hold.
+TEST(IntelHex, PlainRecordsReadAsTheGeneralReadingReadsThem) {
+    std::mt19937 random(1209);
+    const auto pick = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
+    const auto randomRecord = [&] {
+        const unsigned kind = pick(20);
+        const std::uint8_t type = kind < 14    ? 0
+                                  : kind < 16  ? 4
+                                  : kind == 16 ? 2
+                                  : kind == 17 ? 1
+                                               : 5;
+        Bytes data(type == 0   ? pick(4) == 0 ? pick(256) : pick(33)
+                     : type == 1 ? 0
+                   : type == 5 ? 4
+                               : 2);
+        for (auto& byte : data) {
+            byte = static_cast<std::uint8_t>(type == 4 ? pick(5) : random());
+        }
+        std::string line = record(type, static_cast<std::uint16_t>(random()), data);
+        line.pop_back(); // its line end is chosen below
+        switch (pick(12)) {
+        case 0: // a bad checksum
+            line.back() = line.back() == '0' ? '1' : '0';
+            break;
+        case 1: // a character that is no hex digit
+            line[1 + pick(static_cast<unsigned>(line.size() - 1))] = "G :x\t"[pick(5)];
+            break;
+        case 2: // one pair short, or one pair more than the count says
+            line = pick(2) == 0 ? line.substr(0, line.size() - 2) : line + "00";
+            break;
+        case 3:
+            std::transform(line.begin(), line.end(), line.begin(),
+                           [](char c) { return static_cast<char>(std::tolower(c)); });
+            break;
+        case 4: // no record at all, or one hidden behind a byte-order mark
+            line = pick(2) == 0 ? "\xEF\xBB\xBF" + line : std::string(pick(3), ' ');
+            break;
+        default:
+            break;
+        }
+        return line;
+    };
+    for (int text = 0; text < 400; ++text) {
+        std::string plain;
+        std::string general;
+        const unsigned lines = 1 + pick(24);
+        for (unsigned i = 0; i < lines; ++i) {
+            const std::string line = randomRecord();
+            const char* end =
+                i + 1 == lines && pick(3) == 0 ? "" : std::array{"\n", "\r\n", "\r"}[pick(3)];
+            plain += line + end;
+            const bool unpaired = !line.empty() && line.front() == ':' && line.size() % 2 == 1;
+            general += line + (unpaired ? " " : "") + end;
+        }
+        const auto a = IntelHex::toImage(plain, 0x30000);
+        const auto b = IntelHex::toImage(general, 0x30000);
+        const auto fields = [](const IntelHex::Result& r) {
+            return std::tuple(r.image, r.clipped, r.badChecksum, r.lines, r.end, r.dataRecords,
+                              r.stopLine, r.stopType, r.lostLine);
+        };
+        ASSERT_EQ(fields(a), fields(b)) << plain;
     }
 }
 
