@@ -1,5 +1,7 @@
 #include "common/FileReader.h"
 
+#include "common/HugePages.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -52,7 +54,10 @@ FileReader::Result FileReader::read(const std::string& path, std::uintmax_t maxS
     if (size > maxSize) {
         return failed("larger than " + sizeText(maxSize));
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(size));
+    HugePages::advise(bytes.data(), bytes.capacity());
+    bytes.resize(static_cast<std::size_t>(size));
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);

@@ -1,5 +1,7 @@
 #include "programmer/buffer/IntelHex.h"
 
+#include "common/HugePages.h"
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -225,7 +227,9 @@ template <typename Each> void forEachLine(std::string_view text, LineStart from,
 IntelHex::Result IntelHex::toImage(std::string_view text, std::size_t bound) {
     Converter converter{bound, {}, 0, {}};
     // Two text characters make one byte: a good first guess at the image's size.
-    converter.result.image.reserve(std::min(bound, text.size() / 2));
+    auto& image = converter.result.image;
+    image.reserve(std::min(bound, text.size() / 2));
+    HugePages::advise(image.data(), image.capacity());
     std::optional<LineStart> stopped; // the line that ended the conversion
     for (LineStart at; at.pos < text.size();) {
         // A plain record's end is where its count puts it, so only other lines are
