@@ -142,7 +142,10 @@ std::optional<std::string> ProfileText::value(std::string_view section,
     if (!line) {
         return std::nullopt;
     }
-    const std::string_view content = lines_[*line].content;
+    return entryValue(lines_[*line].content);
+}
+
+std::string ProfileText::entryValue(std::string_view content) {
     const auto equals = content.find('=');
     if (equals == std::string_view::npos) {
         return std::string();
@@ -167,6 +170,21 @@ std::optional<std::vector<std::string>> ProfileText::section(std::string_view na
         }
     }
     return entries;
+}
+
+std::optional<std::vector<std::pair<std::string, std::string>>>
+ProfileText::keyedValues(std::string_view name) const {
+    const auto span = findSection(name);
+    if (!span) {
+        return std::nullopt;
+    }
+    std::vector<std::pair<std::string, std::string>> values;
+    for (std::size_t i = span->header + 1; i < span->end; ++i) {
+        if (kindOf(lines_[i].content) == Kind::Entry) {
+            values.emplace_back(entryKey(lines_[i].content), entryValue(lines_[i].content));
+        }
+    }
+    return values;
 }
 
 bool ProfileText::validSectionName(std::string_view name) {

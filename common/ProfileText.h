@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace halden {
@@ -41,6 +42,11 @@ public:
     // The section's entries as "key=value" (quotes kept), in file order; nothing when the
     // section is missing.
     std::optional<std::vector<std::string>> section(std::string_view section) const;
+    // The section's entries as their keys and their values as value() reads them, in file
+    // order; nothing when the section is missing. A caller that looks up many keys of one
+    // section reads it once rather than once a key.
+    std::optional<std::vector<std::pair<std::string, std::string>>>
+    keyedValues(std::string_view section) const;
 
     // Sets key in section to value: the key's line is rewritten in place, a new key goes
     // after the section's last entry, a new section to the end of the file.
@@ -74,6 +80,7 @@ private:
     static std::string_view headerName(std::string_view content);
     static std::string_view entryKey(std::string_view content);
     static std::string normalisedEntry(std::string_view content);
+    static std::string entryValue(std::string_view content);
 
     std::optional<Span> findSection(std::string_view name) const;
     std::optional<std::size_t> findKey(const Span& span, std::string_view key) const;

@@ -11,6 +11,8 @@
 #include <climits>
 #include <filesystem>
 #include <system_error>
+#include <unordered_map>
+#include <utility>
 
 namespace halden {
 
@@ -26,16 +28,42 @@ std::string familyKey(const char* family, int number) {
     return family + std::to_string(number);
 }
 
+// The [ARMADS] values as the reads see them, looked up by key without regard to case, the
+// first line of a key winning: a scan of 256 keys reads the section once, not once a key.
+class ArmadsValues {
+public:
+    explicit ArmadsValues(const ProfileText& text) {
+        for (auto& [key, value] :
+             text.keyedValues(KeilDriverSetup::kSection)
+                 .value_or(std::vector<std::pair<std::string, std::string>>{})) {
+            values_.emplace(lowered(key), std::move(value));
+        }
+    }
+
+    std::string_view value(const std::string& key) const {
+        const auto found = values_.find(lowered(key));
+        return found == values_.end() ? std::string_view() : std::string_view(found->second);
+    }
+
+private:
+    static std::string lowered(std::string key) {
+        for (char& c : key) {
+            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+        return key;
+    }
+
+    std::unordered_map<std::string, std::string> values_;
+};
+
 // A key's value read into the setup tool's buffer: the value, cut to the buffer.
-ProfileIni::Fitted bufferedValue(const ProfileText& text, const std::string& key) {
-    const auto value = text.value(KeilDriverSetup::kSection, key);
-    return ProfileIni::fitValue(value ? std::string_view(*value) : std::string_view(),
-                                KeilDriverSetup::kValueBuffer);
+ProfileIni::Fitted bufferedValue(const ArmadsValues& values, const std::string& key) {
+    return ProfileIni::fitValue(values.value(key), KeilDriverSetup::kValueBuffer);
 }
 
 // The value of a key as the scans see it: nothing for a missing, empty or cut-off one.
-std::optional<std::string> scannedValue(const ProfileText& text, const std::string& key) {
-    auto fitted = bufferedValue(text, key);
+std::optional<std::string> scannedValue(const ArmadsValues& values, const std::string& key) {
+    auto fitted = bufferedValue(values, key);
     if (fitted.returned == 0 || fitted.returned >= kCutOff) {
         return std::nullopt;
     }
@@ -103,10 +131,10 @@ template <typename Chosen>
 std::optional<std::pair<std::string, std::string>> findCpuList(const ProfileIni& ini,
                                                                Chosen&& chosen) {
     // One reading of the file serves the whole scan.
-    const ProfileText text = ini.text();
+    const ArmadsValues values(ini.text());
     for (int n = 0; n < KeilDriverSetup::kKeyCount; ++n) {
         const std::string key = familyKey(KeilDriverSetup::kCpuListKeyFamily, n);
-        if (auto value = scannedValue(text, key); value && chosen(*value)) {
+        if (auto value = scannedValue(values, key); value && chosen(*value)) {
             return std::make_pair(key, std::move(*value));
         }
     }
@@ -179,10 +207,10 @@ std::uint32_t KeilDriverSetup::HasArmadsSection(const ProfileIni& ini) {
 std::uint32_t KeilDriverSetup::FindDriverKey(const ProfileIni& ini, std::string& key,
                                              std::optional<int>& anchor) {
     anchor.reset();
-    const ProfileText text = ini.text();
+    const ArmadsValues values(ini.text());
     for (int n = 0; n < kKeyCount; ++n) {
         const std::string name = familyKey(kDriverKeyFamily, n);
-        const auto fitted = bufferedValue(text, name);
+        const auto fitted = bufferedValue(values, name);
         if (fitted.returned == 0) {
             if (!anchor) {
                 anchor = n - 1;

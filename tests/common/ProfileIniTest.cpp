@@ -75,6 +75,19 @@ TEST(ProfileText, ListsSectionsAndEntries) {
                                       }));
     EXPECT_EQ(text.section("none"), std::nullopt);
     EXPECT_EQ(ProfileText("[a]\n[b]\n").section("a"), std::vector<std::string>{});
+
+    // Keyed, the values read as value() reads them: quotes dropped, blanks gone, a line
+    // without "=" an empty value, a repeated key listed again (value() takes the first).
+    using Keyed = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(
+        ProfileText("[s]\r\n k = 'one' \r\n;c\r\nbare\r\nK=two\r\n[t]\r\nx=1\r\n").keyedValues("S"),
+        (Keyed{{"k", "one"}, {"bare", ""}, {"K", "two"}}));
+    EXPECT_EQ(text.keyedValues("none"), std::nullopt);
+    const auto armads = text.keyedValues("ARMADS");
+    ASSERT_TRUE(armads);
+    for (const auto& [key, value] : *armads) {
+        EXPECT_EQ(text.value("ARMADS", key), value) << key;
+    }
 }
 
 TEST(ProfileIni, FitsValuesAndListsIntoTheSystemsBuffers) {
