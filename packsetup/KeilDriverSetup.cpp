@@ -7,6 +7,7 @@
 #include "packsetup/WinePath.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <climits>
 #include <filesystem>
@@ -28,32 +29,70 @@ std::string familyKey(const char* family, int number) {
     return family + std::to_string(number);
 }
 
-// The [ARMADS] values as the reads see them, looked up by key without regard to case, the
-// first line of a key winning: a scan of 256 keys reads the section once, not once a key.
+using ScannedKeys = std::array<std::string, KeilDriverSetup::kKeyCount>;
+
+// The names a scan reads, family0 to family255, made once rather than for every scan.
+ScannedKeys makeScannedKeys(const char* family) {
+    ScannedKeys keys;
+    for (int n = 0; n < KeilDriverSetup::kKeyCount; ++n) {
+        keys[static_cast<std::size_t>(n)] = familyKey(family, n);
+    }
+    return keys;
+}
+
+const ScannedKeys& driverKeys() {
+    static const ScannedKeys keys = makeScannedKeys(KeilDriverSetup::kDriverKeyFamily);
+    return keys;
+}
+
+const ScannedKeys& cpuListKeys() {
+    static const ScannedKeys keys = makeScannedKeys(KeilDriverSetup::kCpuListKeyFamily);
+    return keys;
+}
+
+// The [ARMADS] values as the reads see them, looked up by key without regard to ASCII
+// case, the first line of a key winning: a scan of 256 keys reads the section once, not
+// once a key.
 class ArmadsValues {
 public:
     explicit ArmadsValues(const ProfileText& text) {
         for (auto& [key, value] :
              text.keyedValues(KeilDriverSetup::kSection)
                  .value_or(std::vector<std::pair<std::string, std::string>>{})) {
-            values_.emplace(lowered(key), std::move(value));
+            values_.emplace(std::move(key), std::move(value));
         }
     }
 
-    std::string_view value(const std::string& key) const {
-        const auto found = values_.find(lowered(key));
+    std::string_view value(std::string_view key) const {
+        const auto found = values_.find(key);
         return found == values_.end() ? std::string_view() : std::string_view(found->second);
     }
 
 private:
-    static std::string lowered(std::string key) {
-        for (char& c : key) {
-            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        }
-        return key;
+    static char lowered(char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
 
-    std::unordered_map<std::string, std::string> values_;
+    struct NoCaseHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const {
+            std::size_t hash = key.size();
+            for (const char c : key) {
+                hash = hash * 131 + static_cast<unsigned char>(lowered(c));
+            }
+            return hash;
+        }
+    };
+    struct NoCaseEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const {
+            return a.size() == b.size() &&
+                   std::equal(a.begin(), a.end(), b.begin(),
+                              [](char x, char y) { return lowered(x) == lowered(y); });
+        }
+    };
+
+    std::unordered_map<std::string, std::string, NoCaseHash, NoCaseEqual> values_;
 };
 
 // A key's value read into the setup tool's buffer: the value, cut to the buffer.
@@ -132,8 +171,7 @@ std::optional<std::pair<std::string, std::string>> findCpuList(const ProfileIni&
                                                                Chosen&& chosen) {
     // One reading of the file serves the whole scan.
     const ArmadsValues values(ini.text());
-    for (int n = 0; n < KeilDriverSetup::kKeyCount; ++n) {
-        const std::string key = familyKey(KeilDriverSetup::kCpuListKeyFamily, n);
+    for (const std::string& key : cpuListKeys()) {
         if (auto value = scannedValue(values, key); value && chosen(*value)) {
             return std::make_pair(key, std::move(*value));
         }
@@ -209,7 +247,7 @@ std::uint32_t KeilDriverSetup::FindDriverKey(const ProfileIni& ini, std::string&
     anchor.reset();
     const ArmadsValues values(ini.text());
     for (int n = 0; n < kKeyCount; ++n) {
-        const std::string name = familyKey(kDriverKeyFamily, n);
+        const std::string& name = driverKeys()[static_cast<std::size_t>(n)];
         const auto fitted = bufferedValue(values, name);
         if (fitted.returned == 0) {
             if (!anchor) {
