@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 
 namespace halden {
@@ -34,6 +35,29 @@ constexpr std::array<std::uint8_t, 256> makeStrictDigitTable() {
     return table;
 }
 constexpr auto kStrictDigit = makeStrictDigitTable();
+
+// Two characters at once, as they lie in memory: the byte they spell, or kNotPair when
+// either is no hex digit. Made once; a plain record is decoded with one look-up a byte.
+constexpr std::uint16_t kNotPair = 0x100;
+const std::array<std::uint16_t, 65536>& pairTable() {
+    static const auto table = [] {
+        std::array<std::uint16_t, 65536> pairs{};
+        for (unsigned first = 0; first < 256; ++first) {
+            for (unsigned second = 0; second < 256; ++second) {
+                const unsigned high = kStrictDigit[first];
+                const unsigned low = kStrictDigit[second];
+                const char text[2] = {static_cast<char>(first), static_cast<char>(second)};
+                std::uint16_t index = 0;
+                std::memcpy(&index, text, 2);
+                pairs[index] = ((high | low) & kNotDigit) != 0
+                                   ? kNotPair
+                                   : static_cast<std::uint16_t>((high << 4) | low);
+            }
+        }
+        return pairs;
+    }();
+    return table;
+}
 
 constexpr std::size_t kHeaderBytes = 4; // count, address high, address low, type
 constexpr std::size_t kMaxLineBytes = 255 + kHeaderBytes + 1 + 1;    // with room for extras
@@ -113,16 +137,19 @@ struct IntelHex::Converter {
             (rest.size() > length && rest[length] != '\n' && rest[length] != '\r')) {
             return 0;
         }
-        unsigned notDigit = 0;
-        sum = 0;
+        const auto& pairs = pairTable();
+        unsigned notPair = 0;
+        unsigned total = 0;
         for (std::size_t i = 0, at = 1; i < kHeaderBytes + count + 1; ++i, at += 2) {
-            const unsigned high = kStrictDigit[static_cast<unsigned char>(rest[at])];
-            const unsigned low = kStrictDigit[static_cast<unsigned char>(rest[at + 1])];
-            notDigit |= high | low;
-            bytes[i] = static_cast<std::uint8_t>((high << 4) | low);
-            sum = static_cast<std::uint8_t>(sum + bytes[i]);
+            std::uint16_t index = 0;
+            std::memcpy(&index, rest.data() + at, 2);
+            const unsigned pair = pairs[index];
+            notPair |= pair;
+            total += pair;
+            bytes[i] = static_cast<std::uint8_t>(pair);
         }
-        return (notDigit & kNotDigit) == 0 ? length : 0;
+        sum = static_cast<std::uint8_t>(total);
+        return (notPair & kNotPair) == 0 ? length : 0;
     }
 
     // Any line: every pair of characters after the ':' decoded and summed, whatever they
