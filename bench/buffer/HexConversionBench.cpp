@@ -10,8 +10,8 @@
 // same is then done in a folder on the disk the build lives on, where halden's sync
 // (its written file is durable once the command returns, objcopy's is not) adds what the
 // disk takes to store the file, printed on its own as a plain write against a synced one.
-// It prints the median wall times, halden's time over objcopy's, and whether every
-// output is the image.
+// It prints the median and the fastest wall times, halden's time over objcopy's, and
+// whether every output is the image.
 
 #include <algorithm>
 #include <cerrno>
@@ -36,7 +36,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kRuns = 9;
+constexpr int kRuns = 15;
 constexpr double kGoal = 0.5; // halden's whole command against objcopy's, on tmpfs
 
 using Clock = std::chrono::steady_clock;
@@ -48,6 +48,12 @@ double secondsSince(Clock::time_point start) {
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+// On a machine that others share the fastest run is the closest to what the work itself
+// takes; the median says what a run usually took.
+double fastest(const std::vector<double>& values) {
+    return *std::min_element(values.begin(), values.end());
 }
 
 // One whole process, its standard output gone, without a shell in between; the wall time.
@@ -153,20 +159,24 @@ std::pair<double, double> storeTimes(const fs::path& dir, const std::vector<char
     return {median(plain), median(synced)};
 }
 
-// Prints one folder's figures; halden's time over objcopy's.
-double report(const std::vector<Converter>& converters, const std::vector<char>& image) {
+// Prints one folder's figures; halden's time over objcopy's, of the medians and of the
+// fastest runs.
+std::pair<double, double> report(const std::vector<Converter>& converters,
+                                 const std::vector<char>& image) {
     for (const auto& converter : converters) {
         const bool same = readAll(converter.output) == image;
-        std::printf("    %-15s %8.1f ms  %s\n", converter.name.c_str(),
-                    median(converter.times) * 1000,
+        std::printf("    %-15s %7.1f ms median %7.1f ms fastest  %s\n", converter.name.c_str(),
+                    median(converter.times) * 1000, fastest(converter.times) * 1000,
                     same ? "output matches the image" : "OUTPUT DIFFERS");
         if (!same) {
             std::exit(1);
         }
     }
-    const double ratio = median(converters[0].times) / median(converters[1].times);
-    std::printf("    halden / objcopy = %.2f\n", ratio);
-    return ratio;
+    const double medians = median(converters[0].times) / median(converters[1].times);
+    const double fastestRuns = fastest(converters[0].times) / fastest(converters[1].times);
+    std::printf("    halden / objcopy = %.2f (medians), %.2f (fastest runs)\n", medians,
+                fastestRuns);
+    return {medians, fastestRuns};
 }
 
 } // namespace
@@ -186,7 +196,8 @@ int main(int argc, char** argv) {
     fs::create_directories(disk);
     const bool haveSrecCat = std::system("srec_cat -version > /dev/null 2>&1") == 0;
 
-    bool goalMet = true;
+    bool goalMetByMedians = true;
+    bool goalMetByFastest = true;
     for (const std::size_t mebibytes : sizes) {
         std::vector<char> image(mebibytes * 1024 * 1024);
         std::mt19937 random(1209);
@@ -197,11 +208,12 @@ int main(int argc, char** argv) {
                  (memory / "image.bin").string(), hex.string()});
         fs::copy_file(hex, disk / "image.hex", fs::copy_options::overwrite_existing);
 
-        std::printf("Intel HEX of %zu MiB (%ju bytes of text), median of %d runs\n", mebibytes,
-                    static_cast<std::uintmax_t>(fs::file_size(hex)), kRuns);
+        std::printf("Intel HEX of %zu MiB (%ju bytes of text), %d runs each, taking turns\n",
+                    mebibytes, static_cast<std::uintmax_t>(fs::file_size(hex)), kRuns);
         std::printf("  in %s (tmpfs, a sync costs nothing)\n", memory.c_str());
-        const double ratio = report(runConverters(memory, hex, haveSrecCat), image);
-        goalMet = goalMet && ratio <= kGoal;
+        const auto [medians, fastestRuns] = report(runConverters(memory, hex, haveSrecCat), image);
+        goalMetByMedians = goalMetByMedians && medians <= kGoal;
+        goalMetByFastest = goalMetByFastest && fastestRuns <= kGoal;
         std::printf("  in %s (the build's disk)\n", disk.c_str());
         report(runConverters(disk, disk / "image.hex", false), image);
         const auto [plain, synced] = storeTimes(disk, image);
@@ -209,8 +221,10 @@ int main(int argc, char** argv) {
                     "the sync adds %.1f ms\n",
                     mebibytes, plain * 1000, synced * 1000, (synced - plain) * 1000);
     }
-    std::printf("halden / objcopy on tmpfs %s %.2f for every size\n",
-                goalMet ? "is at most" : "is NOT within", kGoal);
+    std::printf("halden / objcopy on tmpfs for every size: %s %.2f by the medians, %s by "
+                "the fastest runs\n",
+                goalMetByMedians ? "at most" : "NOT within", kGoal,
+                goalMetByFastest ? "at most" : "NOT within");
     fs::remove_all(memory);
     fs::remove_all(disk);
     return 0;
