@@ -184,7 +184,7 @@ struct IntelHex::Converter {
             stop(number, -1);
             return false;
         }
-        const unsigned address = (bytes[1] << 8) | bytes[2];
+        const auto address = static_cast<unsigned>((bytes[1] << 8) | bytes[2]);
         switch (bytes[3]) {
         case 0:
             write(base + address, bytes.data() + kHeaderBytes, count);
