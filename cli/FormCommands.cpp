@@ -7,16 +7,14 @@
 #include "common/AtomicFile.h"
 #include "common/FileReader.h"
 #include "common/Unicode.h"
+#include "programmer/form/FormPdf.h"
 #include "programmer/form/FormPicture.h"
-#include "programmer/form/FormPrinter.h"
 #include "programmer/form/FormProjectFile.h"
 #include "programmer/form/RequestForm.h"
 #include "programmer/text/ProgrammerResources.h"
 
 #include <QApplication>
-#include <QPrinter>
 
-#include <filesystem>
 #include <memory>
 
 namespace halden {
@@ -134,23 +132,8 @@ int FormCommands::writePages(const std::u16string& text, const std::string& bmp,
         }
     }
     if (!pdf.empty()) {
-        // The printer writes as it goes: into a file beside the target, which replaces
-        // the target only once the page is complete.
-        const std::string partial = pdf + ".partial";
-        bool printed = false;
-        {
-            QPrinter printer(QPrinter::HighResolution);
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(QString::fromStdString(partial));
-            printed = FormPrinter::print(printer, page);
-        }
-        std::error_code failure;
-        if (printed) {
-            std::filesystem::rename(partial, pdf, failure);
-        }
-        if (!printed || failure) {
-            std::filesystem::remove(partial, failure);
-            context_.err << "halden: cannot write " << pdf << '\n';
+        if (const std::string failure = FormPdf::save(pdf, page); !failure.empty()) {
+            context_.err << "halden: " << failure << '\n';
             return HaldenCli::kFailed;
         }
     }

@@ -370,6 +370,7 @@ bool KeilDriverSetup::CopyLinkLibrary(const ProfileIni& ini, Outcome& outcome) c
     const fs::path source = WinePath::childNoCase(programFolder_, kDriverFileName);
     std::error_code error;
     if (!fs::is_regular_file(source, error)) {
+        outcome.driverSourceMissing = true;
         addNote(outcome,
                 "there is no " + std::string(kDriverFileName) + " beside the program to copy");
         return false;

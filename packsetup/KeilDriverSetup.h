@@ -47,6 +47,7 @@ public:
         std::string cpuListKey; // the CPUDLL key whose list was rewritten; empty when none
         std::string driverPath; // the driver in Keil's BIN folder; empty when PATH is missing
         bool driverCopied = false;
+        bool driverSourceMissing = false; // no M3_Tavro.dll beside the program
         bool driverDeleted = false;
         std::string pack; // the pack handed to the desktop; empty when none lies beside us
         // A sentence for the user when something did not happen as asked; empty otherwise.

@@ -212,9 +212,14 @@ void SetupDialog::OnBrowse() {
     }
 }
 
-// Install and Uninstall act on the edit box's text as it stands and show nothing.
+// Install and Uninstall act on the edit box's text as it stands. A driver registered but
+// not copied for want of its file is said in pane 0, as Browse says a missing TOOLS.INI.
 void SetupDialog::OnInstall() {
-    KeilDriverSetup(context_.programFolder, context_.desktop).Install(folderText());
+    const auto outcome =
+        KeilDriverSetup(context_.programFolder, context_.desktop).Install(folderText());
+    if (outcome.driverSourceMissing) {
+        showStatusMessage(text(kNoDriverFile));
+    }
 }
 
 void SetupDialog::OnUninstall() {

@@ -35,6 +35,8 @@ public:
     static constexpr const char* kBrowseTitle = "Choose a folder where Keil MDK_ARM is installed";
     static constexpr const char16_t* kNoDirectory = u"Fail to get directory !";
     static constexpr const char16_t* kNoToolsIni = u"Can't find \"Tools.ini\" in this path !";
+    static constexpr const char16_t* kNoDriverFile =
+        u"Can't find \"M3_Tavro.dll\" beside PackSetup !";
     // The press of 1007 without the link library: nothing of it is bound.
     static constexpr const char16_t* kNoLinkLibrary =
         u"The Tavro firmware cannot be upgraded: the link library M3_Tavro.so is not in "

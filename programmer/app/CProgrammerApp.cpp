@@ -2,6 +2,7 @@
 
 #include "adapter/LinkLibraryFile.h"
 #include "adapter/LinkLibraryLoader.h"
+#include "common/InstanceLockFolder.h"
 #include "common/MessageService.h"
 #include "common/SystemError.h"
 #include "common/Unicode.h"
@@ -104,11 +105,16 @@ bool CProgrammerApp::loadLinkLibrary(const std::string& folder) {
     }
 }
 
+// The lock is the user's own, as the named mutex is the session's: another user's
+// running programmer must not keep this one from starting.
 bool CProgrammerApp::takeSingleInstance() {
-    instanceLock_ =
-        std::make_unique<QLockFile>(QDir::temp().filePath(QString(kMutexName) + ".lock"));
-    instanceLock_->setStaleLockTime(0);
-    if (!instanceLock_->tryLock(0)) {
+    const std::string folder = InstanceLockFolder::find();
+    if (!folder.empty()) {
+        instanceLock_ = std::make_unique<QLockFile>(
+            QDir(QString::fromStdString(folder)).filePath(QString(kMutexName) + ".lock"));
+        instanceLock_->setStaleLockTime(0);
+    }
+    if (instanceLock_ == nullptr || !instanceLock_->tryLock(0)) {
         instanceLock_.reset();
         fail(u"There is another application running", u"Error");
         return false;

@@ -344,7 +344,8 @@ void CProgrammerDlg::buildSystemMenu() {
 // Each language by its table's own name (key 0). The window's texts are set once, so
 // the choice is stored for the next start.
 void CProgrammerDlg::addLanguageMenu() {
-    QMenu* languages = systemMenu_->addMenu("Language");
+    QMenu* languages =
+        systemMenu_->addMenu(QString::fromStdU16String(core_.text().own(OwnTextId::LanguageMenu)));
     languages->setObjectName("languageMenu");
     auto* choices = new QActionGroup(languages);
     const std::uint16_t stored = LanguageSetting::read(context_.settings);
@@ -355,9 +356,20 @@ void CProgrammerDlg::addLanguageMenu() {
         choice->setChecked(index == stored);
         choice->setData(index);
         choices->addAction(choice);
-        connect(choice, &QAction::triggered, this,
-                [this, index] { LanguageSetting::write(context_.settings, index); });
+        connect(choice, &QAction::triggered, this, [this, index] { chooseLanguage(index); });
     }
+}
+
+// Said in the language chosen, which the user reads best; nothing to say when the
+// window already shows it.
+void CProgrammerDlg::chooseLanguage(std::uint16_t index) {
+    LanguageSetting::write(context_.settings, index);
+    if (index == core_.text().languageIndex()) {
+        return;
+    }
+    const UiText chosen(core_.text().tables(), index);
+    context_.messages.show(chosen.own(OwnTextId::LanguageAtNextStart), context_.applicationName,
+                           {MessageButtons::Ok, MessageIcon::Information});
 }
 
 void CProgrammerDlg::buildContextMenu() {
@@ -431,11 +443,11 @@ void CProgrammerDlg::onCodeChanged() {
         QString::asprintf("%s = 0x%04X",
                           QString::fromStdU16String(core_.text().text(1105)).toUtf8().constData(),
                           record.codeChecksum));
-    setPane(
-        MainWindowTemplate::kSizePane,
-        QString::asprintf("%s = %u Bytes",
-                          QString::fromStdU16String(core_.text().text(1106)).toUtf8().constData(),
-                          record.codeSize));
+    setPane(MainWindowTemplate::kSizePane,
+            QString("%1 = %2 %3")
+                .arg(QString::fromStdU16String(core_.text().text(1106)))
+                .arg(record.codeSize)
+                .arg(QString::fromStdU16String(core_.text().own(OwnTextId::Bytes))));
 }
 
 void CProgrammerDlg::setPane(int id, const QString& text) {

@@ -146,6 +146,7 @@ private:
     void buildSystemMenu();
     void buildContextMenu();
     void addLanguageMenu();
+    void chooseLanguage(std::uint16_t index);
     void restoreWindowState();
     void setControlTexts();
     void setDefaultButton(int id);

@@ -51,7 +51,7 @@ QRegularExpressionValidator* validator(const char* pattern, QObject* parent) {
 OfflineModeDialog::OfflineModeDialog(OfflineSettings& settings, std::uint32_t flashSize,
                                      const UiText& text, MessageService& messages,
                                      std::u16string applicationName, QWidget* parent)
-    : QDialog(parent), settings_(settings), flashSize_(flashSize), messages_(messages),
+    : QDialog(parent), settings_(settings), flashSize_(flashSize), text_(text), messages_(messages),
       applicationName_(std::move(applicationName)) {
     DialogBuilder::build(*this, offlineTemplate());
     setUpTexts(text);
@@ -122,10 +122,9 @@ void OfflineModeDialog::maxCounterChanged(const QString& text) {
         return;
     }
     // The range message of the dialog's data exchange, then the limit in its place.
-    const std::string range =
-        "Enter an integer between 0 and " + std::to_string(OfflineSettings::kMaxCounterLimit) + ".";
-    messages_.show(std::u16string(range.begin(), range.end()), applicationName_,
-                   {MessageButtons::Ok, MessageIcon::Warning});
+    const std::string limit = std::to_string(OfflineSettings::kMaxCounterLimit);
+    messages_.show(text_.own(OwnTextId::IntegerRange, {std::u16string(limit.begin(), limit.end())}),
+                   applicationName_, {MessageButtons::Ok, MessageIcon::Warning});
     edit(kMaxCounter)->setText(QString::number(settings_.maxCounter));
     messages_.beep(MessageIcon::Error);
 }

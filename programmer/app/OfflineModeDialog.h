@@ -47,6 +47,7 @@ private:
 
     OfflineSettings& settings_;
     std::uint32_t flashSize_;
+    const UiText& text_;
     MessageService& messages_;
     std::u16string applicationName_;
 };

@@ -12,6 +12,7 @@
 #include "programmer/programming/ReadTarget.h"
 #include "programmer/programming/TracedOperation.h"
 #include "programmer/text/TextMessage.h"
+#include "programmer/text/UiText.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -24,14 +25,18 @@ ProductionMenu::ProductionMenu(CProgrammerDlg& window, ProgrammerContext& contex
                                AdapterLink& link)
     : window_(window), context_(context), link_(link) {}
 
+QString ProductionMenu::ownText(OwnTextId id) const {
+    return QString::fromStdU16String(window_.core().text().own(id));
+}
+
 QList<QAction*> ProductionMenu::makeActions(QObject* owner) {
-    auto* read = new QAction("Read Target...", owner);
+    auto* read = new QAction(ownText(OwnTextId::ReadTargetMenu), owner);
     read->setObjectName("readTarget");
     QObject::connect(read, &QAction::triggered, owner, [this] { readTarget(); });
-    auto* verify = new QAction("Verify Target", owner);
+    auto* verify = new QAction(ownText(OwnTextId::VerifyTargetMenu), owner);
     verify->setObjectName("verifyTarget");
     QObject::connect(verify, &QAction::triggered, owner, [this] { verifyTarget(); });
-    auto* blank = new QAction("Blank Check", owner);
+    auto* blank = new QAction(ownText(OwnTextId::BlankCheckMenu), owner);
     blank->setObjectName("blankCheck");
     QObject::connect(blank, &QAction::triggered, owner, [this] { blankCheck(); });
     return {read, verify, blank};
@@ -45,10 +50,10 @@ bool ProductionMenu::runTraced(const std::string& operation, const Body& body) {
     const std::string logPath =
         Unicode::toUtf8(context_.settings.readString("Settings", "TraceLog", u""));
     if (const std::string problem = trace.open(logPath); !problem.empty()) {
-        context_.messages.show(u"Cannot open the trace log " + Unicode::toUtf16(logPath) +
-                                   u" for appending: " + Unicode::toUtf16(problem),
-                               window_.core().text().text(1101),
-                               {MessageButtons::Ok, MessageIcon::Error});
+        const UiText& text = window_.core().text();
+        context_.messages.show(text.own(OwnTextId::CannotOpenTraceLog,
+                                        {Unicode::toUtf16(logPath), Unicode::toUtf16(problem)}),
+                               text.text(1101), {MessageButtons::Ok, MessageIcon::Error});
         return false;
     }
     std::unique_ptr<AdapterDirectory> directory;
@@ -62,10 +67,10 @@ bool ProductionMenu::runTraced(const std::string& operation, const Body& body) {
     const bool ok = body(messages, trace);
     link_.setRecordSink({});
     if (const std::string problem = trace.finish(ok, &link_); !problem.empty()) {
-        context_.messages.show(u"Cannot write the trace log " + Unicode::toUtf16(logPath) + u": " +
-                                   Unicode::toUtf16(problem),
-                               window_.core().text().text(1101),
-                               {MessageButtons::Ok, MessageIcon::Error});
+        const UiText& text = window_.core().text();
+        context_.messages.show(text.own(OwnTextId::CannotWriteTraceLog,
+                                        {Unicode::toUtf16(logPath), Unicode::toUtf16(problem)}),
+                               text.text(1101), {MessageButtons::Ok, MessageIcon::Error});
         return false;
     }
     return ok;
@@ -75,7 +80,8 @@ QString ProductionMenu::chooseReadPath() {
     if (saveChooser_) {
         return saveChooser_();
     }
-    QFileDialog dialog(&window_, "Read Target", {}, "Binary(*.bin);;All Format(*)");
+    QFileDialog dialog(&window_, ownText(OwnTextId::ReadTargetCaption), {},
+                       "Binary(*.bin);;All Format(*)");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("bin");
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
@@ -100,7 +106,8 @@ void ProductionMenu::readTarget() {
         trace.record().image = TraceRecord::imageOf({path}, check.data());
         if (const std::string problem = AtomicFile::write(path, check.data()); !problem.empty()) {
             messages.messages().show(
-                u"Cannot write " + Unicode::toUtf16(path) + u": " + Unicode::toUtf16(problem),
+                core.text().own(OwnTextId::CannotWrite,
+                                {Unicode::toUtf16(path), Unicode::toUtf16(problem)}),
                 core.text().text(1101), {MessageButtons::Ok, MessageIcon::Error});
             return false;
         }

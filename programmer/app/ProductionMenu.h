@@ -1,5 +1,7 @@
 #pragma once
 
+#include "programmer/text/OwnTextId.h"
+
 #include <QList>
 #include <QString>
 
@@ -46,6 +48,7 @@ public:
 
 private:
     QString chooseReadPath();
+    QString ownText(OwnTextId id) const;
 
     CProgrammerDlg& window_;
     ProgrammerContext& context_;

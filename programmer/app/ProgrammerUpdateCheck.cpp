@@ -1,6 +1,7 @@
 #include "programmer/app/ProgrammerUpdateCheck.h"
 
 #include "common/qt/QtDesktopOpener.h"
+#include "programmer/app/BusyCursorDownloader.h"
 #include "programmer/update/ProductVersion.h"
 #include "programmer/update/qt/QtWebDownloader.h"
 
@@ -12,8 +13,8 @@ UpdateCheck::Outcome ProgrammerUpdateCheck::run(UpdateCheck::Mode mode, MessageS
                                                 WebDownloader* downloader, DesktopOpener* opener) {
     QtWebDownloader network;
     QtDesktopOpener desktop;
-    UpdateCheck check({downloader != nullptr ? *downloader : network, messages, settings,
-                       opener != nullptr ? *opener : desktop},
+    BusyCursorDownloader busy(downloader != nullptr ? *downloader : network);
+    UpdateCheck check({busy, messages, settings, opener != nullptr ? *opener : desktop},
                       ProductVersion::number());
     const auto slash = programPath.find_last_of('/');
     if (slash != std::string::npos) {

@@ -2,15 +2,18 @@
 
 #include "common/DesktopOpener.h"
 #include "common/qt/DialogBuilder.h"
+#include "programmer/form/FormPdf.h"
 #include "programmer/form/FormPicture.h"
 #include "programmer/form/FormPrinter.h"
 #include "programmer/form/FormView.h"
+#include "programmer/text/TextMessage.h"
 #include "programmer/text/UiText.h"
 
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 
 #include <memory>
@@ -35,7 +38,7 @@ std::u16string unitsOf(const QString& text) {
 
 FormListDialog::FormListDialog(const UiText& text, const RequestForm& form, SourceProvider source,
                                DesktopOpener& desktop, QWidget* parent)
-    : QDialog(parent), form_(form), source_(std::move(source)), desktop_(desktop) {
+    : QDialog(parent), text_(text), form_(form), source_(std::move(source)), desktop_(desktop) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     DialogBuilder::build(*this, makeTemplate());
@@ -112,6 +115,20 @@ QString FormListDialog::chooseSaveFile() {
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+QString FormListDialog::choosePdfFile() {
+    if (pdfChooser_) {
+        return pdfChooser_();
+    }
+    QFileDialog dialog(this, {}, {}, "PDF Format(*.pdf)");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("pdf");
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+bool FormListDialog::printerInstalled() const {
+    return printerCheck_ ? printerCheck_() : !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
 bool FormListDialog::choosePrinter(QPrinter& printer) {
     if (printerChooser_) {
         return printerChooser_(printer);
@@ -140,11 +157,42 @@ void FormListDialog::OnLoad() {
 }
 
 void FormListDialog::OnPrint() {
+    // Without a printer the print dialog has nothing to offer but closing.
+    if (!printerInstalled()) {
+        offerPdf();
+        return;
+    }
     QPrinter printer(QPrinter::HighResolution);
     if (!choosePrinter(printer)) {
         return;
     }
     FormPrinter::print(printer, QString::fromStdU16String(formText_));
+}
+
+void FormListDialog::offerPdf() {
+    MessageService& messages = form_.messages().messages();
+    const auto question = OwnTextId::NoPrinterSavePdf;
+    const MessageStyle style{MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes,
+                             static_cast<std::uint16_t>(question)};
+    if (messages.show(text_.own(question), windowTitle().toStdU16String(), style) !=
+        MessageAnswer::Yes) {
+        return;
+    }
+    const QString path = choosePdfFile();
+    if (path.isEmpty()) {
+        return;
+    }
+    if (const std::string failure =
+            FormPdf::save(path.toStdString(), QString::fromStdU16String(formText_));
+        !failure.empty()) {
+        messages.show(
+            text_.own(OwnTextId::CannotWrite,
+                      {path.toStdU16String(), QString::fromStdString(failure).toStdU16String()}),
+            text_.text(1101), {MessageButtons::Ok, MessageIcon::Error});
+        return;
+    }
+    // Shown as the saved picture is.
+    desktop_.open(path.toStdString());
 }
 
 void FormListDialog::OnSavePicture() {

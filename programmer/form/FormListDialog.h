@@ -36,6 +36,8 @@ public:
     using FileChooser = std::function<QString()>;
     // The print dialog on this printer; false: anything but OK.
     using PrinterChooser = std::function<bool(QPrinter& printer)>;
+    // Whether any printer is installed.
+    using PrinterCheck = std::function<bool()>;
 
     FormListDialog(const UiText& text, const RequestForm& form, SourceProvider source,
                    DesktopOpener& desktop, QWidget* parent = nullptr);
@@ -50,18 +52,25 @@ public:
     void OnLoad();
     void OnPrint();
     void OnSavePicture();
+    // With no printer to print on: the same page as a PDF file, when the user wants it.
+    void offerPdf();
 
     void setOpenFileChooser(FileChooser chooser) { openChooser_ = std::move(chooser); }
     void setSaveFileChooser(FileChooser chooser) { saveChooser_ = std::move(chooser); }
     void setPrinterChooser(PrinterChooser chooser) { printerChooser_ = std::move(chooser); }
+    void setPdfFileChooser(FileChooser chooser) { pdfChooser_ = std::move(chooser); }
+    void setPrinterCheck(PrinterCheck check) { printerCheck_ = std::move(check); }
 
 private:
     void replacePlaceholder();
     void setControlTexts(const UiText& text);
     QString chooseOpenFile();
     QString chooseSaveFile();
+    QString choosePdfFile();
     bool choosePrinter(QPrinter& printer);
+    bool printerInstalled() const;
 
+    const UiText& text_;
     const RequestForm& form_;
     SourceProvider source_;
     DesktopOpener& desktop_;
@@ -70,6 +79,8 @@ private:
     FileChooser openChooser_;
     FileChooser saveChooser_;
     PrinterChooser printerChooser_;
+    FileChooser pdfChooser_;
+    PrinterCheck printerCheck_;
 };
 
 } // namespace halden

@@ -1,8 +1,12 @@
 #include "programmer/form/FormPage.h"
 
+#include "programmer/form/FormTextCells.h"
+
 #include <QFontMetrics>
 #include <QPainter>
+
 #include <QStringList>
+#include <string_view>
 
 namespace halden {
 
@@ -37,7 +41,7 @@ QStringList FormPage::lines(const QString& text) {
 void FormPage::draw(QPainter& painter, const QString& text, const QRect& rect,
                     FormPageRules::Device device, QSize cell) {
     drawRules(painter, device, cell);
-    drawText(painter, text, rect);
+    drawText(painter, text, rect, cell);
 }
 
 void FormPage::drawRules(QPainter& painter, FormPageRules::Device device, QSize cell) {
@@ -46,19 +50,23 @@ void FormPage::drawRules(QPainter& painter, FormPageRules::Device device, QSize 
     }
 }
 
-void FormPage::drawText(QPainter& painter, const QString& text, const QRect& rect) {
-    const QFontMetrics metrics = painter.fontMetrics();
+void FormPage::drawText(QPainter& painter, const QString& text, const QRect& rect, QSize cell) {
+    const int ascent = painter.fontMetrics().ascent();
     painter.save();
     painter.setClipRect(rect, Qt::IntersectClip);
     int top = rect.top();
     for (const QString& line : lines(text)) {
+        const std::u16string_view units(reinterpret_cast<const char16_t*>(line.constData()),
+                                        static_cast<std::size_t>(line.size()));
         // Trailing spaces count: the template pads its lines so they centre alike.
-        const int width = metrics.horizontalAdvance(line);
+        const int width = FormTextCells::width(units) * cell.width();
         const int left = rect.left() + (rect.width() - width) / 2;
-        if (!line.isEmpty()) {
-            painter.drawText(QPoint(left, top + metrics.ascent()), line);
+        for (const FormTextCells::Glyph& glyph : FormTextCells::layout(units)) {
+            painter.drawText(QPoint(left + glyph.column * cell.width(), top + ascent),
+                             line.mid(static_cast<qsizetype>(glyph.offset),
+                                      static_cast<qsizetype>(glyph.units)));
         }
-        top += metrics.height();
+        top += cell.height();
     }
     painter.restore();
 }

@@ -70,6 +70,7 @@ public:
                   const Source& source) const;
 
     const std::u16string& formTemplate() const { return template_; }
+    const TextMessage& messages() const { return messages_; }
 
 private:
     void stopMessage(std::uint16_t textId) const;

@@ -2,8 +2,10 @@
 
 #include "programmer/programming/FlashComparison.h"
 #include "programmer/text/TextMessage.h"
+#include "programmer/text/UiText.h"
 
 #include <cstdio>
+#include <string>
 
 namespace halden {
 
@@ -12,29 +14,29 @@ namespace {
 constexpr std::uint16_t kErrorCaption = 1101; // "Error !"
 constexpr std::uint16_t kPassCaption = 1104;  // "Pass !"
 
-std::u16string widen(const char* text) {
-    std::u16string wide;
-    for (; *text != 0; ++text) {
-        wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(*text)));
-    }
-    return wide;
+std::u16string hex(std::uint32_t value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, value);
+    return std::u16string(text, text + std::char_traits<char>::length(text));
+}
+
+std::u16string decimal(std::uint32_t value) {
+    const std::string text = std::to_string(value);
+    return std::u16string(text.begin(), text.end());
 }
 
 } // namespace
 
-std::u16string ProductionCheck::verifyFailedText(std::uint32_t address, std::uint8_t chipByte,
-                                                 std::uint8_t fileByte, std::uint32_t count) {
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  "Verify failed at 0x%08X: chip 0x%02X, file 0x%02X; %u byte%s differ%s !",
-                  address, chipByte, fileByte, count, count == 1 ? "" : "s", count == 1 ? "s" : "");
-    return widen(text);
+std::u16string ProductionCheck::verifyFailedText(const UiText& text, std::uint32_t address,
+                                                 std::uint8_t chipByte, std::uint8_t fileByte,
+                                                 std::uint32_t count) {
+    return text.own(count == 1 ? OwnTextId::VerifyFailedOneByte : OwnTextId::VerifyFailedBytes,
+                    {hex(address, 8), hex(chipByte, 2), hex(fileByte, 2), decimal(count)});
 }
 
-std::u16string ProductionCheck::notBlankText(std::uint32_t address, std::uint8_t chipByte) {
-    char text[96];
-    std::snprintf(text, sizeof text, "Not blank at 0x%08X: 0x%02X !", address, chipByte);
-    return widen(text);
+std::u16string ProductionCheck::notBlankText(const UiText& text, std::uint32_t address,
+                                             std::uint8_t chipByte) {
+    return text.own(OwnTextId::NotBlank, {hex(address, 8), hex(chipByte, 2)});
 }
 
 ProductionCheck::Outcome ProductionCheck::show(bool ok, std::u16string text) {
@@ -56,7 +58,7 @@ bool ProductionCheck::readChip(std::uint32_t length, Outcome& outcome) {
         outcome = {};
         return false;
     case ReadTarget::Result::ReadFailed:
-        outcome = show(false, u"Read Target failed !");
+        outcome = show(false, messages_.text().own(OwnTextId::ReadTargetFailed));
         return false;
     }
     return false;
@@ -71,7 +73,7 @@ ProductionCheck::Outcome ProductionCheck::read(std::uint32_t length) {
 }
 
 ProductionCheck::Outcome ProductionCheck::reportSaved() {
-    return show(true, u"Read Target ok !");
+    return show(true, messages_.text().own(OwnTextId::ReadTargetOk));
 }
 
 ProductionCheck::Outcome ProductionCheck::verify(std::span<const std::uint8_t> expected) {
@@ -81,10 +83,11 @@ ProductionCheck::Outcome ProductionCheck::verify(std::span<const std::uint8_t> e
     }
     const auto difference = FlashComparison::compare(reader_.data(), expected);
     if (!difference) {
-        return show(true, u"Verify ok !");
+        return show(true, messages_.text().own(OwnTextId::VerifyOk));
     }
-    return show(false, verifyFailedText(difference->firstAddress, difference->chipByte,
-                                        difference->fileByte, difference->count));
+    return show(false,
+                verifyFailedText(messages_.text(), difference->firstAddress, difference->chipByte,
+                                 difference->fileByte, difference->count));
 }
 
 ProductionCheck::Outcome ProductionCheck::blankCheck(std::uint32_t flashSize) {
@@ -94,9 +97,9 @@ ProductionCheck::Outcome ProductionCheck::blankCheck(std::uint32_t flashSize) {
     }
     const auto address = FlashComparison::firstNotBlank(reader_.data());
     if (!address) {
-        return show(true, u"Blank check ok !");
+        return show(true, messages_.text().own(OwnTextId::BlankCheckOk));
     }
-    return show(false, notBlankText(*address, reader_.data()[*address]));
+    return show(false, notBlankText(messages_.text(), *address, reader_.data()[*address]));
 }
 
 } // namespace halden

@@ -9,6 +9,7 @@
 namespace halden {
 
 class TextMessage;
+class UiText;
 
 // The production line's checks over ReadTarget, with their result messages: read the
 // chip, verify it against an image without erasing or programming, check it is blank.
@@ -36,9 +37,12 @@ public:
 
     const std::vector<std::uint8_t>& data() const { return reader_.data(); }
 
-    static std::u16string verifyFailedText(std::uint32_t address, std::uint8_t chipByte,
-                                           std::uint8_t fileByte, std::uint32_t count);
-    static std::u16string notBlankText(std::uint32_t address, std::uint8_t chipByte);
+    // The two failures' texts in the language of `text`.
+    static std::u16string verifyFailedText(const UiText& text, std::uint32_t address,
+                                           std::uint8_t chipByte, std::uint8_t fileByte,
+                                           std::uint32_t count);
+    static std::u16string notBlankText(const UiText& text, std::uint32_t address,
+                                       std::uint8_t chipByte);
 
 private:
     // Runs the read; an outcome that is final (failure or busy) when it did not succeed.

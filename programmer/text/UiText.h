@@ -1,8 +1,10 @@
 #pragma once
 
 #include "programmer/text/KeyedTables.h"
+#include "programmer/text/OwnTextId.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -10,9 +12,13 @@ namespace halden {
 
 // The UI texts: entries of text table 256 + languageIndex. An entry may carry a
 // tooltip after a vertical bar; a control shows only the text before the first "|".
+//
+// The programmer's own texts, which the system's tables do not hold, come from the own
+// text tables 512 + languageIndex in the same way.
 class UiText {
 public:
     static constexpr std::uint32_t kFirstTable = 256;
+    static constexpr std::uint32_t kFirstOwnTable = 512;
 
     explicit UiText(const KeyedTables& tables, std::uint16_t languageIndex = 0)
         : tables_(tables), languageIndex_(languageIndex) {}
@@ -28,6 +34,11 @@ public:
     std::optional<std::u16string> controlText(std::uint16_t id) const;
     // The part after the first "|"; empty when there is none.
     std::u16string tooltip(std::uint16_t id) const;
+
+    // An own text in the language, "%1" to "%9" replaced by the arguments in turn; the
+    // English entry where the language has none, so a text is never lost.
+    std::u16string own(OwnTextId id,
+                       std::initializer_list<std::u16string_view> arguments = {}) const;
 
     const KeyedTables& tables() const { return tables_; }
 

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -170,7 +174,60 @@ TEST_F(HaldenForm, PictureAndPdfFromTheProgram) {
                                  "LOCK : V", "Liability:"}) {
         EXPECT_NE(page.find(expected), std::string::npos) << expected << "\n" << page;
     }
-    EXPECT_FALSE(std::filesystem::exists(dir / "form.pdf.partial"));
+    const std::string pdfBytes = readFile(pdf);
+    EXPECT_EQ(pdfBytes.rfind("%PDF-1.", 0), 0u);
+    EXPECT_NE(pdfBytes.find("%%EOF"), std::string::npos) << "a whole document";
+}
+
+// The page goes out as every output does: a file whole or not at all, a device or a
+// FIFO in place with its errors, a link written through. The test's own device nodes,
+// so that a fault here cannot replace the system's.
+TEST_F(HaldenForm, PdfIsWrittenWholeOrNotAtAll) {
+    namespace fs = std::filesystem;
+    const fs::path null = dir / "null";
+    const fs::path full = dir / "full";
+    const bool devices = ::mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 &&
+                         ::mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0;
+    const fs::path fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path old = dir.write("old.pdf", "%PDF-old");
+    fs::create_symlink(old, dir / "link.pdf");
+
+    const struct {
+        fs::path target;
+        int code;
+        const char* error;
+        fs::file_type stays;
+    } cases[] = {
+        {full, HaldenCli::kFailed, "No space left on device", fs::file_type::character},
+        {null, HaldenCli::kSuccess, "", fs::file_type::character},
+        {fifo, HaldenCli::kFailed, "no process reads from this FIFO", fs::file_type::fifo},
+        {dir / "link.pdf", HaldenCli::kSuccess, "", fs::file_type::symlink},
+        {dir / "none/form.pdf", HaldenCli::kFailed, "No such file", fs::file_type::not_found},
+    };
+    for (const auto& row : cases) {
+        if (!devices && (row.target == null || row.target == full)) {
+            continue;
+        }
+        const CliResult result =
+            run({"form", project.string(), "-o", "/dev/null", "--pdf", row.target.string()});
+        EXPECT_EQ(result.code, row.code) << row.target << ": " << result.err;
+        EXPECT_NE(result.err.find(row.error), std::string::npos)
+            << row.target << ": " << result.err;
+        EXPECT_EQ(fs::symlink_status(row.target).type(), row.stays) << row.target;
+    }
+    EXPECT_EQ(readFile(old).rfind("%PDF-1.", 0), 0u) << "the link's file is the new page";
+    // Nothing left beside the outputs.
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected{"app.bin", "link.pdf", "old.pdf", "order.qpf", "pipe"};
+    if (devices) {
+        expected = {"app.bin", "full", "link.pdf", "null", "old.pdf", "order.qpf", "pipe"};
+    }
+    EXPECT_EQ(names, expected);
 }
 
 } // namespace

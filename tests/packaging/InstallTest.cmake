@@ -24,11 +24,15 @@ foreach(program halden Halden_Programmer)
 endforeach()
 
 # Away from the build folder, so the link library search cannot find the build's copy;
-# settings of their own, so the user's are never touched and no update check runs.
+# settings of their own, so the user's are never touched and no update check runs; a
+# runtime folder of their own, so a programmer the user has open does not stop this one.
 set(home ${WORK_DIR}/home)
 file(WRITE "${home}/.config/Local AppWizard-Generated Applications/Halden_Programmer.conf"
     "[Settings]\nCheckVersion=0\n")
-set(environment HOME=${home} XDG_CONFIG_HOME=${home}/.config HALDEN_MESSAGES=console)
+file(MAKE_DIRECTORY ${WORK_DIR}/runtime)
+file(CHMOD ${WORK_DIR}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+set(environment HOME=${home} XDG_CONFIG_HOME=${home}/.config XDG_RUNTIME_DIR=${WORK_DIR}/runtime
+    HALDEN_MESSAGES=console)
 
 execute_process(COMMAND ${prefix}/bin/halden --version OUTPUT_VARIABLE version RESULT_VARIABLE result)
 expect("halden --version: ${version}" result EQUAL 0 AND version MATCHES "^halden [0-9.]+")

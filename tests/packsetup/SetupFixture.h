@@ -11,7 +11,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
 
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -74,6 +79,20 @@ protected:
     }
 
     std::vector<std::string> texts() const { return messages.lines(); }
+
+    // Saves a picture of the window as the screen shows it, when screenshots are asked
+    // for (HALDEN_SCREENSHOT_DIR, under a real X server).
+    static void screenshot(QWidget& window, const std::string& name) {
+        const char* folder = std::getenv("HALDEN_SCREENSHOT_DIR");
+        if (folder == nullptr) {
+            return;
+        }
+        runFor(300); // mapped and painted
+        const QPixmap shot = QGuiApplication::platformName() == "xcb"
+                                 ? window.screen()->grabWindow(window.winId())
+                                 : window.grab();
+        shot.save(QString::fromStdString(std::string(folder) + "/" + name));
+    }
 
     RecordingMessageService messages;
     RecordingOpener desktop;

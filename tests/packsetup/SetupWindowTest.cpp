@@ -8,6 +8,7 @@
 #include "tests/packsetup/SetupFixture.h"
 
 #include <QAction>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace halden {
@@ -85,6 +87,28 @@ TEST_F(SetupWindowTest, StartsWithoutTheLinkLibraryAtTheTemplateGeometry) {
               "PackSetup's folder.");
     EXPECT_EQ(messages.messages[0].caption, "Setup corvane M3 DFP for Keil MDK");
     EXPECT_FALSE(window->upgradeInProgress());
+}
+
+// The banner shows from its top-left corner and is wider than the window: all of its
+// drawing (title and subtitle) must stand within the part the window shows.
+TEST_F(SetupWindowTest, TheBannersTextFitsTheWindow) {
+    auto window = open();
+    auto* banner = window->findChild<QLabel*>("bitmap");
+    ASSERT_NE(banner, nullptr);
+    const QImage image = banner->pixmap().toImage();
+    ASSERT_FALSE(image.isNull());
+    int lastDrawn = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb background = image.pixel(image.width() - 1, y);
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != background) {
+                lastDrawn = std::max(lastDrawn, x);
+            }
+        }
+    }
+    EXPECT_GT(lastDrawn, 0);
+    const int shown = std::min(banner->width(), window->width());
+    EXPECT_LT(lastDrawn, shown - 4) << "drawn up to x=" << lastDrawn << " of " << shown;
 }
 
 TEST_F(SetupWindowTest, BindsTheLinkLibraryAndWatchesDevicesWhenItLiesBesideTheProgram) {
@@ -239,6 +263,39 @@ TEST_F(SetupWindowTest, InstallAndUninstallActOnTheEditBoxText) {
     EXPECT_EQ(desktop.opened.size(), 1u) << "Uninstall leaves the pack alone";
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(window->pane(0)->text(), "");
+}
+
+// Without M3_Tavro.dll beside the program the driver is registered all the same, and
+// pane 0 says for two seconds that its file was not found; a copied driver says nothing.
+TEST_F(SetupWindowTest, InstallWithoutTheDriverFileSaysSoInPaneZero) {
+    test::KeilFixture keil;
+    std::filesystem::remove(keil.program / "M3_Tavro.dll");
+    auto window = open(nullptr, keil.program.string());
+    browse(*window, {Choice::Kind::Chosen, keil.mdk.string()});
+    window->control<QPushButton>(T::kInstall)->click();
+    QElapsedTimer shown;
+    shown.start();
+    EXPECT_NE(
+        test::fileBytes(keil.toolsIni).find("=BIN\\M3_Tavro.dll(\"Tavro Cortex-M3 Debugger\")"),
+        std::string::npos)
+        << "registered";
+    EXPECT_FALSE(std::filesystem::exists(keil.driver()));
+    const QString said = window->pane(0)->text();
+    EXPECT_EQ(said, "Can't find \"M3_Tavro.dll\" beside PackSetup !");
+    EXPECT_GE(window->pane(0)->width(), window->pane(0)->fontMetrics().horizontalAdvance(said))
+        << "the whole message shows";
+    EXPECT_TRUE(messages.messages.empty());
+    screenshot(*window, "packsetup-no-driver.png");
+    ASSERT_TRUE(runUntil([&] { return window->pane(0)->text().isEmpty(); }, 5000));
+    EXPECT_GE(shown.elapsed(), 1990);
+
+    // With the file there, Install copies it and pane 0 stays empty.
+    test::KeilFixture complete;
+    auto second = open(nullptr, complete.program.string());
+    browse(*second, {Choice::Kind::Chosen, complete.mdk.string()});
+    second->control<QPushButton>(T::kInstall)->click();
+    EXPECT_EQ(test::fileBytes(complete.driver()), complete.driverBytes);
+    EXPECT_EQ(second->pane(0)->text(), "");
 }
 
 TEST_F(SetupWindowTest, SystemMenuShowsTheAboutBox) {

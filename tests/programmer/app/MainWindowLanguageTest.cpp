@@ -4,6 +4,7 @@
 #include "programmer/text/ProgrammerResources.h"
 #include "programmer/text/UiText.h"
 #include "tests/programmer/app/MainWindowFixture.h"
+#include "tests/support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -109,6 +110,47 @@ TEST_F(MainWindowTest, LanguageChoiceIsStoredForTheNextStart) {
     EXPECT_TRUE(languageMenu(*reopened)->actions()[1]->isChecked());
     languageMenu(*reopened)->actions()[0]->trigger();
     EXPECT_EQ(settings.readInt("Settings", "Language", -1), 0);
+}
+
+// In Chinese, the window's own entries and panes speak Chinese too; a language chosen
+// says that it shows at the next start, in its own words.
+TEST_F(MainWindowTest, TheWindowsOwnTextsFollowTheLanguage) {
+    context = std::make_unique<ProgrammerContext>(ProgrammerContext{
+        messages, settings, &linkLibrary, hexEdit.windowClass(), CommandLine::Values{}});
+    context->languageIndex = LanguageSetting::kSimplifiedChinese;
+    CProgrammerDlg dialog(*context);
+    QStringList entries;
+    for (auto* action : dialog.contextMenu()->actions()) {
+        if (!action->isSeparator()) {
+            entries << action->text();
+        }
+    }
+    EXPECT_EQ(entries.mid(2),
+              QStringList({QString::fromUtf8("语言"), QString::fromUtf8("读取目标芯片..."),
+                           QString::fromUtf8("校验目标芯片"), QString::fromUtf8("查空")}));
+    test::TempDir dir;
+    const auto file = dir.write("app.bin", std::string(2048, '\x11'));
+    ASSERT_EQ(dialog.imageLoader().LoadImageFile(file.string(), false),
+              ImageLoader::Outcome::Loaded);
+    EXPECT_EQ(labelOf(dialog.control(MainWindowTemplate::kSizePane)),
+              QString::fromUtf8("大小 = 2048 字节"));
+
+    const auto choices = languageMenu(dialog)->actions();
+    choices[1]->trigger(); // the language it shows: nothing to say
+    EXPECT_TRUE(messages.messages.empty());
+    choices[0]->trigger();
+    ASSERT_EQ(messages.lines(),
+              std::vector<std::string>{"[Halden_Programmer] The language you chose shows at the "
+                                       "next start of Halden_Programmer."});
+    EXPECT_EQ(messages.messages[0].style.icon, MessageIcon::Information);
+    EXPECT_EQ(settings.readInt("Settings", "Language", -1), 0);
+}
+
+TEST_F(MainWindowTest, ChoosingChineseSaysItInChinese) {
+    auto dialog = open();
+    languageMenu(*dialog)->actions()[1]->trigger();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "所选语言将在下次启动 Halden_Programmer 时生效。");
 }
 
 } // namespace

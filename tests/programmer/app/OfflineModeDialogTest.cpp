@@ -164,6 +164,14 @@ TEST_F(OfflineModeDialogTest, MaxCounterAboveTheLimitIsAnsweredAndReplaced) {
     EXPECT_EQ(messages.messages.size(), 1u);
 }
 
+TEST_F(OfflineModeDialogTest, TheRangeMessageSpeaksTheWindowsLanguage) {
+    text.setLanguageIndex(1);
+    type(edit(1066), "70000");
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "请输入 0 到 65530 之间的整数。");
+    EXPECT_EQ(edit(1066)->text(), "65530");
+}
+
 TEST_F(OfflineModeDialogTest, StringAndNumberGoIntoTheSettings) {
     tickSerial();
     type(edit(1069), QString::fromUtf8("Caf\xC3\xA9-0123456789"));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -27,8 +28,6 @@ public:
         fs::create_directories(folder_);
         fs::create_directories(dir_ / "config");
         fs::create_directories(dir_ / "tmp");
-        fs::create_directories(dir_ / "runtime");
-        fs::permissions(dir_ / "runtime", fs::perms::owner_all);
         fs::copy_file(kBin / "Halden_Programmer", program());
         // The start-up update check goes to a loopback port that refuses it.
         fs::create_directories(settingsFile().parent_path());
@@ -45,7 +44,7 @@ public:
     void addLinkLibrary(const fs::path& variant) const {
         fs::copy_file(variant, folder_ / "M3_Tavro.so");
     }
-    fs::path lockFile() const { return dir_ / "tmp/Corvane Halden Programmer with Tavro.lock"; }
+    fs::path lockFile() const { return dir_ / "runtime/Corvane Halden Programmer with Tavro.lock"; }
     fs::path settingsFile() const {
         return dir_ / "config/Local AppWizard-Generated Applications/Halden_Programmer.conf";
     }
@@ -53,6 +52,13 @@ public:
     std::unique_ptr<QProcess> start(const QStringList& arguments = {}) const {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = test::programEnvironment(dir_.path());
+        for (const auto& [name, value] : environmentChanges) {
+            if (value.isNull()) {
+                environment.remove(name);
+            } else {
+                environment.insert(name, value);
+            }
+        }
         process->setProcessEnvironment(environment);
         process->start(QString::fromStdString(program().string()), arguments);
         process->waitForStarted();
@@ -71,9 +77,10 @@ public:
     }
 
     // Starts it and waits until its main window runs (it holds the instance lock).
-    std::unique_ptr<QProcess> startWindow() const {
+    std::unique_ptr<QProcess> startWindow() const { return startWindow(lockFile()); }
+    std::unique_ptr<QProcess> startWindow(const fs::path& lock) const {
         auto process = start();
-        for (int i = 0; i < 300 && !fs::exists(lockFile()); ++i) {
+        for (int i = 0; i < 300 && !fs::exists(lock); ++i) {
             QThread::msleep(20);
         }
         QThread::msleep(200);
@@ -88,6 +95,9 @@ public:
     }
 
     test::TempDir dir_;
+    // Variables set for the program on top of the test's environment; a null value
+    // removes the variable.
+    std::map<QString, QString> environmentChanges;
 
 private:
     fs::path folder_;
@@ -146,6 +156,45 @@ TEST(Startup, FindsTheLinkLibraryInASiblingFolderAndRunsOnce) {
     EXPECT_EQ(errors, "[Error] There is another application running\n");
     EXPECT_EQ(first->state(), QProcess::Running);
     stop(*first);
+}
+
+// Two users on one machine, each with a runtime folder of their own, and the temporary
+// folder they share: each one's programmer starts beside the other's.
+TEST(Startup, TheSingleInstanceIsPerUser) {
+    Installation first;
+    Installation second;
+    for (Installation* installation : {&first, &second}) {
+        installation->add(kBin / "HexEdit.so");
+        installation->add(kBin / "M3_Tavro.so");
+        installation->environmentChanges["TMPDIR"] =
+            QString::fromStdString((first.dir_ / "tmp").string());
+    }
+    auto running = first.startWindow();
+    ASSERT_EQ(running->state(), QProcess::Running) << running->readAllStandardError().toStdString();
+    ASSERT_TRUE(fs::exists(first.lockFile()));
+    auto beside = second.startWindow();
+    EXPECT_EQ(beside->state(), QProcess::Running) << beside->readAllStandardError().toStdString();
+    EXPECT_TRUE(fs::exists(second.lockFile()));
+    stop(*beside);
+
+    // Without a runtime folder, the lock is kept in the user's home.
+    Installation homeOnly;
+    homeOnly.add(kBin / "HexEdit.so");
+    homeOnly.add(kBin / "M3_Tavro.so");
+    const fs::path home = homeOnly.dir_ / "home";
+    homeOnly.environmentChanges = {{"XDG_RUNTIME_DIR", QString()},
+                                   {"HOME", QString::fromStdString(home.string())}};
+    const fs::path homeLock =
+        home / ".local/state/halden/Corvane Halden Programmer with Tavro.lock";
+    auto fromHome = homeOnly.startWindow(homeLock);
+    EXPECT_TRUE(fs::exists(homeLock));
+    const auto [code, errors] = homeOnly.run();
+    EXPECT_EQ(code, 1);
+    // After Qt's own note that the runtime folder is not set.
+    EXPECT_NE(errors.find("[Error] There is another application running\n"), std::string::npos)
+        << errors;
+    stop(*fromHome);
+    stop(*running);
 }
 
 TEST(Startup, CheckVersionZeroStaysZero) {

@@ -4,6 +4,7 @@
 #include "programmer/form/FormFont.h"
 #include "programmer/form/FormPage.h"
 #include "programmer/form/FormPageRules.h"
+#include "programmer/form/FormPdf.h"
 #include "programmer/form/FormPicture.h"
 #include "programmer/form/FormPrinter.h"
 #include "programmer/form/FormView.h"
@@ -209,6 +210,7 @@ TEST_F(FormListDialogTest, PrintPutsTheFormOnOnePageOfADocumentNamedQpf) {
     dialog->setFormText(formOf(project(36, {0}).file()));
     const std::string pdf = (dir / "form.pdf").string();
     int firstDpi = 0;
+    dialog->setPrinterCheck([] { return true; });
     dialog->setPrinterChooser([&](QPrinter& printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(pdf));
@@ -239,6 +241,61 @@ TEST_F(FormListDialogTest, PrintPutsTheFormOnOnePageOfADocumentNamedQpf) {
     });
     dialog->OnPrint();
     EXPECT_FALSE(std::filesystem::exists(pdf));
+}
+
+// With no printer installed, Print says so and offers the page as a PDF file: the page
+// `halden form --pdf` writes, written whole, then shown as the picture is.
+TEST_F(FormListDialogTest, PrintWithoutAPrinterOffersThePageAsPdf) {
+    auto dialog = open();
+    dialog->setFormText(formOf(project(36, {0}).file()));
+    dialog->setPrinterCheck([] { return false; });
+    bool printDialogShown = false;
+    dialog->setPrinterChooser([&](QPrinter&) { return printDialogShown = true; });
+    const std::string pdf = (dir / "form.pdf").string();
+    int chosen = 0;
+    dialog->setPdfFileChooser([&] {
+        ++chosen;
+        return QString::fromStdString(pdf);
+    });
+
+    messages.answers = {MessageAnswer::No};
+    dialog->findChild<QPushButton*>("1091")->click();
+    ASSERT_EQ(messages.lines(), std::vector<std::string>{"[QPF Form List] No printer is installed. "
+                                                         "Save the page as a PDF file instead?"});
+    const MessageStyle& asked = messages.messages[0].style;
+    EXPECT_EQ(asked.buttons, MessageButtons::YesNo);
+    EXPECT_EQ(MessageService::defaultAnswer(asked), MessageAnswer::Yes);
+    EXPECT_EQ(asked.textId, static_cast<std::uint16_t>(OwnTextId::NoPrinterSavePdf));
+    EXPECT_EQ(chosen, 0);
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+
+    messages.answers = {MessageAnswer::Yes};
+    dialog->OnPrint();
+    EXPECT_EQ(chosen, 1);
+    EXPECT_FALSE(printDialogShown);
+    ASSERT_EQ(opener.opened, std::vector<std::string>{pdf});
+    const std::string page = run("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
+    const std::string written = (dir / "cli.pdf").string();
+    ASSERT_EQ(FormPdf::save(written, QString::fromStdU16String(dialog->formText())), "");
+    EXPECT_EQ(page, run("pdftotext", {"-layout", QString::fromStdString(written), "-"}));
+    EXPECT_NE(page.find("LOCK : V"), std::string::npos) << page;
+    EXPECT_NE(QString::fromStdString(run("pdfinfo", {QString::fromStdString(pdf)}))
+                  .simplified()
+                  .indexOf("Title: QPF "),
+              -1);
+
+    // A file that cannot be written is said, and nothing is opened.
+    opener.opened.clear();
+    const std::string nowhere = (dir / "missing" / "form.pdf").string();
+    dialog->setPdfFileChooser([&] { return QString::fromStdString(nowhere); });
+    messages.messages.clear();
+    dialog->OnPrint();
+    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_EQ(messages.messages[1].caption, "Error !");
+    EXPECT_EQ(messages.messages[1].text.rfind("Cannot write " + nowhere + ": ", 0), 0u)
+        << messages.messages[1].text;
+    EXPECT_TRUE(opener.opened.empty());
+    EXPECT_FALSE(std::filesystem::exists(nowhere));
 }
 
 TEST_F(FormListDialogTest, LoadShowsAnotherProjectInTheSelectedPartsLayout) {

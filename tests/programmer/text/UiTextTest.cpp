@@ -11,8 +11,9 @@
 namespace halden {
 namespace {
 
-// A programmer-like resource blob with one English table.
-std::vector<std::uint8_t> oneTableBlob(std::uint16_t key, const std::u16string& text) {
+// A programmer-like resource blob with one table, by default the English one.
+std::vector<std::uint8_t> oneTableBlob(std::uint16_t key, const std::u16string& text,
+                                       std::uint32_t tableId = 256) {
     std::vector<std::uint8_t> table;
     ByteOrder::appendLe16(table, key);
     for (char16_t unit : text) {
@@ -26,7 +27,7 @@ std::vector<std::uint8_t> oneTableBlob(std::uint16_t key, const std::u16string& 
     std::string type = "DYNAMIC";
     type.resize(ResourceDirectory::kTypeSize, '\0');
     blob.insert(blob.end(), type.begin(), type.end());
-    ByteOrder::appendLe32(blob, 256);
+    ByteOrder::appendLe32(blob, tableId);
     ByteOrder::appendLe32(blob, ResourceDirectory::kHeaderSize + ResourceDirectory::kEntrySize);
     ByteOrder::appendLe32(blob, static_cast<std::uint32_t>(table.size()));
     blob.insert(blob.end(), table.begin(), table.end());
@@ -63,6 +64,41 @@ TEST(UiText, LanguageIndexPicksTheTable) {
     EXPECT_EQ(text.text(1015), u"退出");
     text.setLanguageIndex(2);
     EXPECT_EQ(text.text(1015), u"");
+}
+
+// Every text of the programmer's own has its entry in both languages, in the language's
+// own words.
+TEST(UiText, OwnTextsHaveAnEntryInEveryLanguage) {
+    const KeyedTables tables(ProgrammerResources::directory());
+    const UiText english(tables, 0);
+    const UiText chinese(tables, 1);
+    for (auto id = static_cast<std::uint16_t>(OwnTextId::LanguageMenu);
+         id <= static_cast<std::uint16_t>(OwnTextId::CannotWriteTraceLog); ++id) {
+        const auto inEnglish = tables.FindTableString(UiText::kFirstOwnTable, id);
+        const auto inChinese = tables.FindTableString(UiText::kFirstOwnTable + 1, id);
+        ASSERT_TRUE(inEnglish && inChinese) << id;
+        EXPECT_NE(*inEnglish, *inChinese) << id;
+        EXPECT_FALSE(tables.FindTableString(UiText::kFirstTable, id)) << id << " is the system's";
+    }
+    EXPECT_FALSE(tables.FindTableString(UiText::kFirstOwnTable,
+                                        static_cast<std::uint16_t>(OwnTextId::LanguageMenu) - 1));
+    EXPECT_EQ(english.own(OwnTextId::Bytes), u"Bytes");
+    EXPECT_EQ(chinese.own(OwnTextId::Bytes), u"字节");
+}
+
+TEST(UiText, OwnTextsTakeTheirArgumentsAndFallBackToEnglish) {
+    const KeyedTables tables(ProgrammerResources::directory());
+    const UiText chinese(tables, 1);
+    EXPECT_EQ(chinese.own(OwnTextId::IntegerRange, {u"65530"}), u"请输入 0 到 65530 之间的整数。");
+    EXPECT_EQ(UiText(tables).own(OwnTextId::CannotWrite, {u"/a.pdf", u"No space"}),
+              u"Cannot write /a.pdf: No space");
+
+    // A placeholder without its argument, "%" alone and "%%1" stand as they are.
+    const auto blob = oneTableBlob(3010, u"%1 %2 % 100%%1", UiText::kFirstOwnTable);
+    const KeyedTables onlyEnglish{ResourceDirectory(blob)};
+    EXPECT_EQ(UiText(onlyEnglish, 1).own(OwnTextId::CannotWrite, {u"x"}), u"x %2 % 100%x")
+        << "the English entry where the language has none";
+    EXPECT_EQ(UiText(onlyEnglish).own(OwnTextId::Bytes), u"");
 }
 
 TEST(TextMessage, ShowsTextAndCaptionById) {

@@ -5,7 +5,13 @@
 #include "tests/support/RecordingDesktopOpener.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QThread>
+#include <QTimer>
+
+#include <optional>
 
 namespace halden {
 namespace {
@@ -48,6 +54,31 @@ TEST_F(MainWindowTest, CheckUpdateOffersTheBuiltInPageAndTurnsTheStartupCheckOn)
     entry->trigger();
     EXPECT_EQ(opener.opened, std::vector<std::string>{UpdateCheck::kDownloadPage});
     EXPECT_EQ(server.requestCount(), 2u);
+}
+
+// A server slow to answer: the busy cursor shows while the check waits, and is gone
+// when the check is over.
+TEST_F(MainWindowTest, CheckUpdateShowsTheBusyCursorWhileItWaits) {
+    test::LoopbackHttpServer server;
+    server.setReply({200, "[Jadeo_Tavro]\r\nVersion=1.13.0.0\r\n"});
+    server.onRequest([] { QThread::msleep(600); });
+    settings.strings["Settings/UpdateServer"] = Unicode::toUtf16(server.url());
+    auto dialog = open();
+    QAction* entry = checkUpdateEntry(*dialog);
+    ASSERT_NE(entry, nullptr);
+
+    std::optional<Qt::CursorShape> whileWaiting;
+    QTimer::singleShot(200, [&] {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        whileWaiting = cursor != nullptr ? cursor->shape() : Qt::ArrowCursor;
+    });
+    entry->trigger();
+    EXPECT_EQ(whileWaiting, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(
+        messages.messages[0].text.rfind("Your version of Halden_Programmer is up to date.", 0), 0u)
+        << messages.messages[0].text;
 }
 
 } // namespace
