@@ -243,8 +243,12 @@ void CProgrammerDlg::OnFirmwareResult(FirmwareUpgradeSession::Result result) {
 // (in its boot loader, the forced one).
 void CProgrammerDlg::OnFirmwareStopped(FirmwareUpgradeSession::Step step,
                                        const QPointer<FirmwareWarningDialog>& dialog) {
-    const std::u16string text =
-        FirmwareUpgradeSession::stoppedText(step, u" to be offered the upgrade again.");
+    const OwnTextId id = step == FirmwareUpgradeSession::Step::Switch
+                             ? OwnTextId::FirmwareStoppedAtSwitch
+                         : step == FirmwareUpgradeSession::Step::BootLoaderSearch
+                             ? OwnTextId::FirmwareStoppedAtBootLoaderSearch
+                             : OwnTextId::FirmwareStoppedAtDownload;
+    const std::u16string text = core_.text().own(id);
     endUpgrade();
     // A refused switch leaves the adapter open; the worker is done with the link.
     if (adapterLink_.isOpen()) {

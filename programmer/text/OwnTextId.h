@@ -28,6 +28,10 @@ enum class OwnTextId : std::uint16_t {
     NotBlank = 3017,            // %1 address, %2 chip byte
     CannotOpenTraceLog = 3018,  // %1 the path, %2 why
     CannotWriteTraceLog = 3019, // %1 the path, %2 why
+    // A firmware upgrade that stopped before the Restart, by where it stopped.
+    FirmwareStoppedAtSwitch = 3020,
+    FirmwareStoppedAtBootLoaderSearch = 3021,
+    FirmwareStoppedAtDownload = 3022,
 };
 
 } // namespace halden

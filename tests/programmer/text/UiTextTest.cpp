@@ -73,7 +73,7 @@ TEST(UiText, OwnTextsHaveAnEntryInEveryLanguage) {
     const UiText english(tables, 0);
     const UiText chinese(tables, 1);
     for (auto id = static_cast<std::uint16_t>(OwnTextId::LanguageMenu);
-         id <= static_cast<std::uint16_t>(OwnTextId::CannotWriteTraceLog); ++id) {
+         id <= static_cast<std::uint16_t>(OwnTextId::FirmwareStoppedAtDownload); ++id) {
         const auto inEnglish = tables.FindTableString(UiText::kFirstOwnTable, id);
         const auto inChinese = tables.FindTableString(UiText::kFirstOwnTable + 1, id);
         ASSERT_TRUE(inEnglish && inChinese) << id;
@@ -82,6 +82,10 @@ TEST(UiText, OwnTextsHaveAnEntryInEveryLanguage) {
     }
     EXPECT_FALSE(tables.FindTableString(UiText::kFirstOwnTable,
                                         static_cast<std::uint16_t>(OwnTextId::LanguageMenu) - 1));
+    // A text added past the last ID would escape the loop above.
+    EXPECT_FALSE(tables.FindTableString(
+        UiText::kFirstOwnTable,
+        static_cast<std::uint16_t>(OwnTextId::FirmwareStoppedAtDownload) + 1));
     EXPECT_EQ(english.own(OwnTextId::Bytes), u"Bytes");
     EXPECT_EQ(chinese.own(OwnTextId::Bytes), u"字节");
 }
