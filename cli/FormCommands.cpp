@@ -7,10 +7,10 @@
 #include "common/AtomicFile.h"
 #include "common/FileReader.h"
 #include "common/Unicode.h"
-#include "programmer/form/FormPdf.h"
-#include "programmer/form/FormPicture.h"
 #include "programmer/form/FormProjectFile.h"
 #include "programmer/form/RequestForm.h"
+#include "programmer/form/qt/FormPdf.h"
+#include "programmer/form/qt/FormPicture.h"
 #include "programmer/text/ProgrammerResources.h"
 
 #include <QApplication>

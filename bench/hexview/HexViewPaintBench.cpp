@@ -1,4 +1,4 @@
-#include "hexview/HexView.h"
+#include "hexview/qt/HexView.h"
 
 #include <QApplication>
 #include <QImage>

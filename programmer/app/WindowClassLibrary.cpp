@@ -1,7 +1,7 @@
 #include "programmer/app/WindowClassLibrary.h"
 
 #include "common/SystemError.h"
-#include "hexview/HexViewControl.h"
+#include "hexview/qt/HexViewControl.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hexview/HexView.h"
+#include "hexview/qt/HexView.h"
 
 #include <QApplication>
 #include <QKeyEvent>

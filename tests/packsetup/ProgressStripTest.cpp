@@ -1,6 +1,6 @@
 // The firmware upgrade's progress strip: what it paints, and that a later repaint shows
 // it blank.
-#include "packsetup/ProgressStrip.h"
+#include "packsetup/qt/ProgressStrip.h"
 #include "common/ProgressLayout.h"
 #include "common/qt/ProgressPainter.h"
 

@@ -4,9 +4,9 @@
 #include "adapter/UpgradeEvent.h"
 #include "adapter/hid/EmulatorControl.h"
 #include "adapter/wire/IceLayout.h"
-#include "packsetup/ProgressStrip.h"
-#include "packsetup/SetupApp.h"
 #include "packsetup/SetupDialogTemplate.h"
+#include "packsetup/qt/ProgressStrip.h"
+#include "packsetup/qt/SetupApp.h"
 #include "tests/packsetup/SetupFixture.h"
 
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "common/DesktopOpener.h"
 #include "packsetup/FolderChooser.h"
 #include "packsetup/SetupContext.h"
-#include "packsetup/SetupDialog.h"
+#include "packsetup/qt/SetupDialog.h"
 #include "tests/support/RecordingMessageService.h"
 #include "tests/support/TempDir.h"
 

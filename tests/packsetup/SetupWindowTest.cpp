@@ -1,9 +1,9 @@
 // The setup window offscreen: start-up without the link library, the keyboard filter,
 // the folder choice with its status message, and the About box.
 #include "common/qt/DialogBuilder.h"
-#include "packsetup/SetupAboutDialog.h"
-#include "packsetup/SetupApp.h"
 #include "packsetup/SetupDialogTemplate.h"
+#include "packsetup/qt/SetupAboutDialog.h"
+#include "packsetup/qt/SetupApp.h"
 #include "tests/packsetup/KeilFixture.h"
 #include "tests/packsetup/SetupFixture.h"
 

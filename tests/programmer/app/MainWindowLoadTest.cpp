@@ -1,5 +1,5 @@
 #include "common/qt/QtMessageService.h"
-#include "hexview/HexViewControl.h"
+#include "hexview/qt/HexViewControl.h"
 #include "programmer/app/AreaDialog.h"
 #include "programmer/app/MainWindowTemplate.h"
 #include "tests/programmer/app/MainWindowFixture.h"

@@ -1,8 +1,8 @@
-#include "hexview/HexViewControl.h"
+#include "hexview/qt/HexViewControl.h"
 #include "programmer/app/MainWindowTemplate.h"
 #include "programmer/app/QpfRequestDialog.h"
 #include "programmer/buffer/ProjectFile.h"
-#include "programmer/form/FormListDialog.h"
+#include "programmer/form/qt/FormListDialog.h"
 #include "tests/programmer/app/MainWindowFixture.h"
 #include "tests/support/TempDir.h"
 

@@ -2,7 +2,7 @@
 #include "common/Unicode.h"
 #include "common/qt/DialogBuilder.h"
 #include "common/qt/QtMessageService.h"
-#include "hexview/HexViewControl.h"
+#include "hexview/qt/HexViewControl.h"
 #include "programmer/app/CAboutDlg.h"
 #include "programmer/app/CProgrammerDlg.h"
 #include "programmer/app/MainWindowTemplate.h"

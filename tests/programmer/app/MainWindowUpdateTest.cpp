@@ -1,4 +1,4 @@
-#include "hexview/HexViewControl.h"
+#include "hexview/qt/HexViewControl.h"
 #include "programmer/app/MainWindowTemplate.h"
 #include "programmer/programming/ui/FirmwareWarningDialog.h"
 #include "programmer/programming/ui/StatusPaneProgress.h"

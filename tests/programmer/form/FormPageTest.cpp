@@ -1,7 +1,7 @@
-#include "programmer/form/FormPage.h"
-#include "programmer/form/FormFont.h"
+#include "programmer/form/qt/FormPage.h"
 #include "programmer/form/FormPageRules.h"
-#include "programmer/form/FormPicture.h"
+#include "programmer/form/qt/FormFont.h"
+#include "programmer/form/qt/FormPicture.h"
 
 #include <QFontMetricsF>
 #include <QImage>

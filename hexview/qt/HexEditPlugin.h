@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hexview/HexViewControl.h"
+#include "hexview/qt/HexViewControl.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
-#include "hexview/HexView.h"
+#include "hexview/qt/HexView.h"
 
-#include "hexview/HexAddressDialog.h"
 #include "hexview/HexText.h"
+#include "hexview/qt/HexAddressDialog.h"
 
 #include <QAction>
 #include <QApplication>

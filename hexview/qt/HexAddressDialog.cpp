@@ -1,4 +1,4 @@
-#include "hexview/HexAddressDialog.h"
+#include "hexview/qt/HexAddressDialog.h"
 
 #include "hexview/HexText.h"
 

@@ -3,8 +3,8 @@
 #include "adapter/AdapterLink.h"
 #include "adapter/FirmwareUpgradeSession.h"
 #include "adapter/LinkExports.h"
-#include "packsetup/QtFolderChooser.h"
 #include "packsetup/SetupContext.h"
+#include "packsetup/qt/QtFolderChooser.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "common/qt/QtDesktopOpener.h"
 #include "common/qt/QtMessageService.h"
-#include "packsetup/SetupApp.h"
+#include "packsetup/qt/SetupApp.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
-#include "packsetup/SetupApp.h"
+#include "packsetup/qt/SetupApp.h"
 
 #include "packsetup/SetupContext.h"
-#include "packsetup/SetupDialog.h"
+#include "packsetup/qt/SetupDialog.h"
 
 #include <filesystem>
 #include <system_error>

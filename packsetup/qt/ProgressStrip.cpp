@@ -1,4 +1,4 @@
-#include "packsetup/ProgressStrip.h"
+#include "packsetup/qt/ProgressStrip.h"
 
 #include "common/ProgressLayout.h"
 #include "common/qt/ProgressPainter.h"

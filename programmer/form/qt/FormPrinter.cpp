@@ -1,7 +1,7 @@
-#include "programmer/form/FormPrinter.h"
+#include "programmer/form/qt/FormPrinter.h"
 
-#include "programmer/form/FormFont.h"
-#include "programmer/form/FormPage.h"
+#include "programmer/form/qt/FormFont.h"
+#include "programmer/form/qt/FormPage.h"
 
 #include <QPainter>
 #include <QPrinter>

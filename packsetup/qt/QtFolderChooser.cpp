@@ -1,4 +1,4 @@
-#include "packsetup/QtFolderChooser.h"
+#include "packsetup/qt/QtFolderChooser.h"
 
 #include <QFileDialog>
 #include <QStandardPaths>

@@ -1,11 +1,11 @@
-#include "programmer/form/FormListDialog.h"
+#include "programmer/form/qt/FormListDialog.h"
 
 #include "common/DesktopOpener.h"
 #include "common/qt/DialogBuilder.h"
-#include "programmer/form/FormPdf.h"
-#include "programmer/form/FormPicture.h"
-#include "programmer/form/FormPrinter.h"
-#include "programmer/form/FormView.h"
+#include "programmer/form/qt/FormPdf.h"
+#include "programmer/form/qt/FormPicture.h"
+#include "programmer/form/qt/FormPrinter.h"
+#include "programmer/form/qt/FormView.h"
 #include "programmer/text/TextMessage.h"
 #include "programmer/text/UiText.h"
 

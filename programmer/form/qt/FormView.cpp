@@ -1,7 +1,7 @@
-#include "programmer/form/FormView.h"
+#include "programmer/form/qt/FormView.h"
 
-#include "programmer/form/FormFont.h"
-#include "programmer/form/FormPage.h"
+#include "programmer/form/qt/FormFont.h"
+#include "programmer/form/qt/FormPage.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "packsetup/SetupDialog.h"
+#include "packsetup/qt/SetupDialog.h"
 
 #include "adapter/AdapterWatch.h"
 #include "adapter/FirmwareImage.h"
@@ -6,10 +6,10 @@
 #include "common/MessageService.h"
 #include "common/qt/DialogBuilder.h"
 #include "packsetup/KeilDriverSetup.h"
-#include "packsetup/ProgressStrip.h"
-#include "packsetup/SetupAboutDialog.h"
 #include "packsetup/SetupDialogTemplate.h"
-#include "packsetup/SetupImages.h"
+#include "packsetup/qt/ProgressStrip.h"
+#include "packsetup/qt/SetupAboutDialog.h"
+#include "packsetup/qt/SetupImages.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

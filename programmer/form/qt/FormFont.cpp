@@ -1,4 +1,4 @@
-#include "programmer/form/FormFont.h"
+#include "programmer/form/qt/FormFont.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

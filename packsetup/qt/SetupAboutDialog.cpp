@@ -1,8 +1,8 @@
-#include "packsetup/SetupAboutDialog.h"
+#include "packsetup/qt/SetupAboutDialog.h"
 
 #include "common/qt/DialogBuilder.h"
 #include "packsetup/SetupDialogTemplate.h"
-#include "packsetup/SetupImages.h"
+#include "packsetup/qt/SetupImages.h"
 
 #include <QIcon>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "programmer/form/FormPicture.h"
+#include "programmer/form/qt/FormPicture.h"
 
 #include "common/AtomicFile.h"
-#include "programmer/form/FormFont.h"
-#include "programmer/form/FormPage.h"
+#include "programmer/form/qt/FormFont.h"
+#include "programmer/form/qt/FormPage.h"
 
 #include <QBuffer>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "hexview/HexEditPlugin.h"
+#include "hexview/qt/HexEditPlugin.h"
 
-#include "hexview/HexView.h"
+#include "hexview/qt/HexView.h"
 
 namespace halden {
 

@@ -1,4 +1,4 @@
-#include "programmer/form/FormPage.h"
+#include "programmer/form/qt/FormPage.h"
 
 #include "programmer/form/FormTextCells.h"
 

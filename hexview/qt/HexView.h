@@ -2,7 +2,7 @@
 
 #include "hexview/HexDocument.h"
 #include "hexview/HexLayout.h"
-#include "hexview/HexViewControl.h"
+#include "hexview/qt/HexViewControl.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "packsetup/SetupImages.h"
+#include "packsetup/qt/SetupImages.h"
 
 #include <QtGlobal>
 

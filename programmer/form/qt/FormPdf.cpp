@@ -1,9 +1,9 @@
-#include "programmer/form/FormPdf.h"
+#include "programmer/form/qt/FormPdf.h"
 
 #include "common/AtomicFile.h"
-#include "programmer/form/FormFont.h"
-#include "programmer/form/FormPage.h"
-#include "programmer/form/FormPrinter.h"
+#include "programmer/form/qt/FormFont.h"
+#include "programmer/form/qt/FormPage.h"
+#include "programmer/form/qt/FormPrinter.h"
 
 #include <QBuffer>
 #include <QPageSize>
