@@ -156,10 +156,12 @@ std::uint8_t ProjectFile::CheckProjectFile(std::span<const std::uint8_t> file) {
     return valid ? type : 0;
 }
 
-void ProjectFile::parseTrailer(std::span<const std::uint8_t> file, const Layout& layout,
-                               ProjectRecord& record) {
-    const auto trailer = file.subspan(layout.trailerStart);
-    BigEndianReader in(trailer, 0);
+std::optional<std::size_t> ProjectFile::readTrailerFields(std::span<const std::uint8_t> trailer,
+                                                          ProjectRecord& record) {
+    if (trailer.size() < kEndFieldBytes) {
+        return std::nullopt;
+    }
+    BigEndianReader in(trailer.first(trailer.size() - kEndFieldBytes), 0);
     in.bytes(record.magic);
     record.codeFileNameLength = in.byte();
     record.codeFileName = in.text(record.codeFileNameLength);
@@ -170,8 +172,9 @@ void ProjectFile::parseTrailer(std::span<const std::uint8_t> file, const Layout&
     record.partIndex = in.word();
     record.reserved3 = in.byte();
     record.optionAreaLength = in.byte();
-    in.bytes(std::span(record.optionArea).first(record.optionAreaLength));
-    readAreaFields(record);
+    const auto area = in.take(record.optionAreaLength);
+    std::copy_n(area.begin(), std::min(area.size(), record.optionArea.size()),
+                record.optionArea.begin());
     record.reservedAfterOptions1 = in.byte();
     record.reservedAfterOptions2 = in.byte();
     record.reservedWord1 = in.word();
@@ -180,6 +183,9 @@ void ProjectFile::parseTrailer(std::span<const std::uint8_t> file, const Layout&
     record.ispFileName = in.text(record.ispFileNameLength);
     record.atpgKey = in.word();
     in.bytes(record.saveTime);
+    if (in.failed()) {
+        return std::nullopt;
+    }
     // The last fields are found from the trailer's end.
     BigEndianReader end(trailer, trailer.size() - kEndFieldBytes);
     record.version = end.word();
@@ -187,6 +193,14 @@ void ProjectFile::parseTrailer(std::span<const std::uint8_t> file, const Layout&
     record.type = end.byte();
     record.trailerChecksum = end.word();
     record.trailerLength = end.word();
+    return trailer.size() - (std::size_t{record.codeFileNameLength} + record.optionAreaLength +
+                             record.ispFileNameLength + kFixedTrailerBytes);
+}
+
+void ProjectFile::parseTrailer(std::span<const std::uint8_t> file, const Layout& layout,
+                               ProjectRecord& record) {
+    readTrailerFields(file.subspan(layout.trailerStart), record);
+    readAreaFields(record);
 }
 
 // The fields kept inside the option area, as far as the area reaches: a shorter area

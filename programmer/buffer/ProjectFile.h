@@ -47,7 +47,17 @@ public:
     // overlap), M <= 176, code size within L.
     static std::optional<Layout> locate(std::span<const std::uint8_t> file);
 
-    // Parses a located trailer into the record, in table order.
+    // The one walk over a trailer's fields, in their file order: the fields up to the save
+    // time from the trailer's start, the last five from its end. At most the record's 176
+    // bytes of the option area are copied (the rest keep their values); the fields kept
+    // inside the area are left to the caller. Returns the number of bytes between the
+    // save time and the end fields (0 when N + M + S + 57 = T), or nothing when the
+    // fields from the start run into those at the end.
+    static std::optional<std::size_t> readTrailerFields(std::span<const std::uint8_t> trailer,
+                                                        ProjectRecord& record);
+
+    // Parses a located trailer into the record, with the fields kept inside the option
+    // area as far as the area reaches.
     static void parseTrailer(std::span<const std::uint8_t> file, const Layout& layout,
                              ProjectRecord& record);
 

@@ -1,6 +1,5 @@
 #include "programmer/form/FormProjectFile.h"
 
-#include "common/BigEndianReader.h"
 #include "common/ByteOrder.h"
 #include "programmer/buffer/ProjectFile.h"
 
@@ -63,38 +62,11 @@ std::optional<ProjectRecord> FormProjectFile::parse(std::span<const std::uint8_t
     }
     ProjectRecord record;
     record.ResetProjectRecord();
-    BigEndianReader in(file, file.size() - length);
-    in.bytes(record.magic);
-    record.codeFileNameLength = in.byte();
-    record.codeFileName = in.text(record.codeFileNameLength);
-    record.codeSize = in.dword();
-    record.codeChecksum = in.word();
-    record.reserved1 = in.dword();
-    record.reserved2 = in.word();
-    record.partIndex = in.word();
-    record.reserved3 = in.byte();
-    record.optionAreaLength = in.byte();
-    const auto area = in.take(record.optionAreaLength);
-    std::copy_n(area.begin(), std::min(area.size(), record.optionArea.size()),
-                record.optionArea.begin());
-    record.randomKey = ByteOrder::readBe32(record.optionArea, ProjectRecord::kRandomKeyOffset);
-    record.reservedAfterOptions1 = in.byte();
-    record.reservedAfterOptions2 = in.byte();
-    record.reservedWord1 = in.word();
-    record.reservedWord2 = in.word();
-    record.ispFileNameLength = in.byte();
-    record.ispFileName = in.text(record.ispFileNameLength);
-    record.atpgKey = in.word();
-    in.bytes(record.saveTime);
-    record.version = in.word();
-    record.reservedBeforeType = in.word();
-    record.type = in.byte();
-    record.trailerChecksum = in.word();
-    record.trailerLength = in.word();
     // The fields must end exactly where the file does: N + M + S + 57 = T.
-    if (!in.atEnd()) {
+    if (ProjectFile::readTrailerFields(file.last(length), record) != std::size_t{0}) {
         return std::nullopt;
     }
+    record.randomKey = ByteOrder::readBe32(record.optionArea, ProjectRecord::kRandomKeyOffset);
     return record;
 }
 
