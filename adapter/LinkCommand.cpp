@@ -6,16 +6,6 @@
 
 namespace halden {
 
-namespace {
-
-void putLe32(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
-} // namespace
-
 LinkCommand LinkCommand::openTarget(std::uint8_t parameter0, std::uint8_t parameter1) {
     return {Kind::Reply, CMD_OPEN_TARGET, 0, 0, parameter0, parameter1};
 }
@@ -64,16 +54,6 @@ LinkCommand LinkCommand::data(std::uint8_t code, std::span<const std::uint8_t> d
             static_cast<std::uint32_t>(data.size()),
             static_cast<std::uint8_t>(sum),
             static_cast<std::uint8_t>(sum >> 8)};
-}
-
-std::vector<std::uint8_t> LinkCommand::toBytes() const {
-    std::vector<std::uint8_t> bytes(IceLayout::kParameter1 + 1, 0);
-    bytes[IceLayout::kCommand] = code;
-    putLe32(bytes, IceLayout::kAddress, address);
-    putLe32(bytes, IceLayout::kLength, length);
-    bytes[IceLayout::kParameter0] = parameter0;
-    bytes[IceLayout::kParameter1] = parameter1;
-    return bytes;
 }
 
 bool LinkCommand::writeTo(std::span<std::uint8_t> ice, std::uint8_t tag) const {

@@ -41,9 +41,6 @@ struct LinkCommand {
     // A data command over data: its length, and its 16-bit sum in the parameter bytes.
     static LinkCommand data(std::uint8_t code, std::span<const std::uint8_t> data);
 
-    // The command block bytes 0 to 13 as the command leaves them (code, address and
-    // length little-endian, the parameter bytes); the tag travels in a byte of its own.
-    std::vector<std::uint8_t> toBytes() const;
     // Whether a reply report follows the command.
     bool answered() const { return kind == Kind::Reply || kind == Kind::Data; }
 

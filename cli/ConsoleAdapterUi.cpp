@@ -8,7 +8,6 @@
 namespace halden {
 
 bool ConsoleAdapterUi::showFirmwareWarning(bool forced) {
-    firmwareWarned_ = true;
     warning_ =
         Unicode::toUtf8(text_.text(1131)) + (forced ? " (the adapter needs new firmware)" : "");
     err_ << '[' << Unicode::toUtf8(text_.text(1107)) << "] " << warning_ << '\n';

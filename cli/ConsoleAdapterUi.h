@@ -21,7 +21,6 @@ public:
     void disableUpdateProgrammer() override { programmerDisabled_ = true; }
     void wait(std::chrono::milliseconds duration) override;
 
-    bool firmwareWarned() const { return firmwareWarned_; }
     bool programmerDisabled() const { return programmerDisabled_; }
     // The firmware warning's text as it was told; empty when none was.
     const std::string& warning() const { return warning_; }
@@ -29,7 +28,6 @@ public:
 private:
     std::ostream& err_;
     const UiText& text_;
-    bool firmwareWarned_ = false;
     bool programmerDisabled_ = false;
     std::string warning_;
 };

@@ -87,7 +87,7 @@ bool CProgrammerApp::loadHexEdit(const std::string& folder) {
 }
 
 bool CProgrammerApp::loadLinkLibrary(const std::string& folder) {
-    const auto loaded = LinkLibraryLoader::load(folder, linkLibrary_, searchCeiling_);
+    const auto loaded = LinkLibraryLoader::load(folder, linkLibrary_);
     switch (loaded.code) {
     case 0:
         return true;

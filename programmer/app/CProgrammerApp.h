@@ -9,9 +9,7 @@
 #include <QLockFile>
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,9 +33,6 @@ public:
     bool InitInstance(const std::string& programPath, const std::vector<std::u16string>& arguments);
     int ExitInstance();
     bool failed() const { return failed_; }
-
-    // The drive root for the link library search (tests keep the search in a folder).
-    void setSearchCeiling(std::filesystem::path folder) { searchCeiling_ = std::move(folder); }
 
     void ShowSystemError(std::uint32_t code);
 
@@ -65,7 +60,6 @@ private:
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<QLockFile> instanceLock_;
     CommandLine::Values commandLine_;
-    std::optional<std::filesystem::path> searchCeiling_;
     std::string applicationName_;
     bool failed_ = false;
 };

@@ -77,7 +77,6 @@ public:
     void OnSaveProject();
     using SaveFileChooser = std::function<QString(const QString& initialPath)>;
     void setSaveFileChooser(SaveFileChooser chooser) { saveFileChooser_ = std::move(chooser); }
-    const ProjectRecord& projectRecord() const { return core_.project(); }
     // To, From and Part No of the last request dialog.
     const QStringList& requestFields() const { return requestFields_; }
     // What the request form takes from the window: the request fields, the selected part

@@ -55,7 +55,6 @@ public:
     // Loads one file; interactive loads ask for the area, others keep the load address.
     Outcome LoadImageFile(const std::string& path, bool interactive);
 
-    std::uint32_t loadAddress() const { return loadAddress_; }
     void setLoadAddress(std::uint32_t address) { loadAddress_ = address; }
 
     // The display step shared with the project reader: hands a non-empty image, cut to the

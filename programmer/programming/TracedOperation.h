@@ -26,7 +26,6 @@ public:
     // Opens the log for appending when path is not empty. Empty on success, otherwise
     // why not: the operation must then not touch the adapter.
     std::string open(const std::string& path);
-    bool logging() const { return log_.isOpen(); }
     const std::string& logPath() const { return log_.path(); }
 
     MessageService& messages() { return held_; }

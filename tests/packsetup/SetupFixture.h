@@ -1,9 +1,9 @@
 #pragma once
 
-#include "common/DesktopOpener.h"
 #include "packsetup/FolderChooser.h"
 #include "packsetup/SetupContext.h"
 #include "packsetup/qt/SetupDialog.h"
+#include "tests/support/RecordingDesktopOpener.h"
 #include "tests/support/RecordingMessageService.h"
 #include "tests/support/TempDir.h"
 
@@ -24,16 +24,6 @@
 #include <vector>
 
 namespace halden::test {
-
-// Keeps what the window would open with the desktop's application.
-class RecordingOpener : public DesktopOpener {
-public:
-    bool open(const std::string& pathOrUrl) override {
-        opened.push_back(pathOrUrl);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
 
 // Answers the Browse button with the queued choices, in order.
 class QueuedFolderChooser : public FolderChooser {
@@ -95,7 +85,7 @@ protected:
     }
 
     RecordingMessageService messages;
-    RecordingOpener desktop;
+    RecordingDesktopOpener desktop;
     QueuedFolderChooser chooser;
     TempDir programFolder;
     std::unique_ptr<SetupContext> context;
