@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang
+    build-essential cmake ninja-build pkg-config clang clang-tidy
     qt6-base-dev libhidapi-dev libudev-dev umockdev libumockdev-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-liberation2 fonts-wqy-microhei

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Everything a change must pass: installs what is missing, builds the release and the
-# sanitizer (ASan + UBSan) builds, and runs every test in both.
+# sanitizer (ASan + UBSan) builds, runs every test in both, and clang-tidy's checks over
+# the release build's sources (a finding fails the run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
@@ -15,4 +16,8 @@ for preset in default asan; do
     scripts/build.sh "$preset"
     echo "=== $preset: tests"
     ctest --preset "$preset" -j "$(nproc)"
+    if [ "$preset" = default ]; then
+        echo "=== default: clang-tidy"
+        scripts/tidy.sh
+    fi
 done
