@@ -280,6 +280,15 @@ TEST_F(RequestFormTest, UnusableFilesGiveTheirMessageInCheckOrderAndNoForm) {
          false, 2000},
         {"names longer than the trailer", [](ProjectBytes& p) { p.trailer[16] = 0xF0; }, true,
          2002},
+        // Unlike the project reader, the form takes no bytes between save time and version.
+        {"trailer longer than its fields",
+         [](ProjectBytes& p) {
+             p.trailer.insert(p.trailer.end() - 9, 8, 0x00);
+             const std::size_t length = p.trailer.size();
+             p.trailer[length - 2] = static_cast<std::uint8_t>(length >> 8);
+             p.trailer[length - 1] = static_cast<std::uint8_t>(length);
+         },
+         true, 2002},
         {"no code before the trailer", [](ProjectBytes& p) { p.code.clear(); }, false, 0},
     };
     for (const Fault& fault : faults) {
