@@ -20,7 +20,7 @@ set(reach_rules
     "ledger:common"
     "programmer:common|adapter|hexview"
     "packsetup:common|adapter"
-    "tavro:common|adapter"
+    "tavro:common|adapter/wire|adapter/hid"
     "cli:common|adapter|programmer|packsetup|ledger"
     "tools:common")
 

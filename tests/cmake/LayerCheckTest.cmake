@@ -54,6 +54,7 @@ set(cases
     "cli/Form.cpp|#include \"bench/Timing.h\"|reaches bench/"
     "adapter/Link.h|#include \"Inputs.h\"|reaches fuzz/"
     "adapter/wire/Frame.h|#include \"adapter/Link.h\"|reaches adapter/"
+    "tavro/emulator/Model.cpp|#include \"adapter/Link.h\"|reaches adapter/"
     "tavro/emulator/Model.cpp|#include \"programmer/buffer/Image.h\"|reaches programmer/buffer/"
     "common/Bytes.h|#include \"adapter/wire/Frame.h\"|reaches adapter/wire/")
 set(index 0)
