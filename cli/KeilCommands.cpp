@@ -29,6 +29,9 @@ std::string stopReason(const KeilDriverSetup::Outcome& outcome, const std::strin
         return "there is no folder " + folder;
     case SystemError::kFileNotFound:
         return "there is no TOOLS.INI in " + folder;
+    case SystemError::kFileTooLarge:
+        return outcome.toolsIni + " is too large: this system reads a TOOLS.INI of at most " +
+               std::to_string(ProfileIni::kMaxFileSize) + " bytes (16 MiB)";
     case SystemError::kNotFound:
         return outcome.toolsIni + " has no [ARMADS] section";
     default:

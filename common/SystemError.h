@@ -18,6 +18,7 @@ public:
     static constexpr std::uint32_t kModuleNotFound = 126;
     static constexpr std::uint32_t kProcedureNotFound = 127;
     static constexpr std::uint32_t kAlreadyExists = 183;
+    static constexpr std::uint32_t kFileTooLarge = 223;
     static constexpr std::uint32_t kDirectory = 267;
     static constexpr std::uint32_t kNotFound = 1168;
     static constexpr std::uint32_t kResourceTypeNotFound = 1813;

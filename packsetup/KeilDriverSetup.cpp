@@ -165,6 +165,24 @@ struct CpuList {
     }
 };
 
+// Whether a CPUDLL value is the CPU library's own list: the library name stands whole in
+// the value's head (before its list), at its start or after a path separator, so that
+// another library whose name merely ends in it (XSARMCM3.DLL) is left alone.
+bool namesCpuLibrary(std::string_view value) {
+    const std::string_view name = KeilDriverSetup::kCpuLibrary;
+    const std::string_view head = value.substr(0, value.find('('));
+    for (std::size_t at = head.find(name); at != std::string_view::npos;
+         at = head.find(name, at + 1)) {
+        const bool startsWhole = at == 0 || head[at - 1] == '\\' || head[at - 1] == '/';
+        const std::size_t after = at + name.size();
+        const bool endsWhole = after == head.size() || head[after] == ' ' || head[after] == '\t';
+        if (startsWhole && endsWhole) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The first CPUDLL key whose value satisfies `chosen`, with that value.
 template <typename Chosen>
 std::optional<std::pair<std::string, std::string>> findCpuList(const ProfileIni& ini,
@@ -189,6 +207,13 @@ void addNote(KeilDriverSetup::Outcome& outcome, const std::string& note) {
 }
 
 constexpr std::uintmax_t kMaxDriverSize = 64u * 1024 * 1024;
+
+// The size of a file on disk; 0 when it cannot be had (the reads then say what is there).
+std::uintmax_t fileSize(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(path, error);
+    return error ? 0 : size;
+}
 
 } // namespace
 
@@ -268,13 +293,14 @@ std::uint32_t KeilDriverSetup::FindDriverKey(const ProfileIni& ini, std::string&
 }
 
 std::string KeilDriverSetup::InsertIntoCpuList(ProfileIni& ini, int newNumber) {
-    const auto found = findCpuList(
-        ini, [](const std::string& value) { return value.find(kCpuLibrary) != std::string::npos; });
+    const auto found = findCpuList(ini, namesCpuLibrary);
     if (!found) {
         return {};
     }
+    // Empty parentheses take the key too: an Uninstall of the only member leaves them, and
+    // the driver must be offered again after the next Install.
     auto list = CpuList::split(found->second);
-    if (!list || list->entries.empty()) {
+    if (!list) {
         return {};
     }
     const std::string newKey = familyKey(kDriverKeyFamily, newNumber);
@@ -299,8 +325,7 @@ std::string KeilDriverSetup::InsertIntoCpuList(ProfileIni& ini, int newNumber) {
 }
 
 std::string KeilDriverSetup::RemoveFromCpuList(ProfileIni& ini, std::string_view driverKey) {
-    const auto found =
-        findCpuList(ini, [](const std::string& value) { return value.starts_with(kCpuLibrary); });
+    const auto found = findCpuList(ini, namesCpuLibrary);
     if (!found) {
         return {};
     }
@@ -415,6 +440,14 @@ std::string KeilDriverSetup::OpenPack() const {
 KeilDriverSetup::Outcome KeilDriverSetup::opened(const ProfileIni& toolsIni) {
     Outcome outcome;
     outcome.toolsIni = toolsIni.path();
+    // A file beyond what the INI module reads would read as empty, as if it held no
+    // [ARMADS] section.
+    const std::uintmax_t size =
+        toolsIni.heldBytes() != nullptr ? toolsIni.heldBytes()->size() : fileSize(toolsIni.path());
+    if (size > ProfileIni::kMaxFileSize) {
+        outcome.error = SystemError::kFileTooLarge;
+        return outcome;
+    }
     outcome.error = HasArmadsSection(toolsIni);
     return outcome;
 }

@@ -40,7 +40,8 @@ public:
     // What one Install or Uninstall did.
     struct Outcome {
         // 0, or why it ended before it changed anything: no folder text (267), no
-        // TOOLS.INI (2 or 3), no [ARMADS] section (1168), no free TDRV key (1168).
+        // TOOLS.INI (2 or 3), a TOOLS.INI larger than ProfileIni::kMaxFileSize (223), no
+        // [ARMADS] section (1168), no free TDRV key (1168).
         std::uint32_t error = 0;
         std::string toolsIni;   // the TOOLS.INI path, once found
         std::string driverKey;  // the TDRV key written, found or removed; empty when none
@@ -71,7 +72,9 @@ public:
     // free number ("TDRV-1" when TDRV0 is free); no anchor when every key is taken.
     static std::uint32_t FindDriverKey(const ProfileIni& ini, std::string& key,
                                        std::optional<int>& anchor);
-    // Puts TDRV<newNumber> into the SARMCM3.DLL list; the key rewritten, empty when none.
+    // Puts TDRV<newNumber> into the SARMCM3.DLL list (empty parentheses included); the key
+    // rewritten, empty when none. Both edits take the first CPUDLL value that names the
+    // library whole: at the value's start or after a path separator, before its list.
     static std::string InsertIntoCpuList(ProfileIni& ini, int newNumber);
     static std::string RemoveFromCpuList(ProfileIni& ini, std::string_view driverKey);
     // The [ARMADS] entries, read as the setup tool reads them (a buffer grown by 512

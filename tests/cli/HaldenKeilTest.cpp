@@ -109,6 +109,17 @@ TEST_F(HaldenKeil, FailuresAndUsage) {
     EXPECT_NE(noSection.err.find("has no [ARMADS] section"), std::string::npos);
     EXPECT_EQ(fileBytes(fixture.toolsIni), "[ARM]\r\nTDRV0=X\r\n");
     EXPECT_FALSE(fs::exists(fixture.driver()));
+
+    // A file larger than the INI module reads is named so, with the limit, not as a file
+    // without [ARMADS].
+    fixture.dir.write("wine/drive_c/Keil_v5/TOOLS.INI", test::realisticToolsIni());
+    fs::resize_file(fixture.toolsIni, 16u * 1024 * 1024 + 1);
+    const KeilResult huge = keil("install " + mdk());
+    EXPECT_EQ(huge.code, 1);
+    EXPECT_NE(huge.err.find("TOOLS.INI is too large"), std::string::npos) << huge.err;
+    EXPECT_NE(huge.err.find("at most 16777216 bytes (16 MiB)"), std::string::npos) << huge.err;
+    EXPECT_EQ(fs::file_size(fixture.toolsIni), 16u * 1024 * 1024 + 1);
+    EXPECT_FALSE(fs::exists(fixture.driver()));
 }
 
 TEST_F(HaldenKeil, FindListsTheFoldersOfTheUsersPrefixes) {

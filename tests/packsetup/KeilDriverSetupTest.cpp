@@ -124,6 +124,27 @@ TEST(KeilDriverSetup, InstallTwiceRewritesTheEntryOnly) {
     EXPECT_EQ(s.opener.opened.size(), 2u);
 }
 
+// The driver as the only member: Uninstall leaves empty parentheses, and the next Install
+// lists the driver again in them. The library whose name ends in SARMCM3.DLL never changes.
+TEST(KeilDriverSetup, InstallUninstallInstallOffersTheDriverEachTime) {
+    KeilRun s(section({"CPUDLL0=XSARMCM3.DLL(TDRV0) #other", "CPUDLL1=SARMCM3.DLL() # M"}));
+    const auto cpuList = [&s](const char* key) {
+        return ProfileIni(s.fixture.toolsIni.string()).readString("ARMADS", key).value_or("");
+    };
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        const auto installed = s.setup.Install(s.folder());
+        EXPECT_EQ(installed.driverKey, "TDRV0");
+        EXPECT_EQ(installed.cpuListKey, "CPUDLL1");
+        EXPECT_EQ(cpuList("CPUDLL1"), "SARMCM3.DLL(TDRV0) # M");
+        EXPECT_EQ(cpuList("CPUDLL0"), "XSARMCM3.DLL(TDRV0) #other");
+        const auto removed = s.setup.Uninstall(s.folder());
+        EXPECT_EQ(removed.cpuListKey, "CPUDLL1");
+        EXPECT_EQ(cpuList("CPUDLL1"), "SARMCM3.DLL() # M");
+        EXPECT_EQ(cpuList("CPUDLL0"), "XSARMCM3.DLL(TDRV0) #other");
+    }
+}
+
 // The new key after the anchor, the key before the first free number; existing entries
 // are found beyond gaps, and values the setup tool's buffer would cut are passed over.
 TEST(KeilDriverSetup, InstallPlacesTheNewKey) {
@@ -190,8 +211,9 @@ TEST(KeilDriverSetup, EveryKeyTakenLeavesTheFileAndSaysSo) {
     EXPECT_EQ(fileBytes(s.fixture.toolsIni), before);
 }
 
-// The SARMCM3.DLL list: Install takes the first value holding the name anywhere, Uninstall
-// the first beginning with it; a value without a well-formed list is left alone.
+// The SARMCM3.DLL list: both edits take the first value naming the library whole (another
+// library whose name ends in it is not touched); a value without a well-formed list is left
+// alone, empty parentheses take the new key.
 TEST(KeilDriverSetup, CpuListEdits) {
     struct Case {
         std::vector<std::string> lists; // CPUDLL0, CPUDLL1, ...
@@ -210,14 +232,20 @@ TEST(KeilDriverSetup, CpuListEdits) {
          6,
          "CPUDLL0",
          {"SARMCM3.DLL(TDRV0,TDRV1,TDRV5,TDRV6)"}},
-        {{"SARMCM3.DLL()"}, false, 3, "", {"SARMCM3.DLL()"}},
+        {{"SARMCM3.DLL()  # t"}, false, 3, "CPUDLL0", {"SARMCM3.DLL(TDRV3)  # t"}},
         {{"SARMCM3.DLL TDRV0"}, false, 3, "", {"SARMCM3.DLL TDRV0"}},
         {{"SARMCM3.DLL)TDRV0("}, false, 3, "", {"SARMCM3.DLL)TDRV0("}},
-        {{"SARM.DLL(TDRV0)", "XSARMCM3.DLL(TDRV0)"},
+        {{"XSARMCM3.DLL(TDRV0) #other", "SARMCM3.DLLX(TDRV0)", "SARMCM3.DLL(TDRV0)"},
+         false,
+         1,
+         "CPUDLL2",
+         {"XSARMCM3.DLL(TDRV0) #other", "SARMCM3.DLLX(TDRV0)", "SARMCM3.DLL(TDRV0,TDRV1)"}},
+        {{"SARM.DLL(TDRV0) # not SARMCM3.DLL", "C:\\Keil\\ARM\\BIN\\SARMCM3.DLL (TDRV0)"},
          false,
          1,
          "CPUDLL1",
-         {"SARM.DLL(TDRV0)", "SARMCM3.DLL(TDRV0,TDRV1)"}},
+         {"SARM.DLL(TDRV0) # not SARMCM3.DLL", "SARMCM3.DLL(TDRV0,TDRV1)"}},
+        {{"XSARMCM3.DLL(TDRV0)"}, false, 1, "", {"XSARMCM3.DLL(TDRV0)"}},
         {{"SARMCM3.DLL(TDRV0,TDRV1,TDRV2)"}, true, 0, "CPUDLL0", {"SARMCM3.DLL(TDRV1,TDRV2)"}},
         {{"SARMCM3.DLL(tdrv0)  # tail"}, true, 0, "CPUDLL0", {"SARMCM3.DLL()  # tail"}},
         {{"XSARMCM3.DLL(TDRV2)", "SARMCM3.DLL(TDRV1,TDRV2,TDRV2)"},
@@ -251,18 +279,24 @@ TEST(KeilDriverSetup, StopsBeforeTouchingAnything) {
         std::string toolsIni; // the file's text; empty: no file
         std::string folder;   // relative to the MDK folder; "-" for no text
         std::uint32_t error;
+        std::uintmax_t grownTo = 0; // the file padded to this size; 0: as written
     } cases[] = {
         {"no folder text", test::realisticToolsIni(), "-", SystemError::kDirectory},
         {"no such folder", test::realisticToolsIni(), "missing", SystemError::kPathNotFound},
         {"no TOOLS.INI", "", "", SystemError::kFileNotFound},
         {"no [ARMADS]", "[ARM]\r\nTDRV0=BIN\\X.DLL\r\n", "", SystemError::kNotFound},
         {"no sections", "TDRV0=BIN\\X.DLL\r\n", "", SystemError::kNotFound},
+        {"too large to read", test::realisticToolsIni(), "", SystemError::kFileTooLarge,
+         ProfileIni::kMaxFileSize + 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         KeilRun s(c.toolsIni);
         if (c.toolsIni.empty()) {
             fs::remove(s.fixture.toolsIni);
+        }
+        if (c.grownTo != 0) {
+            fs::resize_file(s.fixture.toolsIni, c.grownTo);
         }
         const std::string folder = std::string(c.folder) == "-" ? ""
                                    : std::string(c.folder).empty()
