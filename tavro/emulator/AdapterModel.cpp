@@ -50,7 +50,7 @@ AdapterModel::Effects AdapterModel::onCommand(const TavroFrames::Command& comman
         effects.reply = reply(command.tag, checkTarget(command));
         return effects;
     case CMD_ERASE_CHIP:
-        effects.reply = reply(command.tag, eraseChip(effects.changed));
+        effects.reply = reply(command.tag, eraseChip(effects));
         return effects;
     case CMD_PROGRAM_CODE:
     case CMD_PROGRAM_OPTIONS:
@@ -93,12 +93,19 @@ std::uint16_t AdapterModel::checkTarget(const TavroFrames::Command& command) con
     return chipId && *chipId == target_->chipId ? STATUS_DONE : STATUS_WRONG_PART;
 }
 
-std::uint16_t AdapterModel::eraseChip(unsigned& changed) {
+void AdapterModel::change(Effects& effects, unsigned item) const {
+    if (!effects.before) {
+        effects.before = memory_;
+    }
+    effects.changed |= item;
+}
+
+std::uint16_t AdapterModel::eraseChip(Effects& effects) {
     if (!target_ || !open_) {
         return STATUS_NO_TARGET;
     }
+    change(effects, AdapterMemory::kFlash);
     std::fill(memory_.flash.begin(), memory_.flash.end(), 0xFF);
-    changed |= AdapterMemory::kFlash;
     return STATUS_DONE;
 }
 
@@ -175,45 +182,45 @@ AdapterModel::Effects AdapterModel::finishDataPhase() {
         static_cast<std::uint16_t>(phase.command.parameter0 | (phase.command.parameter1 << 8));
     const std::uint16_t status = TavroFrames::checksum(phase.data) != expected
                                      ? std::uint16_t{STATUS_CHECKSUM_MISMATCH}
-                                     : execute(phase.command, phase.data, effects.changed);
+                                     : execute(phase.command, phase.data, effects);
     effects.reply = reply(phase.command.tag, status);
     return effects;
 }
 
 std::uint16_t AdapterModel::execute(const TavroFrames::Command& command,
-                                    const std::vector<std::uint8_t>& data, unsigned& changed) {
+                                    const std::vector<std::uint8_t>& data, Effects& effects) {
     switch (command.code) {
     case CMD_PROGRAM_CODE:
         if (!target_ || !open_) {
             return STATUS_NO_TARGET;
         }
+        change(effects, AdapterMemory::kFlash);
         for (std::size_t i = 0; i < data.size(); ++i) {
             if (!stuck(command.address + i)) {
                 memory_.flash[command.address + i] &= data[i];
             }
         }
-        changed |= AdapterMemory::kFlash;
         return STATUS_DONE;
     case CMD_PROGRAM_OPTIONS:
         if (!target_ || !open_) {
             return STATUS_NO_TARGET;
         }
+        change(effects, AdapterMemory::kOptions);
         memory_.options = data;
-        changed |= AdapterMemory::kOptions;
         return STATUS_DONE;
     case CMD_STORE_PROJECT_HEADER:
         if (!validHeader(data)) {
             return STATUS_FAILED;
         }
+        change(effects, AdapterMemory::kStoredHeader);
         memory_.storedHeader = data;
-        changed |= AdapterMemory::kStoredHeader;
         return STATUS_DONE;
     case CMD_STORE_PROJECT_CODE:
+        change(effects, AdapterMemory::kStoredCode);
         memory_.storedCode = data;
         if (corruptStored_ && *corruptStored_ < data.size()) {
             memory_.storedCode[*corruptStored_] ^= 0xFF;
         }
-        changed |= AdapterMemory::kStoredCode;
         return STATUS_DONE;
     default:
         return STATUS_FAILED;

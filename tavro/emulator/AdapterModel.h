@@ -30,6 +30,9 @@ public:
         std::uint8_t command = 0;     // the command the reply answers
         bool enterBootLoader = false; // CMD_ENTER_BOOTLOADER with its parameters
         unsigned changed = 0;         // AdapterMemory::Item bits
+        // The memory as it was before the change, so that a change that cannot be kept
+        // can be taken back; set whenever `changed` is.
+        std::optional<AdapterMemory> before;
     };
 
     static constexpr std::uint16_t kLowestMillivolts = 2000;
@@ -71,12 +74,14 @@ private:
     TavroFrames::Reply reply(std::uint8_t tag, std::uint16_t status) const;
     std::uint16_t openTarget(const TavroFrames::Command& command);
     std::uint16_t checkTarget(const TavroFrames::Command& command) const;
-    std::uint16_t eraseChip(unsigned& changed);
+    std::uint16_t eraseChip(Effects& effects);
+    // Notes a change of `item` in effects, keeping the memory as it was before the first.
+    void change(Effects& effects, unsigned item) const;
     std::optional<std::size_t> dataCapacity(std::uint8_t code) const;
     Effects startDataPhase(const TavroFrames::Command& command);
     Effects finishDataPhase();
     std::uint16_t execute(const TavroFrames::Command& command,
-                          const std::vector<std::uint8_t>& data, unsigned& changed);
+                          const std::vector<std::uint8_t>& data, Effects& effects);
     std::uint16_t startReadBack(const TavroFrames::Command& command);
     static bool validHeader(std::span<const std::uint8_t> header);
     // Whether a data-phase report carrying `count` data bytes is framed as the adapter

@@ -2,6 +2,7 @@
 
 #include "adapter/hid/HidDevicePath.h"
 #include "adapter/hid/InputReportCheck.h"
+#include "adapter/wire/AdapterStatus.h"
 #include "common/ProcessLock.h"
 
 #include <algorithm>
@@ -295,9 +296,9 @@ bool TavroEmulator::sendFeature(EmulatedHandle& handle, std::span<const std::uin
             } else if (bootLoader_) {
                 accepted = featureToBootLoader(report, events);
             } else if (productId_ == PRODUCT_PROGRAMMER) {
-                const auto effects = model_->onFeature(report);
+                auto effects = model_->onFeature(report);
                 accepted = effects.accepted;
-                apply(effects, done, events);
+                apply(std::move(effects), done, events);
             }
             featuresAccepted_ += accepted;
             ++(accepted ? statistics_.featureReportsSent : statistics_.featureReportsRefused);
@@ -322,8 +323,14 @@ bool TavroEmulator::featureToBootLoader(std::span<const std::uint8_t> report,
     }
     // A complete image starts as the new firmware; otherwise the boot loader stays.
     if (const auto version = bootLoader_->completeImageVersion()) {
+        // Firmware the state folder cannot keep is not started: the Restart is refused and
+        // the boot loader stays.
+        const std::uint16_t previous = memory_.firmware;
         memory_.firmware = *version;
-        persist(AdapterMemory::kFirmware);
+        if (!persist(AdapterMemory::kFirmware)) {
+            memory_.firmware = previous;
+            return false;
+        }
         reenumerate(PRODUCT_PROGRAMMER, events);
     }
     return fault == nullptr;
@@ -401,10 +408,17 @@ bool TavroEmulator::commandFrame(std::span<const std::uint8_t> report, Clock::ti
     return true;
 }
 
-void TavroEmulator::apply(const AdapterModel::Effects& effects, Clock::time_point done,
+void TavroEmulator::apply(AdapterModel::Effects effects, Clock::time_point done,
                           std::vector<Event>& events) {
-    if (effects.changed != 0) {
-        persist(effects.changed);
+    // A change the state folder cannot keep did not happen: the command that made it fails
+    // and the memory stays as the folder holds it, so no process is told of work that is lost.
+    if (effects.changed != 0 && !persist(effects.changed)) {
+        if (effects.before) {
+            memory_ = std::move(*effects.before);
+        }
+        if (effects.reply) {
+            effects.reply->status = STATUS_FAILED;
+        }
     }
     if (effects.reply) {
         deliver(*effects.reply, effects.command, done);
@@ -508,11 +522,13 @@ void TavroEmulator::reenumerate(std::uint16_t productId, std::vector<Event>& eve
     changed_.notify_all();
 }
 
-void TavroEmulator::persist(unsigned items) {
-    if (const std::string failure = state_.save(memory_, items); !failure.empty()) {
+bool TavroEmulator::persist(unsigned items) {
+    const std::string failure = state_.save(memory_, items);
+    if (!failure.empty()) {
         std::fprintf(stderr, "Tavro emulator: cannot write its state to %s:\n%s\n",
                      settings_.stateDir.c_str(), failure.c_str());
     }
+    return failure.empty();
 }
 
 void TavroEmulator::notify(const std::vector<Event>& events) {

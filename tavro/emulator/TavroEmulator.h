@@ -104,12 +104,13 @@ private:
     bool featureToBootLoader(std::span<const std::uint8_t> report, std::vector<Event>& events);
     bool commandFrame(std::span<const std::uint8_t> report, Clock::time_point done,
                       std::vector<Event>& events);
-    void apply(const AdapterModel::Effects& effects, Clock::time_point done,
-               std::vector<Event>& events);
+    void apply(AdapterModel::Effects effects, Clock::time_point done, std::vector<Event>& events);
     void deliver(TavroFrames::Reply reply, std::uint8_t command, Clock::time_point ready);
     void reenumerate(std::uint16_t productId, std::vector<Event>& events);
     void resetModel();
-    void persist(unsigned items);
+    // Writes the items to the state folder; false (and why, on standard error) when the
+    // folder could not keep them.
+    bool persist(unsigned items);
     // Tells the listeners and waits out the bus time; called without the lock.
     void finish(const std::vector<Event>& events, Clock::time_point done);
     void notify(const std::vector<Event>& events);

@@ -1,5 +1,6 @@
 #include "adapter/hid/HidDevicePath.h"
 #include "adapter/wire/AdapterCommand.h"
+#include "adapter/wire/AdapterStatus.h"
 #include "tavro/emulator/EmulatorState.h"
 #include "tests/support/TempDir.h"
 #include "tests/tavro/emulator/EmulatorClient.h"
@@ -523,6 +524,47 @@ TEST(TavroEmulator, TakesNewFirmwareThroughItsBootLoader) {
     EXPECT_EQ(makeEmulator("firmware=old,state=" + dir.path().string())->memory().firmware, 0x0207)
         << "the upgrade is persisted";
     emulator->unsubscribe(events);
+}
+
+// A state folder that can keep nothing (a plain file in its place, a path below one): every
+// command that changes the adapter fails and the change is taken back; commands that change
+// nothing still work. New firmware is not started.
+TEST(TavroEmulator, AChangeTheStateFolderCannotKeepFailsItsCommand) {
+    test::TempDir dir;
+    const auto file = dir.write("state", "a plain file");
+    for (const auto& state : {file, file / "below"}) {
+        SCOPED_TRACE(state.string());
+        auto emulator = makeEmulator("state=" + state.string());
+        auto client = openProgrammer(*emulator);
+        ASSERT_EQ(client.simple(CMD_OPEN_TARGET), STATUS_DONE);
+        EXPECT_EQ(client.simple(CMD_ERASE_CHIP), STATUS_FAILED);
+        EXPECT_EQ(client.dataCommand(CMD_PROGRAM_CODE, pattern(700)), STATUS_FAILED);
+        EXPECT_EQ(client.dataCommand(CMD_PROGRAM_OPTIONS, pattern(128, 3)), STATUS_FAILED);
+        EXPECT_EQ(client.dataCommand(CMD_STORE_PROJECT_HEADER, projectHeader(4)), STATUS_FAILED);
+        EXPECT_EQ(client.dataCommand(CMD_STORE_PROJECT_CODE, pattern(300)), STATUS_FAILED);
+        const auto memory = emulator->memory();
+        EXPECT_EQ(memory.flash, std::vector<std::uint8_t>(kRqd1Flash, 0xFF));
+        EXPECT_EQ(memory.options, std::vector<std::uint8_t>(memory.options.size(), 0xFF));
+        EXPECT_TRUE(memory.storedHeader.empty());
+        EXPECT_TRUE(memory.storedCode.empty());
+        EXPECT_EQ(client.read(CMD_READ_TARGET_CODE, 256), std::vector<std::uint8_t>(256, 0xFF));
+    }
+
+    auto emulator = makeEmulator("mode=boot,firmware=old,state=" + file.string(), 0x0105);
+    auto boot = emulator->open(kTavroVendorId, PRODUCT_BOOT_LOADER);
+    ASSERT_TRUE(boot);
+    Download download(*boot);
+    auto image = pattern(129);
+    image[127] = 2;
+    image[128] = 7;
+    ASSERT_TRUE(download.begin(129));
+    download.image(image);
+    download.check();
+    EXPECT_FALSE(download.send({0, TavroFrames::kBootRestart}));
+    EXPECT_EQ(emulator->productId(), PRODUCT_BOOT_LOADER);
+    EXPECT_EQ(emulator->memory().firmware, 0x0104);
+    EXPECT_TRUE(std::filesystem::is_regular_file(file));
+    EXPECT_EQ(std::filesystem::file_size(file), 12u) << "the file in the folder's place stays";
 }
 
 TEST(TavroEmulator, BootLoaderFaultSwapsTheChecksumAndRestartNeedsAnImage) {
