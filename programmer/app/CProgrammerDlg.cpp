@@ -278,12 +278,15 @@ void CProgrammerDlg::OnUpdateProgrammer() {
 }
 
 // A text in the status pane ends the progress bar drawn over it, also when the text is
-// the one the pane held before the bar.
+// the one the pane held before the bar. The adapter operations run on the window's thread
+// and block it (the read-back of a stored project for most of a second), so the pane is
+// drawn at once: the text is seen while the step it names runs.
 void CProgrammerDlg::setStatusText(std::u16string_view text) {
     if (paneProgress_ != nullptr) {
         paneProgress_->clear();
     }
     setPane(MainWindowTemplate::kFilePathPane, QString::fromStdU16String(std::u16string(text)));
+    control(MainWindowTemplate::kFilePathPane)->repaint();
 }
 
 void CProgrammerDlg::showFilePath() {

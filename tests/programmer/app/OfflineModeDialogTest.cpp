@@ -202,31 +202,36 @@ protected:
         std::ifstream in(dir / "emu" / name, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
+    // Loads the image, presses 1017 and accepts the off-line dialog with the max counter
+    // typed in; whether the dialog came.
+    bool store(CProgrammerDlg& window, const std::string& image, const char* maxCounter) {
+        const auto file = dir.write("app.bin", image);
+        EXPECT_EQ(window.imageLoader().LoadImageFile(file.string(), false),
+                  ImageLoader::Outcome::Loaded);
+        // The dialog opens after the firmware check's wait: look for it until it is there.
+        bool seen = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* offline = qobject_cast<OfflineModeDialog*>(QApplication::activeModalWidget());
+            if (offline == nullptr || seen) {
+                return;
+            }
+            seen = true;
+            poll.stop();
+            type(offline->findChild<QLineEdit*>("1066"), maxCounter);
+            offline->findChild<QPushButton*>("1142")->click();
+        });
+        poll.start(10);
+        window.control<QPushButton>(MainWindowTemplate::kUpdateProgrammer)->click();
+        return seen;
+    }
     test::TempDir dir;
 };
 
 TEST_F(UpdateProgrammerWindowTest, TheButtonRunsTheDialogAndStoresTheProject) {
     setenv("TAVRO_EMULATOR", ("state=" + (dir / "emu").string()).c_str(), 1);
     auto window = open();
-    const auto file = dir.write("app.bin", std::string(700, '\x42'));
-    ASSERT_EQ(window->imageLoader().LoadImageFile(file.string(), false),
-              ImageLoader::Outcome::Loaded);
-    // The dialog opens after the firmware check's wait: look for it until it is there.
-    bool seen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* offline = qobject_cast<OfflineModeDialog*>(QApplication::activeModalWidget());
-        if (offline == nullptr || seen) {
-            return;
-        }
-        seen = true;
-        poll.stop();
-        type(offline->findChild<QLineEdit*>("1066"), "250");
-        offline->findChild<QPushButton*>("1142")->click();
-    });
-    poll.start(10);
-    window->control<QPushButton>(MainWindowTemplate::kUpdateProgrammer)->click();
-    EXPECT_TRUE(seen);
+    EXPECT_TRUE(store(*window, std::string(700, '\x42'), "250"));
     ASSERT_FALSE(messages.messages.empty());
     EXPECT_EQ(messages.messages.back().text, "Update Programmer ok !");
     EXPECT_EQ(stored("stored-code.bin"), std::string(700, '\x42'));
@@ -234,6 +239,31 @@ TEST_F(UpdateProgrammerWindowTest, TheButtonRunsTheDialogAndStoresTheProject) {
     ASSERT_GE(header.size(), 69u);
     EXPECT_EQ(static_cast<unsigned char>(header[61]), 250);
     EXPECT_FALSE(window->busy());
+}
+
+// The texts the status pane was drawn with: the window's thread is busy with the adapter,
+// so a text is seen only when the pane is drawn while it stands there.
+struct DrawnTexts : QObject {
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            texts.push_back(qobject_cast<QLabel*>(watched)->text());
+        }
+        return false;
+    }
+    QStringList texts;
+};
+
+TEST_F(UpdateProgrammerWindowTest, TheReadBackIsShownInTheStatusPaneWhileItRuns) {
+    setenv("TAVRO_EMULATOR", ("state=" + (dir / "emu").string()).c_str(), 1);
+    auto window = open();
+    window->show();
+    DrawnTexts drawn;
+    window->control(MainWindowTemplate::kFilePathPane)->installEventFilter(&drawn);
+    EXPECT_TRUE(store(*window, std::string(4096, '\x5A'), "1"));
+    ASSERT_FALSE(messages.messages.empty());
+    EXPECT_EQ(messages.messages.back().text, "Update Programmer ok !");
+    EXPECT_TRUE(drawn.texts.contains("Compare the code buffer content with the data in Tavro"))
+        << drawn.texts.join(" | ").toStdString();
 }
 
 } // namespace
