@@ -76,6 +76,12 @@ void AdapterLink::finish(LinkRecord& record) {
     if (!record.ok && !firstFailure_) {
         firstFailure_ = record;
     }
+    const bool closing =
+        record.operation == LinkRecord::Operation::Close ||
+        (record.operation == LinkRecord::Operation::Command && record.command == CMD_CLOSE_TARGET);
+    if (!closing) {
+        lastWork_ = record;
+    }
     if (sink_) {
         sink_(record);
     }
@@ -124,6 +130,10 @@ int AdapterLink::close() {
     record.operation = LinkRecord::Operation::Close;
     record.what = "close the adapter";
     record.result = exports_.DisconnectHIDDevice();
+    record.ok = record.result == 0;
+    if (!record.ok) {
+        record.problem = "the adapter could not be closed: " + linkResultText(record.result);
+    }
     finish(record);
     return record.result;
 }
@@ -285,6 +295,20 @@ void AdapterLink::cancelIo() {
         static_cast<HidHandle*>(exports_.HidDevice->handle)->cancel();
         return true;
     });
+}
+
+bool AdapterLink::deviceGone() {
+    if (!isOpen()) {
+        return true;
+    }
+    auto* handle = static_cast<HidHandle*>(exports_.HidDevice->handle);
+    std::vector<std::uint8_t> probe(std::max<std::size_t>(handle->inputReportLength(), 1));
+    return handle->readInput(probe, 1) == HidHandle::kDeviceGone;
+}
+
+void AdapterLink::noteFailure(LinkRecord record) {
+    record.ok = false;
+    finish(record);
 }
 
 const std::uint8_t* AdapterLink::readData(std::uint8_t command, std::uint32_t address,

@@ -73,6 +73,13 @@ public:
     bool writeOutput(std::span<const std::uint8_t> report, const std::string& what);
     // Ends the pending input read on the open device, if any.
     void cancelIo();
+    // Whether the open device has left the bus (or none is open). It looks for an input
+    // report for a moment, so it is asked only while no reply is awaited.
+    bool deviceGone();
+    // A failure the programs' rules found in what the adapter answered (read-back data that
+    // differ from what was sent): recorded as every transaction is, and the first failure
+    // when none came before it.
+    void noteFailure(LinkRecord record);
 
     // Told of every record as it is made (verbose output, a trace); may be empty.
     void setRecordSink(RecordSink sink) { sink_ = std::move(sink); }
@@ -80,6 +87,9 @@ public:
     // nothing when none did.
     const std::optional<LinkRecord>& firstFailure() const { return firstFailure_; }
     void clearFailure() { firstFailure_.reset(); }
+    // The latest record of work on the adapter (closing the target or the adapter is not
+    // work), failed or not; nothing before the first.
+    const std::optional<LinkRecord>& lastWork() const { return lastWork_; }
 
 private:
     bool report(const std::string& what, std::size_t length, const std::function<bool()>& call);
@@ -92,6 +102,7 @@ private:
     const LinkExports& exports_;
     RecordSink sink_;
     std::optional<LinkRecord> firstFailure_;
+    std::optional<LinkRecord> lastWork_;
 };
 
 } // namespace halden

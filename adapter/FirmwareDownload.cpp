@@ -55,9 +55,15 @@ bool FirmwareDownload::sendData(std::size_t featureLength) {
         std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), n, report.begin() + 1);
         const std::string what = "boot loader Data report at image offset " + std::to_string(at);
         bool accepted = link_.sendFeature(report, what);
-        for (int retry = 0; !accepted && retry < timing_.dataRetries; ++retry) {
+        // An adapter that left the bus is not sent the retries.
+        const bool goneAtOnce = !accepted && link_.deviceGone();
+        for (int retry = 0; !accepted && !goneAtOnce && retry < timing_.dataRetries; ++retry) {
             sleep_(timing_.retryDelay);
             accepted = link_.sendFeature(report, what);
+        }
+        if (!accepted && (goneAtOnce || link_.deviceGone())) {
+            return fail("the adapter left the bus during the download, at image offset " +
+                        std::to_string(at) + " of " + std::to_string(bytes.size()) + " bytes");
         }
         if (!accepted) {
             return fail("the boot loader refused the Data report at image offset " +

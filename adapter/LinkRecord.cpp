@@ -1,5 +1,6 @@
 #include "adapter/LinkRecord.h"
 
+#include "adapter/wire/AdapterCommand.h"
 #include "adapter/wire/WireNames.h"
 
 #include <cstdio>
@@ -32,6 +33,61 @@ std::string LinkRecord::failureLine() const {
         line += " (" + hidError + ")";
     }
     return line;
+}
+
+namespace {
+
+const char* commandStep(std::uint8_t command) {
+    switch (command) {
+    case CMD_OPEN_TARGET:
+        return "opening the target";
+    case CMD_CHECK_TARGET:
+        return "identifying the target";
+    case CMD_ERASE_CHIP:
+        return "erasing the chip";
+    case CMD_PROGRAM_CODE:
+        return "programming the code";
+    case CMD_PROGRAM_OPTIONS:
+        return "programming the option bytes";
+    case CMD_CLOSE_TARGET:
+        return "closing the target";
+    case CMD_STORE_PROJECT_HEADER:
+        return "storing the project header";
+    case CMD_STORE_PROJECT_CODE:
+        return "storing the project code";
+    case CMD_ENTER_BOOTLOADER:
+        return "switching the adapter to its boot loader";
+    default:
+        return "sending a command";
+    }
+}
+
+} // namespace
+
+std::string LinkRecord::step() const {
+    switch (operation) {
+    case Operation::Open:
+        return "opening the adapter";
+    case Operation::Close:
+        return "closing the adapter";
+    case Operation::FirmwareQuery:
+        return "checking the adapter's firmware";
+    case Operation::ReadData:
+        return command == CMD_READ_STORED_CODE ? "reading the stored project back"
+                                               : "reading the chip back";
+    case Operation::Report:
+        if (what.find("Restart") != std::string::npos) {
+            return "restarting the adapter with its new firmware";
+        }
+        if (what.find("boot loader") != std::string::npos) {
+            return "downloading the firmware";
+        }
+        return what.find("switch") != std::string::npos ? "switching the adapter to its boot loader"
+                                                        : "exchanging reports with the adapter";
+    case Operation::Command:
+        break;
+    }
+    return commandStep(command);
 }
 
 } // namespace halden

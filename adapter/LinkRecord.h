@@ -29,6 +29,9 @@ struct LinkRecord {
     std::string text() const;
     // "no reply to CMD_OPEN_TARGET (0x25) within 4000 ms": what failed, in one line.
     std::string failureLine() const;
+    // The step of an adapter operation this transaction belongs to, for a reader who
+    // does not know the commands: "erasing the chip", "opening the adapter", ...
+    std::string step() const;
 };
 
 } // namespace halden

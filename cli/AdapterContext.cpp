@@ -54,6 +54,7 @@ bool AdapterContext::start() {
     }
     bound_->link().setRecordSink([this](const LinkRecord& record) { noteRecord(record); });
     report_ = std::make_unique<LinkReport>(traced_.messages(), err_, verbose_);
+    report_->watch(bound_->link());
     messages_ = std::make_unique<TextMessage>(*report_, session_.text());
     return true;
 }
@@ -75,21 +76,26 @@ void AdapterContext::tracePart(const PartRecord& record) {
 }
 
 int AdapterContext::finish(bool ok, const std::string& reason) {
+    const AdapterLink* link = bound_ ? &bound_->link() : nullptr;
     if (!reason.empty()) {
         trace().message = reason;
     } else if (!ui_.warning().empty()) {
         trace().message = ui_.warning();
     }
-    const std::string problem = traced_.finish(ok, bound_ ? &bound_->link() : nullptr);
+    if (!ok) {
+        // The firmware warning is a message, not what failed.
+        trace().detail = reason.empty() ? TracedOperation::failureDetail(link) : reason;
+    }
+    const std::string problem = traced_.finish(ok, link);
     err_ << heldErr_.str();
     if (!problem.empty()) {
         err_ << "halden " << trace().operation << ": cannot write the trace log "
              << traced_.logPath() << ": " << problem << '\n';
     }
-    if (!ok && !reason.empty()) {
-        err_ << "halden: " << reason << '\n';
-    } else if (!ok && report_ && bound_) {
-        report_->failed(bound_->link());
+    // Every failure ends with what failed, also after the system's own message, which
+    // names no step and no command.
+    if (!ok) {
+        err_ << "halden: " << trace().detail << '\n';
     }
     return ok && problem.empty() ? HaldenCli::kSuccess : HaldenCli::kFailed;
 }

@@ -56,7 +56,8 @@ public:
     // The part's name, chip ID and option bytes into the trace.
     void tracePart(const PartRecord& record);
     // Writes the trace line (result, the last message or what failed, adapter, time),
-    // lets the messages out, and on failure adds the halden: line where it is due.
+    // lets the messages out, and on failure ends with the halden: line of the trace's
+    // detail: the step and the command that failed.
     // HaldenCli::kSuccess or kFailed; kFailed also when the line could not be written.
     // reason: what the command itself says of a failure (no "halden: " prefix); it is
     // then the trace's message and the halden: line.

@@ -277,8 +277,8 @@ void CommandTable::printHelp(std::ostream& out) {
     out << "\n"
            "Messages that the programmer shows in a message box go to standard error as\n"
            "one line, [caption] text. Exit status: 0 success, 1 the operation failed,\n"
-           "2 wrong usage. An adapter operation that fails without a message of the\n"
-           "programmer's ends with one line, halden: what failed.\n";
+           "2 wrong usage. An adapter operation that fails ends, after the programmer's\n"
+           "message if it shows one, with one line, halden: the step and what failed.\n";
 }
 
 } // namespace halden

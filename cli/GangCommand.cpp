@@ -52,6 +52,24 @@ std::string lastLine(const std::string& output) {
                          end - (begin == std::string::npos ? 0 : begin + 1) + 1);
 }
 
+// What a failed run says of itself in one line: the programmer's last message and the
+// halden: line of what failed after it, or whichever of the two it printed.
+std::string failureOf(const std::string& output) {
+    std::string message;
+    std::string detail;
+    for (const auto& line : split(output, '\n')) {
+        if (line.starts_with("[")) {
+            message = line;
+        } else if (line.starts_with("halden: ") && !line.starts_with("halden: link: ")) {
+            detail = line.substr(8);
+        }
+    }
+    if (message.empty() || detail.empty()) {
+        return message.empty() && detail.empty() ? lastLine(output) : message + detail;
+    }
+    return message + "; " + detail;
+}
+
 struct Child {
     pid_t pid = -1;
     int output = -1; // the read end of its standard output and error
@@ -257,7 +275,7 @@ int GangCommand::run(const std::vector<std::string>& arguments) {
             const auto lines = split(run.output, '\n');
             const std::string said = run.code == HaldenCli::kUsage && !lines.empty()
                                          ? lines.front()
-                                         : lastLine(run.output);
+                                         : failureOf(run.output);
             context_.out << run.adapterPath << ": failed: " << said << '\n';
         }
     }

@@ -2,10 +2,18 @@
 
 #include "adapter/AdapterLink.h"
 #include "adapter/wire/LinkResult.h"
+#include "programmer/programming/TracedOperation.h"
 
 namespace halden {
 
+namespace {
+
+constexpr std::uint16_t kNoAdapterText = 1110; // "Tavro is not exist !"
+
+} // namespace
+
 void LinkReport::attach(AdapterLink& link) {
+    watch(link);
     if (verbose_) {
         link.setRecordSink([this](const LinkRecord& record) {
             err_ << "halden: link: " << record.text() << '\n';
@@ -15,18 +23,17 @@ void LinkReport::attach(AdapterLink& link) {
 
 MessageAnswer LinkReport::show(std::u16string_view text, std::u16string_view caption,
                                MessageStyle style) {
-    ++shown_;
+    // The adapter is there, held by another process: "not exist" would mislead.
+    const auto* failure =
+        link_ != nullptr && link_->firstFailure() ? &*link_->firstFailure() : nullptr;
+    if (style.textId == kNoAdapterText && failure != nullptr && failure->result == LINK_IN_USE) {
+        return style.defaultButton.value_or(MessageAnswer::Ok);
+    }
     return messages_.show(text, caption, style);
 }
 
 void LinkReport::failed(const AdapterLink& link) {
-    const auto& failure = link.firstFailure();
-    const bool inUse = failure && failure->result == LINK_IN_USE;
-    if (shown_ > 0 && !inUse) {
-        return;
-    }
-    err_ << "halden: " << (failure ? failure->failureLine() : std::string("the operation failed"))
-         << '\n';
+    err_ << "halden: " << TracedOperation::failureDetail(&link) << '\n';
 }
 
 } // namespace halden

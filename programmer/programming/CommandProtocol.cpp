@@ -1,5 +1,8 @@
 #include "programmer/programming/CommandProtocol.h"
 
+#include "adapter/wire/WireNames.h"
+#include "programmer/programming/FlashComparison.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -88,8 +91,25 @@ CommandProtocol::ReadBack CommandProtocol::readBack(std::uint8_t command,
     if (area == nullptr) {
         return ReadBack::ReadFailed;
     }
-    return std::equal(expected.begin(), expected.end(), area) ? ReadBack::Match
-                                                              : ReadBack::Mismatch;
+    const std::span<const std::uint8_t> read(area, expected.size());
+    const auto difference = FlashComparison::compare(read, expected);
+    if (!difference) {
+        return ReadBack::Match;
+    }
+    // The read itself went well: the comparison is the failure the record is left for.
+    LinkRecord record;
+    record.operation = LinkRecord::Operation::ReadData;
+    record.what = "compare of the read-back with " + WireNames::commandWithCode(command);
+    record.command = command;
+    record.length = static_cast<std::uint32_t>(expected.size());
+    record.problem = "the data read back with " + WireNames::commandWithCode(command) +
+                     " differ from the code sent in " + std::to_string(difference->count) +
+                     (difference->count == 1 ? " byte" : " bytes") + ", the first at " +
+                     WireNames::hex(difference->firstAddress, 8) + " (" +
+                     WireNames::hex(difference->chipByte) + ", not " +
+                     WireNames::hex(difference->fileByte) + ")";
+    link_.noteFailure(std::move(record));
+    return ReadBack::Mismatch;
 }
 
 ReplyRules::Step CommandProtocol::OpenTarget(std::uint8_t parameter0, std::uint8_t parameter1) {

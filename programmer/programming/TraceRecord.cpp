@@ -126,7 +126,8 @@ std::string TraceRecord::jsonLine() const {
         line += "null";
     }
     line += ",\"result\":" + text(ok ? "ok" : "failed") + ",\"message\":" + text(message) +
-            ",\"durationMs\":" + number(duration.count()) + ",\"host\":" + textOrNull(host) + "}\n";
+            ",\"detail\":" + textOrNull(detail) + ",\"durationMs\":" + number(duration.count()) +
+            ",\"host\":" + textOrNull(host) + "}\n";
     return line;
 }
 

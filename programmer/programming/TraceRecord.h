@@ -37,6 +37,9 @@ struct TraceRecord {
     std::optional<std::vector<Field>> serial;
     bool ok = false;
     std::string message; // the system's text, or what failed
+    // A failed operation's step and the command that failed, the text of halden's last
+    // line; empty (null in the line) for one that succeeded.
+    std::string detail;
     std::chrono::milliseconds duration{};
     std::string host;
 

@@ -2,6 +2,7 @@
 
 #include "adapter/AdapterDirectory.h"
 #include "adapter/AdapterLink.h"
+#include "adapter/wire/LinkResult.h"
 #include "common/Unicode.h"
 #include "programmer/catalogue/PartRecord.h"
 
@@ -51,8 +52,29 @@ void TracedOperation::note(const LinkRecord& linkRecord, const AdapterDirectory*
     }
 }
 
+std::string TracedOperation::failureDetail(const AdapterLink* link) {
+    if (link == nullptr) {
+        return "the operation failed";
+    }
+    if (const auto& failure = link->firstFailure()) {
+        // The adapter held by another process: opening is all that was tried, and the
+        // sentence says it.
+        if (failure->result == LINK_IN_USE) {
+            return failure->failureLine();
+        }
+        return failure->step() + ": " + failure->failureLine();
+    }
+    if (const auto& last = link->lastWork()) {
+        return "the operation failed after " + last->step() + " (" + last->what + ")";
+    }
+    return "the operation failed before the adapter was reached";
+}
+
 std::string TracedOperation::finish(bool ok, const AdapterLink* link) {
     record_.ok = ok;
+    if (!ok && record_.detail.empty()) {
+        record_.detail = record_.message.empty() ? failureDetail(link) : record_.message;
+    }
     if (held_.anyShown()) {
         record_.message = Unicode::toUtf8(held_.lastText());
     } else if (!ok && record_.message.empty()) {

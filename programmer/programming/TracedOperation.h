@@ -37,9 +37,16 @@ public:
     void note(const LinkRecord& linkRecord, const AdapterDirectory* directory);
 
     // Writes the line (result; the last message shown, or else a message the caller put
-    // in the record, or else what failed on the link; the time taken) and lets the held messages
-    // out. Empty, or why the line could not be written.
+    // in the record, or else what failed on the link; on failure the detail; the time taken)
+    // and lets the held messages out. Empty, or why the line could not be written. The
+    // detail of a failure is the caller's when it set one, else the message it put in the
+    // record, else failureDetail(link).
     std::string finish(bool ok, const AdapterLink* link);
+
+    // What failed, in one line for a reader of the log: the step and the command of the
+    // link's first failure ("erasing the chip: CMD_ERASE_CHIP (0x0D) failed: ..."); when
+    // nothing failed on the link, the step the operation ended after.
+    static std::string failureDetail(const AdapterLink* link);
     bool anyShown() const { return held_.anyShown(); }
 
 private:

@@ -61,6 +61,15 @@ TEST_F(FirmwareTest, DownloadsTheImageInFeatureReportsAfterItsWait) {
         // not retried, so the download fails there).
         {"mode=boot,fault=refuse:1:2", 129, 2, false, 25ms, {64, 64, 1}, 6, "its checksum"},
         {"mode=boot,fault=refuse:1:2", 129, 1, false, 25ms, {64}, 1, "refused the Data report"},
+        // Unplugged after Begin and two Data reports: no retries, and the failure says so.
+        {"mode=boot,fault=unplug:3",
+         129,
+         500,
+         false,
+         25ms,
+         {64, 64, 1},
+         0,
+         "the adapter left the bus during the download, at image offset 128 of 129 bytes"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.settings) + " L=" + std::to_string(c.length) +

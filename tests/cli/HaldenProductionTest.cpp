@@ -24,6 +24,11 @@ namespace {
 
 using ProcessResult = test::HaldenProcess;
 
+// A check that read the chip and found it wrong: nothing failed on the link, so halden
+// names the step the check ended after.
+const std::string kAfterTheReadBack = "halden: the operation failed after reading the chip back "
+                                      "(read back with CMD_READ_TARGET_CODE (0x1E))\n";
+
 ProcessResult halden(const std::string& emulator, const std::string& arguments) {
     return test::runHalden(emulator, arguments);
 }
@@ -111,7 +116,8 @@ TEST_F(ProductionLine, VerifyPassesAfterProgramAndNamesAChangedCell) {
         expected, sizeof expected,
         "[Error !] Verify failed at 0x00000123: chip 0x00, file 0x%02X; 1 byte differs !\n",
         static_cast<unsigned char>(pattern(1000)[0x123]));
-    EXPECT_EQ(result.output, expected);
+    // The check's own message, then the step it ended after.
+    EXPECT_EQ(result.output, expected + kAfterTheReadBack);
     // The chip was not erased or programmed by the check.
     EXPECT_EQ(readFile(dir / "emu/flash.bin"), flash);
 
@@ -131,7 +137,7 @@ TEST_F(ProductionLine, BlankCheckPassesOnAFreshChipAndFailsAfterProgramming) {
         0);
     result = halden(emulator(), "blank-check --part RQD-2");
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.output, "[Error !] Not blank at 0x0001FFFF: 0x12 !\n");
+    EXPECT_EQ(result.output, "[Error !] Not blank at 0x0001FFFF: 0x12 !\n" + kAfterTheReadBack);
 }
 
 TEST_F(ProductionLine, EachCheckRefusesAWrongTargetAndAMissingAdapterAsUpdateTargetDoes) {
@@ -141,7 +147,12 @@ TEST_F(ProductionLine, EachCheckRefusesAWrongTargetAndAMissingAdapterAsUpdateTar
     for (const auto& command : commands) {
         auto result = halden("target=RQD-4", command);
         EXPECT_EQ(result.code, 1) << command;
-        EXPECT_EQ(result.output, "[Error !] Target is not \"RQD-1\" !\n") << command;
+        EXPECT_EQ(
+            result.output.rfind("[Error !] Target is not \"RQD-1\" !\nhalden: identifying the "
+                                "target: CMD_CHECK_TARGET (0x23) failed: ",
+                                0),
+            0u)
+            << result.output;
         result = halden("", command);
         EXPECT_EQ(result.code, 1) << command;
         EXPECT_NE(result.output.find("[Error !] Tavro is not exist !"), std::string::npos);
@@ -192,9 +203,9 @@ TEST_F(ProductionLine, TheTraceLogHasOneLineWithEveryFieldPerOperation) {
 
     const auto written = lines(readFile(log));
     ASSERT_EQ(written.size(), 7u);
-    const char* fields[] = {"time",   "operation",   "part",       "chipId",
-                            "image",  "optionBytes", "adapter",    "serial",
-                            "result", "message",     "durationMs", "host"};
+    const char* fields[] = {"time",        "operation",  "part",   "chipId", "image",
+                            "optionBytes", "adapter",    "serial", "result", "message",
+                            "detail",      "durationMs", "host"};
     for (const auto& line : written) {
         const QJsonObject object = parseLine(line);
         for (const char* field : fields) {
@@ -237,11 +248,19 @@ TEST_F(ProductionLine, TheTraceLogHasOneLineWithEveryFieldPerOperation) {
     EXPECT_TRUE(parseLine(written[2])["image"].isNull());
     EXPECT_EQ(parseLine(written[3])["image"].toObject()["size"].toInt(), 16);
     EXPECT_EQ(parseLine(written[4])["message"].toString(), "Target is not \"RQD-2\" !");
+    // A failure's detail is halden's last line: the step and the command, after the message.
+    EXPECT_TRUE(program["detail"].isNull());
+    EXPECT_TRUE(parseLine(written[4])["detail"].toString().startsWith(
+        "identifying the target: CMD_CHECK_TARGET (0x23) failed"))
+        << written[4];
     // A failure the system has no message for: the diagnostic of what failed.
     const QJsonObject dropped = parseLine(written[5]);
     EXPECT_EQ(dropped["result"].toString(), "failed");
     EXPECT_NE(dropped["message"].toString().indexOf("no reply to CMD_OPEN_TARGET"), -1)
         << dropped["message"].toString().toStdString();
+    EXPECT_TRUE(dropped["detail"].toString().startsWith(
+        "opening the target: no reply to CMD_OPEN_TARGET (0x25)"))
+        << written[5];
     EXPECT_TRUE(parseLine(written[6])["message"].toString().startsWith(
         "Unmatched firmware version on the Tavro."));
     EXPECT_TRUE(parseLine(written[6])["adapter"].toObject()["firmware"].toString() == "1.4");
@@ -449,6 +468,10 @@ TEST_F(ProductionLine, AGangProgramsEveryAdapterAndSharesOneLog) {
               1);
     EXPECT_NE(result.output.find(adapters.at(1).toObject()["path"].toString().toStdString() +
                                  ": failed: [Error !] Verify failed at 0x00000007"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("1 byte differs !; the operation failed after reading the chip "
+                                 "back (read back with CMD_READ_TARGET_CODE (0x1E))\n"),
               std::string::npos)
         << result.output;
     EXPECT_NE(result.output.find(third + ": ok"), std::string::npos);

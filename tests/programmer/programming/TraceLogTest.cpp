@@ -129,7 +129,8 @@ TEST(TraceRecord, EveryFieldIsWrittenAndUnknownOnesAreNull) {
               "\"chipId\":null,\"image\":null,\"optionBytes\":null,"
               "\"adapter\":{\"path\":null,\"firmware\":null},"
               "\"serial\":{\"maxCounter\":100,\"string\":\"SN\\\"1\\\\\"},\"result\":\"ok\","
-              "\"message\":\"line\\nbreak\\u0001\",\"durationMs\":0,\"host\":null}\n");
+              "\"message\":\"line\\nbreak\\u0001\",\"detail\":null,\"durationMs\":0,"
+              "\"host\":null}\n");
 
     const std::uint8_t bytes[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
     record.image = TraceRecord::imageOf({"a.bin", "b.hex@1000"}, bytes);
@@ -143,6 +144,11 @@ TEST(TraceRecord, EveryFieldIsWrittenAndUnknownOnesAreNull) {
         << line;
     EXPECT_NE(line.find("\"optionBytes\":\"0CF3\""), std::string::npos);
     EXPECT_NE(line.find("\"chipId\":\"0x12800420\""), std::string::npos);
+    record.ok = false;
+    record.detail = "erasing the chip: CMD_ERASE_CHIP (0x0D) failed";
+    EXPECT_NE(record.jsonLine().find(
+                  ",\"detail\":\"erasing the chip: CMD_ERASE_CHIP (0x0D) failed\",\"durationMs\""),
+              std::string::npos);
 }
 
 TEST(FlashComparison, FirstDifferenceAndCount) {
