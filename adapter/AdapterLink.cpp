@@ -21,6 +21,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr const char* kCancelRead = "cancel of the pending read";
+
 std::chrono::microseconds since(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
 }
@@ -76,10 +78,15 @@ void AdapterLink::finish(LinkRecord& record) {
     if (!record.ok && !firstFailure_) {
         firstFailure_ = record;
     }
-    const bool closing =
+    // Opening, cancelling and closing frame the work: a look for the adapter after it, or
+    // the end of a wait for a reply, is not work.
+    const bool framing =
+        record.operation == LinkRecord::Operation::Open ||
         record.operation == LinkRecord::Operation::Close ||
-        (record.operation == LinkRecord::Operation::Command && record.command == CMD_CLOSE_TARGET);
-    if (!closing) {
+        (record.operation == LinkRecord::Operation::Command &&
+         record.command == CMD_CLOSE_TARGET) ||
+        (record.operation == LinkRecord::Operation::Report && record.what == kCancelRead);
+    if (!framing) {
         lastWork_ = record;
     }
     if (sink_) {
@@ -291,7 +298,7 @@ bool AdapterLink::writeOutput(std::span<const std::uint8_t> bytes, const std::st
 }
 
 void AdapterLink::cancelIo() {
-    report("cancel of the pending read", 0, [&] {
+    report(kCancelRead, 0, [&] {
         static_cast<HidHandle*>(exports_.HidDevice->handle)->cancel();
         return true;
     });

@@ -87,8 +87,8 @@ public:
     // nothing when none did.
     const std::optional<LinkRecord>& firstFailure() const { return firstFailure_; }
     void clearFailure() { firstFailure_.reset(); }
-    // The latest record of work on the adapter (closing the target or the adapter is not
-    // work), failed or not; nothing before the first.
+    // The latest record of work on the adapter (opening the adapter, cancelling a read and
+    // closing the target or the adapter are not work), failed or not; nothing before the first.
     const std::optional<LinkRecord>& lastWork() const { return lastWork_; }
 
 private:

@@ -238,6 +238,8 @@ int FirmwareCommands::upgrade(bool json, const std::string& logPath) {
     }
     if (stoppedAt) {
         context_.err << "halden: " << stopped << '\n';
+    } else if (!ok) {
+        context_.err << "halden: " << traced.record().detail << '\n';
     }
     if (json) {
         JsonWriter writer;

@@ -49,7 +49,9 @@ TEST(HaldenFirmware, UpgradeEndsWithItsResultOrSaysWhereItStopped) {
         {"firmware=current,fault=restart:refuse", 0, "[Pass !] Tavro is upgraded !\n",
          "\"programmer\",\"firmware\":\"match\""},
         // The wait runs its 20 s without a removal, and the boot loader is still there.
-        {"firmware=old,fault=restart:stay", 1, "[Error !] Tavro reset to AP fail !\n",
+        {"firmware=old,fault=restart:stay", 1,
+         "[Error !] Tavro reset to AP fail !\nhalden: the operation failed after restarting the "
+         "adapter with its new firmware (boot loader Restart report)\n",
          "\"boot-loader\",\"firmware\":\"mismatch\""},
         {"firmware=old,fault=bootswap", 1,
          "halden: the firmware upgrade stopped at the download: the boot loader's checksum "
