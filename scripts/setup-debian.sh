@@ -9,7 +9,7 @@ packages=(
     xvfb xauth fonts-liberation2 fonts-wqy-microhei
     srecord poppler-utils openssl
     libclang-rt-14-dev
-    dpkg-dev file
+    dpkg-dev file lintian
 )
 
 missing=()

@@ -15,7 +15,9 @@ expect("cmake --install failed: ${output}" result EQUAL 0)
 
 foreach(file lib/halden/HexEdit.so lib/halden/M3_Tavro.so lib/udev/rules.d/70-tavro.rules
         share/applications/halden-programmer.desktop
-        share/icons/hicolor/48x48/apps/halden-programmer.png share/man/man1/halden.1)
+        share/icons/hicolor/48x48/apps/halden-programmer.png share/man/man1/halden.1.gz
+        share/man/man1/Halden_Programmer.1.gz share/man/man1/PackSetup.1.gz
+        share/doc/halden/copyright share/doc/halden/changelog.gz)
     expect("not installed: ${file}" EXISTS ${prefix}/${file})
 endforeach()
 foreach(program halden Halden_Programmer)
@@ -55,7 +57,9 @@ expect("installed Halden_Programmer did not start (${result}): ${messages}"
 
 # Every command the help lists is an entry of the man page.
 execute_process(COMMAND ${prefix}/bin/halden --help OUTPUT_VARIABLE help)
-file(READ ${prefix}/share/man/man1/halden.1 page)
+execute_process(COMMAND gzip -dc ${prefix}/share/man/man1/halden.1.gz OUTPUT_VARIABLE page
+    RESULT_VARIABLE result)
+expect("the man page does not decompress" result EQUAL 0)
 string(REGEX MATCHALL "\n  [a-z][a-z0-9-]*" commands "${help}")
 list(LENGTH commands count)
 expect("no commands found in halden --help" count GREATER 5)
