@@ -34,6 +34,7 @@ UdevHidWatch::UdevHidWatch() : udev_(std::make_unique<Udev>()) {
         udev_monitor_enable_receiving(udev_->monitor) < 0 || pipe(stopPipe_) != 0) {
         return;
     }
+    rememberPresent();
     thread_ = std::thread([this] { run(); });
 }
 
@@ -87,21 +88,58 @@ void UdevHidWatch::run() {
             continue;
         }
         const char* action = udev_device_get_action(device);
-        udev_device* hid = udev_device_get_parent_with_subsystem_devtype(device, "hid", nullptr);
-        const char* hidId =
-            hid != nullptr ? udev_device_get_property_value(hid, "HID_ID") : nullptr;
         const char* node = udev_device_get_sysname(device);
-        const auto ids = hidId != nullptr ? parseHidId(hidId) : std::nullopt;
-        if (ids && action != nullptr && node != nullptr) {
-            const std::string path = HidDevicePath::format(ids->first, ids->second, node);
-            if (std::string_view(action) == "add") {
-                notify(true, path);
+        if (action != nullptr && node != nullptr) {
+            auto path = pathOf(device);
+            if (std::string_view(action) == "add" && path) {
+                known_[node] = *path;
+                notify(true, *path);
             } else if (std::string_view(action) == "remove") {
-                notify(false, path);
+                if (const auto seen = known_.find(node); seen != known_.end()) {
+                    path = path.value_or(seen->second);
+                    known_.erase(seen);
+                }
+                if (path) {
+                    notify(false, *path);
+                }
             }
         }
         udev_device_unref(device);
     }
+}
+
+std::optional<std::string> UdevHidWatch::pathOf(udev_device* hidraw) {
+    udev_device* hid = udev_device_get_parent_with_subsystem_devtype(hidraw, "hid", nullptr);
+    const char* hidId = hid != nullptr ? udev_device_get_property_value(hid, "HID_ID") : nullptr;
+    const char* node = udev_device_get_sysname(hidraw);
+    const auto ids = hidId != nullptr ? parseHidId(hidId) : std::nullopt;
+    if (!ids || node == nullptr) {
+        return std::nullopt;
+    }
+    return HidDevicePath::format(ids->first, ids->second, node);
+}
+
+void UdevHidWatch::rememberPresent() {
+    udev_enumerate* enumerate = udev_enumerate_new(udev_->context);
+    if (enumerate == nullptr) {
+        return;
+    }
+    if (udev_enumerate_add_match_subsystem(enumerate, "hidraw") == 0 &&
+        udev_enumerate_scan_devices(enumerate) == 0) {
+        udev_list_entry* entry = nullptr;
+        udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
+            udev_device* device =
+                udev_device_new_from_syspath(udev_->context, udev_list_entry_get_name(entry));
+            if (device == nullptr) {
+                continue;
+            }
+            if (const auto path = pathOf(device); path && udev_device_get_sysname(device)) {
+                known_[udev_device_get_sysname(device)] = *path;
+            }
+            udev_device_unref(device);
+        }
+    }
+    udev_enumerate_unref(enumerate);
 }
 
 void UdevHidWatch::notify(bool arrived, const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -11,6 +12,8 @@
 #include <string_view>
 #include <thread>
 #include <vector>
+
+struct udev_device;
 
 namespace halden {
 
@@ -36,12 +39,20 @@ public:
 private:
     void run();
     void notify(bool arrived, const std::string& path);
+    // The device path of a hidraw node from its HID parent's HID_ID; nothing when the
+    // parent cannot be read (by a removal, sysfs may be gone already).
+    static std::optional<std::string> pathOf(udev_device* hidraw);
+    void rememberPresent();
 
     struct Udev;
     std::unique_ptr<Udev> udev_;
     int stopPipe_[2] = {-1, -1};
     std::mutex mutex_;
     std::vector<HidDeviceListener*> listeners_;
+    // Node name -> device path of the nodes present or seen arriving, so that a removal
+    // is told by its path after sysfs has let the node go. Used by the monitor's thread
+    // only (and by the constructor before it starts).
+    std::map<std::string, std::string> known_;
     std::thread thread_;
 };
 
